@@ -1,0 +1,4 @@
+// Common controls: the date-time picker and friends.
+#pragma once
+
+#include "windows.h"

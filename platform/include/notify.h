@@ -1,0 +1,4 @@
+// The user-notification service of Windows CE.
+#pragma once
+
+#include "windows.h"

@@ -1,0 +1,4 @@
+// Graphics objects of the device that the program touches: fonts.
+#pragma once
+
+#include "windef.h"
