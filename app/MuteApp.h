@@ -1,0 +1,32 @@
+// The application object: one for the life of the process. Every run is one pass through
+// StartUp: parse the command line, load the schedule, run the dialogs of the run mode, and end.
+#pragma once
+
+#include <afxwin.h>
+
+#include "Schedule.h"
+
+// Where the schedule lives and which executable the notifications relaunch.
+constexpr LPCTSTR kScheduleFilePath = _T("\\My Documents\\Quenmora.dat");
+constexpr LPCTSTR kProgramPath = _T("\\Windows\\Quenmora.exe");
+
+class CMuteApp : public CWinApp {
+ public:
+  CMuteApp();
+  ~CMuteApp() override;
+
+  // The framework's start-up hook; it runs StartUp.
+  BOOL InitInstance() override { return StartUp(); }
+
+  // Runs the whole program. Returns FALSE: no message loop follows, the process ends.
+  BOOL StartUp();
+
+  // Saves the schedule; a failure is shown to the user and goes no further.
+  void SaveScheduleReportingErrors();
+
+  Schedule schedule;
+  // The number after the M of the launch argument: 0 = sound on, anything else = mute.
+  LONG volumeMode = 0;
+  // An argument beginning with "M" was given: the run is a notification run.
+  bool notificationLaunch = false;
+};

@@ -1,0 +1,21 @@
+// Gives every test of the program's file code a fresh, empty device root of its own.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+class DeviceRootTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The host path of a CE path under the test's device root.
+  std::filesystem::path HostPath(const std::wstring& cePath) const;
+  std::vector<unsigned char> ReadBytes(const std::wstring& cePath) const;
+  void WriteBytes(const std::wstring& cePath, const std::vector<unsigned char>& bytes) const;
+
+  std::filesystem::path root_;
+};
