@@ -67,9 +67,9 @@ TEST_F(ScheduleFileTest, LoadsOddSizes) {
     DWORD handle;
     int items;
   };
-  Bytes threeItemsAndTwo = {0xC8, 0, 0x0A, 0, 9, 0, 0, 0};
-  for (int i = 0; i < 3; ++i) threeItemsAndTwo.insert(threeItemsAndTwo.end(), {0x01, 8, 0, 0, 1});
-  threeItemsAndTwo.insert(threeItemsAndTwo.end(), {0x7F, 0x10});
+  const Bytes threeItemsAndTwo = {0xC8, 0, 0x0A, 0, 9, 0, 0, 0,  //
+                                 0x01, 8, 0, 0, 1, 0x01, 8, 0, 0, 1, 0x01, 8, 0, 0, 1,
+                                 0x7F, 0x10};
   const Case cases[] = {
       {"empty file", {}, 0, 0, 0, 0},
       {"three bytes", {0x34, 0x12, 0x56}, 0x1234, 0x0056, 0, 0},
