@@ -16,6 +16,8 @@
 
 #include <windows.h>
 
+#include "DeviceRoot.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -36,14 +38,6 @@ DWORD FromErrno(int e) {
     case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
     default: return ERROR_GEN_FAILURE;
   }
-}
-
-fs::path DeviceRoot() {
-  if (const char* root = std::getenv("CEDEVICE_ROOT"); root != nullptr && *root != 0) return root;
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && *data != 0) return fs::path(data) / "cedevice";
-  const char* home = std::getenv("HOME");
-  return fs::path(home != nullptr ? home : "/tmp") / ".local/share/cedevice";
 }
 
 // A CE path under the device root; false (ERROR_PATH_NOT_FOUND) when it would leave the root.
@@ -69,7 +63,7 @@ bool MapPath(LPCWSTR cePath, fs::path& out) {
     }
   }
   if (!flush()) return false;
-  out = DeviceRoot() / rel;
+  out = cedev::DeviceRootPath() / rel;
   return true;
 }
 

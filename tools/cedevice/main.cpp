@@ -7,17 +7,11 @@
 
 #include <unistd.h>
 
+#include "DeviceRoot.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path DeviceRoot() {
-  if (const char* root = std::getenv("CEDEVICE_ROOT"); root != nullptr && *root != 0) return root;
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && *data != 0) return fs::path(data) / "cedevice";
-  const char* home = std::getenv("HOME");
-  return fs::path(home != nullptr ? home : "/tmp") / ".local/share/cedevice";
-}
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "cedevice: %s\n", message.c_str());
@@ -36,7 +30,7 @@ int Init(int argc, char** argv) {
     if (ec) return Fail("cannot find this program's folder: " + ec.message());
   }
   if (!fs::is_regular_file(exe)) return Fail("no such program: " + exe.string());
-  const fs::path root = DeviceRoot();
+  const fs::path root = cedev::DeviceRootPath();
   std::error_code ec;
   const bool fresh = !fs::exists(root);
   if (fresh) {
