@@ -1,59 +1,104 @@
-// wsprintf and friends. The C library's wide printf reads %s and %c as narrow; in a Windows
-// wide format they are wide, so the format is rewritten before it is handed on.
+// wsprintf and the lstr functions of coredll.
 #include <cwchar>
 #include <string>
-#include <vector>
 
-#include <afxstr.h>
 #include <windows.h>
+
+#include "CaseMap.h"
+#include "FormatEngine.h"
 
 namespace {
 
-std::wstring ToCFormat(LPCWSTR format) {
-  std::wstring out;
-  for (LPCWSTR p = format; *p != 0; ++p) {
-    out += *p;
-    if (*p != L'%') continue;
-    ++p;
-    if (*p == L'%') { out += L'%'; continue; }
-    while (*p != 0 && wcschr(L"-+ #0123456789.", *p) != nullptr) out += *p++;
-    if (*p == 0) break;
-    if (*p == L'h' && (p[1] == L's' || p[1] == L'c')) {  // narrow in a wide format
-      out += p[1];
-      ++p;
-    } else if (*p == L'l' && (p[1] == L's' || p[1] == L'c')) {
-      out += L'l';
-      out += p[1];
-      ++p;
-    } else if (*p == L's' || *p == L'c') {
-      out += L'l';
-      out += *p;
-    } else {
-      out += *p;
-    }
-  }
-  return out;
+// wsprintf writes into a buffer of at most this many characters, the terminator included.
+constexpr std::size_t kWsprintfBuffer = 1024;
+
+// lstrcmp and lstrcmpi compare as the locale's word sort does, not by code value: hyphens and
+// apostrophes weigh nothing at first, symbols sort before digits and digits before letters,
+// letters compare without regard to case, and only then does case count (small before
+// capital), then the ignored characters.
+bool IsIgnorable(wchar_t c) { return c == L'-' || c == L'\'' || c == 0x00AD || c == 0x2010 || c == 0x2011; }
+
+bool IsLetter(wchar_t c) {
+  if ((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z')) return true;
+  if (c >= 0x00C0 && c <= 0x00FF) return c != 0x00D7 && c != 0x00F7;
+  return c >= 0x0100;
 }
 
-std::wstring FormatUnbounded(LPCWSTR format, va_list args) {
-  const std::wstring cFormat = ToCFormat(format);
-  std::vector<wchar_t> buffer(256);
-  for (;;) {
-    va_list copy;
-    va_copy(copy, args);
-    const int n = vswprintf(buffer.data(), buffer.size(), cFormat.c_str(), copy);
-    va_end(copy);
-    if (n >= 0) return std::wstring(buffer.data(), static_cast<size_t>(n));
-    if (buffer.size() > (1u << 24)) return std::wstring();
-    buffer.resize(buffer.size() * 4);
+// The main weight of a character that is not ignorable: its class, then its value.
+unsigned long PrimaryWeight(wchar_t c) {
+  unsigned long group = 0;
+  if (c >= L'0' && c <= L'9') {
+    group = 1;
+  } else if (IsLetter(c)) {
+    group = 2;
+    c = cekernel::ToLowerChar(c);
   }
+  return (group << 24) | static_cast<unsigned long>(c & 0xFFFFFF);
+}
+
+int Sign(long long v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+
+const wchar_t* SkipIgnorable(const wchar_t* p) {
+  while (*p != 0 && IsIgnorable(*p)) ++p;
+  return p;
+}
+
+int ComparePrimary(const wchar_t* a, const wchar_t* b) {
+  for (;;) {
+    a = SkipIgnorable(a);
+    b = SkipIgnorable(b);
+    if (*a == 0 || *b == 0) return Sign(static_cast<long long>(*a != 0) - (*b != 0));
+    const unsigned long wa = PrimaryWeight(*a++);
+    const unsigned long wb = PrimaryWeight(*b++);
+    if (wa != wb) return wa < wb ? -1 : 1;
+  }
+}
+
+// Called only when the main weights are equal, so the non-ignorable characters pair up.
+int CompareCase(const wchar_t* a, const wchar_t* b) {
+  for (;;) {
+    a = SkipIgnorable(a);
+    b = SkipIgnorable(b);
+    if (*a == 0 || *b == 0) return 0;
+    const bool capitalA = cekernel::ToLowerChar(*a) != *a;
+    const bool capitalB = cekernel::ToLowerChar(*b) != *b;
+    if (capitalA != capitalB) return capitalA ? 1 : -1;
+    ++a;
+    ++b;
+  }
+}
+
+// The last resort: fewer ignored characters first, then code values with case folded away
+// (or kept, for the case-sensitive compare).
+int CompareRemainder(const wchar_t* a, const wchar_t* b, bool ignoreCase) {
+  long long ignoredA = 0;
+  long long ignoredB = 0;
+  for (const wchar_t* p = a; *p != 0; ++p) ignoredA += IsIgnorable(*p);
+  for (const wchar_t* p = b; *p != 0; ++p) ignoredB += IsIgnorable(*p);
+  if (ignoredA != ignoredB) return Sign(ignoredA - ignoredB);
+  for (;; ++a, ++b) {
+    const wchar_t ca = ignoreCase ? cekernel::ToLowerChar(*a) : *a;
+    const wchar_t cb = ignoreCase ? cekernel::ToLowerChar(*b) : *b;
+    if (ca != cb) return ca < cb ? -1 : 1;
+    if (ca == 0) return 0;
+  }
+}
+
+int Collate(LPCWSTR a, LPCWSTR b, bool ignoreCase) {
+  // A null string sorts before every other, as an empty one.
+  if (a == nullptr || b == nullptr) return Sign(static_cast<long long>(a != nullptr) - (b != nullptr));
+  int result = ComparePrimary(a, b);
+  if (result == 0 && !ignoreCase) result = CompareCase(a, b);
+  if (result == 0) result = CompareRemainder(a, b, ignoreCase);
+  return result;
 }
 
 }  // namespace
 
 int wvsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, va_list arglist) {
-  std::wstring text = FormatUnbounded(lpFmt, arglist);
-  if (text.size() > 1023) text.resize(1023);  // wsprintf's buffer is 1024 characters
+  if (lpOut == nullptr) return 0;
+  std::wstring text;
+  cekernel::AppendFormatted(text, lpFmt, arglist, kWsprintfBuffer - 1);
   wmemcpy(lpOut, text.c_str(), text.size() + 1);
   return static_cast<int>(text.size());
 }
@@ -66,22 +111,26 @@ int wsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, ...) {
   return n;
 }
 
-int lstrlenW(LPCWSTR s) { return s != nullptr ? static_cast<int>(wcslen(s)) : 0; }
-int lstrcmpW(LPCWSTR a, LPCWSTR b) { return wcscmp(a, b); }
-int lstrcmpiW(LPCWSTR a, LPCWSTR b) { return wcscasecmp(a, b); }
-LPWSTR lstrcpyW(LPWSTR a, LPCWSTR b) { return wcscpy(a, b); }
-LPWSTR lstrcpynW(LPWSTR a, LPCWSTR b, int n) {
-  if (n <= 0) return a;
-  wcsncpy(a, b, static_cast<size_t>(n - 1));
-  a[n - 1] = 0;
-  return a;
+int lstrlenW(LPCWSTR lpString) {
+  return lpString != nullptr ? static_cast<int>(wcslen(lpString)) : 0;
 }
 
-void CString::FormatV(LPCTSTR format, va_list args) { s_ = FormatUnbounded(format, args); }
+int lstrcmpW(LPCWSTR lpString1, LPCWSTR lpString2) { return Collate(lpString1, lpString2, false); }
 
-void CString::Format(LPCTSTR format, ...) {
-  va_list args;
-  va_start(args, format);
-  FormatV(format, args);
-  va_end(args);
+int lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2) { return Collate(lpString1, lpString2, true); }
+
+LPWSTR lstrcpyW(LPWSTR lpString1, LPCWSTR lpString2) {
+  if (lpString1 == nullptr || lpString2 == nullptr) return nullptr;
+  return wcscpy(lpString1, lpString2);
+}
+
+// Copies at most iMaxLength - 1 characters and always terminates, unless iMaxLength is 0 (then
+// nothing is written).
+LPWSTR lstrcpynW(LPWSTR lpString1, LPCWSTR lpString2, int iMaxLength) {
+  if (lpString1 == nullptr || lpString2 == nullptr) return nullptr;
+  if (iMaxLength <= 0) return lpString1;
+  int i = 0;
+  for (; i < iMaxLength - 1 && lpString2[i] != 0; ++i) lpString1[i] = lpString2[i];
+  lpString1[i] = 0;
+  return lpString1;
 }
