@@ -1,5 +1,6 @@
 #include <afxdisp.h>
 
+#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -64,7 +65,12 @@ void COleDateTimeSpan::CheckRange() {
 
 long long COleDateTimeSpan::RoundedSeconds() const {
   if (m_status != valid || !std::isfinite(m_span) || std::fabs(m_span) > kMaxSpanDays) return 0;
-  return std::llround(m_span * kSecondsPerDay);  // halves away from zero
+  // Halves away from zero. A span meant as a half second (59.5 s) is a few units of its last
+  // place below it once held in days; a small allowance keeps it a half.
+  const double seconds = std::fabs(m_span) * kSecondsPerDay;
+  const double allowance = (std::fabs(m_span) + 1) * 4 * DBL_EPSILON * kSecondsPerDay;
+  const long long whole = static_cast<long long>(std::floor(seconds + 0.5 + allowance));
+  return m_span < 0 ? -whole : whole;
 }
 
 double COleDateTimeSpan::GetTotalDays() const { return static_cast<double>(RoundedSeconds() / 86400); }

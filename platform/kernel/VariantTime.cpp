@@ -2,6 +2,7 @@
 // fraction is the time of day. Before day 0 the integer part counts days back but the fraction
 // still counts forward: -1.25 is 1899-12-29 06:00, not 1899-12-28 18:00. Years run from 100 to
 // 9999, as OLE's do (wider than SYSTEMTIME's usual 1601), so this keeps its own calendar.
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -77,8 +78,12 @@ INT VariantTimeToSystemTime(DATE vtime, LPSYSTEMTIME lpSystemTime) {
   const double whole = std::trunc(vtime);
   std::int64_t day = static_cast<std::int64_t>(whole);
   const double fraction = vtime >= 0 ? vtime - whole : whole - vtime;
-  // Nearest second; half a second goes up, and 23:59:59.5 is the next day's midnight.
-  std::int64_t seconds = static_cast<std::int64_t>(std::floor(fraction * kSecondsPerDay + 0.5));
+  // Nearest second; half a second goes up, and 23:59:59.5 is the next day's midnight. A DATE
+  // meant as a half second may lie a few units of its last place below it; the allowance
+  // (about 0.1 ms at the end of the range) keeps such a value a half.
+  const double allowance = (std::fabs(vtime) + 1) * 4 * DBL_EPSILON * kSecondsPerDay;
+  std::int64_t seconds =
+      static_cast<std::int64_t>(std::floor(fraction * kSecondsPerDay + 0.5 + allowance));
   if (seconds >= kSecondsPerDay) {
     seconds -= kSecondsPerDay;
     // The fraction counts forward on either side of day 0, so the next day is day + 1.
