@@ -123,3 +123,13 @@ LPWSTR lstrcpynW(LPWSTR lpString1, LPCWSTR lpString2, int iMaxLength);
 #define lstrcmpi lstrcmpiW
 #define lstrcpy lstrcpyW
 #define lstrcpyn lstrcpynW
+
+// ---- Resources (coredll) ---------------------------------------------------------------
+// The program's resources are compiled into it (a binary .res image); hModule null or the
+// program's own module finds them. Types are MAKEINTRESOURCE values (RT_DIALOG, RT_ICON ...,
+// in winuser.h) or names.
+HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
+HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo);
+LPVOID LockResource(HGLOBAL hResData);
+DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo);
+#define FindResource FindResourceW
