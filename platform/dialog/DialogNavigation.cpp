@@ -8,9 +8,11 @@
 
 namespace {
 
-bool Usable(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
-
 DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+
+// The control's own styles decide, not its dialog's visibility: a dialog still hidden in
+// WM_INITDIALOG has tab stops all the same.
+bool Usable(HWND hwnd) { return (Style(hwnd) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE; }
 
 std::vector<HWND> Children(HWND dlg) {
   std::vector<HWND> children;
