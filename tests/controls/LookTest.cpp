@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DeviceScreen.h"
+#include "Watchdog.h"
 
 namespace {
 
@@ -121,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {L"12:[30]:00"}}));
 
 TEST(MessageBoxLook, FramedWithItsCaptionTextAndButtons) {
+  msgtest::Watchdog watchdog("MessageBoxLook.FramedWithItsCaptionTextAndButtons");
   std::thread answer([] {
     // The box is on the screen once its text is showing; then it is answered.
     for (int i = 0; i < 500 && !cedev::FindShowingText(L"Saved.").has_value(); ++i) Sleep(5);
