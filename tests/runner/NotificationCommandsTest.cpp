@@ -82,7 +82,7 @@ TEST_F(NotificationCommands, DamagedStoreIsReportedAndWhatReadsIsKept) {
   { std::ofstream(store, std::ios::trunc) << text; }
   const ToolResult r = Tool({"notifications"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find(store.string()), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.rfind("cedevice: " + store.string() + ": damaged (line 5: ", 0), 0u) << r.err;
   EXPECT_EQ(Lines(r.out).size(), 2u) << r.out;
   EXPECT_EQ(ReadFile(fs::path(store.string() + ".damaged")), text);
   EXPECT_EQ(Lines(Ok({"notifications"})).size(), 2u) << "the store is whole again";
