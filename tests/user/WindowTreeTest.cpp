@@ -166,3 +166,25 @@ TEST_F(WindowTree, TopmostWindowsStayAboveOthersAndHitTestingFindsThem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Icons, SetIconKeepsTheIconAndReturnsThePreviousOne) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"IconTestClass";
+  RegisterClassW(&wc);
+  HWND h = CreateWindowExW(0, L"IconTestClass", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HICON first = LoadIconW(nullptr, MAKEINTRESOURCEW(101));
+  HICON second = LoadIconW(nullptr, MAKEINTRESOURCEW(102));
+  ASSERT_NE(first, nullptr);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(101)), first) << "the same icon is shared";
+  EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(first)), 0);
+  EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(second)), reinterpret_cast<LRESULT>(first));
+  EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(second));
+  EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_SMALL, 0), 0) << "the small icon is its own slot";
+  DestroyWindow(h);
+}
+
+}  // namespace
