@@ -104,14 +104,14 @@ TEST_F(WindowTree, GetWindowTextCopiesAtMostCountMinusOne) {
 
 TEST_F(WindowTree, SetWindowLongReturnsThePreviousValue) {
   HWND h = Make(L"longs");
-  EXPECT_EQ(GetWindowLongW(h, GWL_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainProc));
+  EXPECT_EQ(GetWindowLongPtrW(h, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainProc));
   LONG_PTR marker = reinterpret_cast<LONG_PTR>(&marker);  // a value wider than 32 bits
-  EXPECT_EQ(SetWindowLongW(h, GWL_USERDATA, marker), 0);
-  EXPECT_EQ(GetWindowLongW(h, GWL_USERDATA), marker);
-  EXPECT_EQ(SetWindowLongW(h, static_cast<int>(sizeof(LONG_PTR)), marker), 0);
-  EXPECT_EQ(GetWindowLongW(h, static_cast<int>(sizeof(LONG_PTR))), marker);
+  EXPECT_EQ(SetWindowLongPtrW(h, GWLP_USERDATA, marker), 0);
+  EXPECT_EQ(GetWindowLongPtrW(h, GWLP_USERDATA), marker);
+  EXPECT_EQ(SetWindowLongPtrW(h, static_cast<int>(sizeof(LONG_PTR)), marker), 0);
+  EXPECT_EQ(GetWindowLongPtrW(h, static_cast<int>(sizeof(LONG_PTR))), marker);
   SetLastError(0);
-  EXPECT_EQ(GetWindowLongW(h, 2 * static_cast<int>(sizeof(LONG_PTR))), 0);
+  EXPECT_EQ(GetWindowLongPtrW(h, 2 * static_cast<int>(sizeof(LONG_PTR))), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
 }
 
@@ -119,7 +119,7 @@ TEST_F(WindowTree, SetWindowLongOnABadWindowFails) {
   HWND h = Make(L"gone");
   DestroyWindow(h);
   SetLastError(0);
-  EXPECT_EQ(SetWindowLongW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&PlainProc)), 0);
+  EXPECT_EQ(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlainProc)), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
