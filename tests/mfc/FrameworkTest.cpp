@@ -34,10 +34,12 @@ constexpr WORD kNameEdit = 103;
 constexpr WORD kPress = 104;
 constexpr wchar_t kTitle[] = L"Framework Test";
 
-// Polls from a thread that owns no windows, so sleeping there holds nothing up.
+// Polls from a thread that owns no windows, so sleeping there holds nothing up. A dialog is
+// ready once shown: it exists, hidden, while it is still being made and initialised.
 HWND WaitForWindow(const wchar_t* cls, const wchar_t* title) {
   for (int i = 0; i < 600; ++i) {
-    if (HWND h = FindWindowW(cls, title)) return h;
+    HWND h = FindWindowW(cls, title);
+    if (h != nullptr && IsWindowVisible(h)) return h;
     Sleep(5);
   }
   return nullptr;
