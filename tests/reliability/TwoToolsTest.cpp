@@ -5,10 +5,15 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <signal.h>
+
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -143,6 +148,37 @@ TEST_F(TwoTools, ClearingWhileAnotherRegistersAndAThirdReadsLosesNothing) {
   // No handle given twice, the cleared ones included.
   std::set<std::string> handles(old.begin(), old.end());
   for (const std::string& h : Lines(Output("add"))) EXPECT_TRUE(handles.insert(h).second) << "handle " << h << " reused";
+}
+
+TEST_F(TwoTools, ARegistrationKilledAtAnyPointLeavesTheStoreWhole) {
+  std::mt19937 random(8122026);
+  std::map<std::string, std::string> printedHandleOf;  // arguments -> handle the tool printed
+  constexpr int kKills = 40;
+  for (int i = 1; i <= kKills; ++i) {
+    const std::string tag = "K" + std::to_string(i);
+    ChildProcess tool({CEDEVICE_EXE, "notify", "time", "2026-12-10 09:00:00", "\\Windows\\Foreign.exe", tag},
+                      {{"CEDEVICE_ROOT", scratch_.root.string()}});
+    ASSERT_TRUE(tool.Started());
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+    tool.Kill(SIGKILL);
+    ASSERT_TRUE(tool.Wait(kLimit).has_value());
+    const std::string printed = tool.DrainOutput();
+    if (!printed.empty() && printed.back() == '\n') printedHandleOf[tag] = printed.substr(0, printed.size() - 1);
+  }
+  const auto listed = Listed();
+  EXPECT_EQ(Errors("list"), "") << "the store was found damaged";
+  std::set<std::string> seen;
+  for (const auto& [handle, args] : listed) {
+    EXPECT_TRUE(seen.insert(args).second) << args << " registered twice";
+    const auto it = printedHandleOf.find(args);
+    if (it != printedHandleOf.end()) {
+      EXPECT_EQ(it->second, handle) << args;
+    }
+  }
+  for (const auto& [tag, handle] : printedHandleOf) {
+    EXPECT_TRUE(seen.count(tag)) << tag << " was given handle " << handle << " but is not in the store";
+  }
+  EXPECT_GE(listed.size(), printedHandleOf.size());
 }
 
 }  // namespace
