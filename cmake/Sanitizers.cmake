@@ -6,3 +6,11 @@ if(SANITIZE)
     add_compile_options(-fno-sanitize-recover=undefined)
   endif()
 endif()
+
+# The fuzz build instruments every library for coverage; only the fuzz targets link libFuzzer.
+if(QUENMORA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUENMORA_FUZZ needs clang (CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

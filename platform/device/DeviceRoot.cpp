@@ -90,7 +90,7 @@ fs::path DeviceRootPath() {
 fs::path DeviceRoot() {
   const fs::path root = DeviceRootPath();
   std::lock_guard<std::mutex> lock(g_madeLock);
-  if (root == g_madeRoot && IsFolder(root)) return root;
+  if (root == g_madeRoot && IsFolder(root / kStateFolder)) return root;
   if (!IsFolder(root)) {
     std::error_code ec;
     if (fs::exists(root, ec)) throw DeviceError(root, "the device root is not a folder");

@@ -1,11 +1,14 @@
 // Common controls: the date-time picker.
 #pragma once
 
+#ifndef RC_INVOKED
 #include "windows.h"
+#endif
 
 #define DATETIMEPICK_CLASSW L"SysDateTimePick32"
 #define DATETIMEPICK_CLASS DATETIMEPICK_CLASSW
 
+#ifndef RC_INVOKED
 typedef struct tagINITCOMMONCONTROLSEX {
   DWORD dwSize;
   DWORD dwICC;
@@ -14,6 +17,7 @@ typedef struct tagINITCOMMONCONTROLSEX {
 
 void InitCommonControls();
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
+#endif  // RC_INVOKED
 
 // Date-time picker styles. The time format shows hour, minute and second fields.
 #define DTS_UPDOWN 0x0001
@@ -46,6 +50,7 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
 #define NM_SETFOCUS (NM_FIRST - 7)
 #define NM_KILLFOCUS (NM_FIRST - 8)
 
+#ifndef RC_INVOKED
 typedef struct tagNMDATETIMECHANGE {
   NMHDR nmhdr;
   DWORD dwFlags;
@@ -56,3 +61,4 @@ typedef struct tagNMDATETIMECHANGE {
   static_cast<DWORD>(SendMessage(hdp, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(pst)))
 #define DateTime_SetSystemtime(hdp, gd, pst) \
   static_cast<BOOL>(SendMessage(hdp, DTM_SETSYSTEMTIME, static_cast<WPARAM>(gd), reinterpret_cast<LPARAM>(pst)))
+#endif  // RC_INVOKED

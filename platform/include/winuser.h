@@ -6,6 +6,8 @@
 // window procedure, user data, a dialog's result) are pointer-sized on this host.
 #pragma once
 
+// A resource script (RC_INVOKED) sees only the constants below, not the C++ declarations.
+#ifndef RC_INVOKED
 #include "windef.h"
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -119,6 +121,7 @@ typedef struct {
   WORD id;
 } DLGITEMTEMPLATE, *LPDLGITEMTEMPLATE;
 #pragma pack(pop)
+#endif  // RC_INVOKED
 
 // ---- Messages -----------------------------------------------------------------------------
 
@@ -506,6 +509,7 @@ typedef struct {
 #define MB_ICONMASK 0x000000F0L
 #define MB_DEFMASK 0x00000F00L
 
+#ifndef RC_INVOKED
 // ---- Functions ----------------------------------------------------------------------------
 
 // Classes. Class names compare without regard to case.
@@ -666,3 +670,4 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
 #define GetDlgItemText GetDlgItemTextW
 #define SendDlgItemMessage SendDlgItemMessageW
 #define MessageBox MessageBoxW
+#endif  // RC_INVOKED

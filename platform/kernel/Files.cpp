@@ -1,10 +1,9 @@
 // Win32 files over the host's files under the device root. A share mode of 0 takes an
-// exclusive flock on the open file, so a second open, from this process or another, fails with
-// ERROR_SHARING_VIOLATION while the first is open.
+// exclusive flock on the open file, any other a shared one, so a second open of a file held
+// exclusively, from this process or another, fails with ERROR_SHARING_VIOLATION while the first
+// is open (flock locks belong to each open, so two opens in one process exclude each other too).
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,13 +15,17 @@
 
 #include <windows.h>
 
+#include "DeviceError.h"
 #include "DeviceRoot.h"
+#include "FaultHooks.h"
+#include "KernelObjects.h"
 
 namespace fs = std::filesystem;
+using cedev::FileOp;
+using cekernel::CheckFileFault;
+using cekernel::FaultAction;
 
 namespace {
-
-thread_local DWORD t_lastError = 0;
 
 DWORD FromErrno(int e) {
   switch (e) {
@@ -32,204 +35,364 @@ DWORD FromErrno(int e) {
     case EMFILE: case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
     case ENOSPC: case EDQUOT: return ERROR_DISK_FULL;
     case EEXIST: return ERROR_FILE_EXISTS;
+    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
     case EBADF: return ERROR_INVALID_HANDLE;
     case EIO: return ERROR_IO_DEVICE;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
     default: return ERROR_GEN_FAILURE;
   }
 }
 
-// A CE path under the device root; false (ERROR_PATH_NOT_FOUND) when it would leave the root.
-bool MapPath(LPCWSTR cePath, fs::path& out) {
-  if (cePath == nullptr) return false;
-  fs::path rel;
-  std::string part;
-  auto flush = [&]() -> bool {
-    if (part == "..") {
-      if (rel.empty()) return false;
-      rel = rel.parent_path();
-    } else if (!part.empty() && part != ".") {
-      rel /= part;
-    }
-    part.clear();
-    return true;
-  };
-  for (LPCWSTR p = cePath; *p != 0; ++p) {
-    if (*p == L'\\' || *p == L'/') {
-      if (!flush()) return false;
-    } else {
-      part += static_cast<char>(*p < 0x80 ? *p : L'?');
-    }
-  }
-  if (!flush()) return false;
-  out = cedev::DeviceRootPath() / rel;
-  return true;
+bool IsFolder(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 DWORD ErrorFor(const fs::path& path, int e) {
   // Windows reports a missing folder on the way as a bad path, not a missing file.
-  if (e == ENOENT && !fs::exists(path.parent_path())) return ERROR_PATH_NOT_FOUND;
+  if (e == ENOENT && !IsFolder(path.parent_path())) return ERROR_PATH_NOT_FOUND;
   return FromErrno(e);
 }
 
-struct OpenFile {
-  int fd;
+// Maps a CE path for a file service; on failure the last error is set.
+bool MapPath(LPCWSTR cePath, fs::path& out) {
+  cekernel::LoadEnvironmentFaults();
+  if (cePath == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  unsigned long error = ERROR_PATH_NOT_FOUND;
+  try {
+    error = cedev::MapCePath(cePath, out);
+  } catch (const cedev::DeviceError&) {
+    // The device root itself cannot be made: nothing on it can be reached.
+  }
+  if (error != NO_ERROR) SetLastError(static_cast<DWORD>(error));
+  return error == NO_ERROR;
+}
+
+BOOL Failed(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+// An open file: the host descriptor, and the CE path the faults and messages go by. Calls on one
+// handle take turns, so a close from another thread never pulls the descriptor from under a read.
+class FileObject : public cedev::KernelObject {
+ public:
+  FileObject(int fd, std::wstring cePath) : fd_(fd), cePath_(std::move(cePath)) {}
+  ~FileObject() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileObject(const FileObject&) = delete;
+  FileObject& operator=(const FileObject&) = delete;
+
+  BOOL Close() override {
+    const FaultAction fault = CheckFileFault(FileOp::close, cePath_);
+    std::lock_guard<std::mutex> guard(lock_);
+    // The handle is gone whatever happens: a failed close still lets the file go.
+    const int rc = ::close(fd_);
+    const int error = errno;
+    fd_ = -1;
+    if (fault.kind == FaultAction::Kind::fail) return Failed(fault.error);
+    if (rc != 0 && error != EINTR) return Failed(FromErrno(error));
+    return TRUE;
+  }
+
+  std::mutex& lock() { return lock_; }
+  int fd() const { return fd_; }
+  const std::wstring& cePath() const { return cePath_; }
+
+ private:
+  std::mutex lock_;
+  int fd_;
+  std::wstring cePath_;
 };
 
-std::mutex g_handlesLock;
-std::map<std::uintptr_t, std::unique_ptr<OpenFile>> g_handles;
-std::uintptr_t g_nextHandle = 0x1000;  // never reused while the process lives
+std::shared_ptr<FileObject> LookupFile(HANDLE h) {
+  cekernel::LoadEnvironmentFaults();
+  auto file = cedev::LookupKernelHandleAs<FileObject>(h);
+  if (file == nullptr) SetLastError(ERROR_INVALID_HANDLE);
+  return file;
+}
 
-OpenFile* Lookup(HANDLE h) {
-  std::lock_guard<std::mutex> lock(g_handlesLock);
-  auto it = g_handles.find(reinterpret_cast<std::uintptr_t>(h));
-  return it == g_handles.end() ? nullptr : it->second.get();
+// Opens the host file for a disposition; sets `existed` to whether the file was there before.
+int OpenForDisposition(const fs::path& path, int access, DWORD disposition, bool& existed) {
+  const bool creates = disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    if (disposition != CREATE_NEW) {
+      const int fd = ::open(path.c_str(), access | O_CLOEXEC);
+      if (fd >= 0 || errno != ENOENT || !creates) {
+        existed = fd >= 0;
+        return fd;
+      }
+    }
+    const int fd = ::open(path.c_str(), access | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST || disposition == CREATE_NEW) {
+      existed = fd < 0;
+      return fd;
+    }
+    // Made by someone else between the two tries: open it as existing.
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 }  // namespace
 
-DWORD GetLastError() { return t_lastError; }
-void SetLastError(DWORD code) { t_lastError = code; }
-
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD, HANDLE) {
   fs::path path;
-  if (!MapPath(name, path)) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
+  if (!MapPath(name, path)) return INVALID_HANDLE_VALUE;
+  if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
+      (disposition == TRUNCATE_EXISTING && (access & GENERIC_WRITE) == 0)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  int flags = (access & GENERIC_WRITE) != 0 ? ((access & GENERIC_READ) != 0 ? O_RDWR : O_WRONLY)
-                                            : O_RDONLY;
-  switch (disposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= O_CREAT; break;
-    case OPEN_EXISTING: break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
-    case TRUNCATE_EXISTING: break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
+  if (const FaultAction fault = CheckFileFault(FileOp::open, name); fault.kind == FaultAction::Kind::fail) {
+    SetLastError(fault.error);
+    return INVALID_HANDLE_VALUE;
   }
-  const int fd = open(path.c_str(), flags | O_CLOEXEC, 0644);
+  const bool writes = (access & GENERIC_WRITE) != 0;
+  const int mode = writes ? ((access & GENERIC_READ) != 0 ? O_RDWR : O_WRONLY) : O_RDONLY;
+  bool existed = false;
+  const int fd = OpenForDisposition(path, mode, disposition, existed);
   if (fd < 0) {
     SetLastError(ErrorFor(path, errno));
     return INVALID_HANDLE_VALUE;
   }
-  if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-    close(fd);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // a folder is not a file to open
+    ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (::flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    ::close(fd);
     SetLastError(ERROR_SHARING_VIOLATION);
     return INVALID_HANDLE_VALUE;
   }
   // Truncate only once the file is ours, so a refused open never damages it.
-  if ((disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) && ftruncate(fd, 0) != 0) {
+  if ((disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) && ::ftruncate(fd, 0) != 0) {
     SetLastError(FromErrno(errno));
-    close(fd);
+    ::close(fd);
     return INVALID_HANDLE_VALUE;
   }
-  std::lock_guard<std::mutex> lock(g_handlesLock);
-  const std::uintptr_t h = g_nextHandle++;
-  g_handles[h] = std::make_unique<OpenFile>(OpenFile{fd});
-  SetLastError(NO_ERROR);
-  return reinterpret_cast<HANDLE>(h);
+  const HANDLE handle = cedev::NewKernelHandle(std::make_shared<FileObject>(fd, name));
+  // As on Windows: the "always" dispositions say whether the file was there already.
+  const bool tellsExisted = disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
+  SetLastError(tellsExisted && existed ? ERROR_ALREADY_EXISTS : NO_ERROR);
+  return handle;
 }
 
 BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED) {
-  OpenFile* f = Lookup(h);
   if (got != nullptr) *got = 0;
-  if (f == nullptr) { SetLastError(ERROR_INVALID_HANDLE); return FALSE; }
-  ssize_t n;
-  do { n = read(f->fd, buffer, size); } while (n < 0 && errno == EINTR);
-  if (n < 0) { SetLastError(FromErrno(errno)); return FALSE; }
-  if (got != nullptr) *got = static_cast<DWORD>(n);
+  const auto file = LookupFile(h);
+  if (file == nullptr) return FALSE;
+  if (const FaultAction fault = CheckFileFault(FileOp::read, file->cePath()); fault.kind == FaultAction::Kind::fail) {
+    return Failed(fault.error);
+  }
+  std::lock_guard<std::mutex> guard(file->lock());
+  DWORD done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(file->fd(), static_cast<char*>(buffer) + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Failed(FromErrno(errno));
+    if (n == 0) break;
+    done += static_cast<DWORD>(n);
+  }
+  if (got != nullptr) *got = done;
   return TRUE;
 }
 
 BOOL WriteFile(HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
-  OpenFile* f = Lookup(h);
   if (written != nullptr) *written = 0;
-  if (f == nullptr) { SetLastError(ERROR_INVALID_HANDLE); return FALSE; }
+  const auto file = LookupFile(h);
+  if (file == nullptr) return FALSE;
+  const FaultAction fault = CheckFileFault(FileOp::write, file->cePath(), {}, size);
+  if (fault.kind == FaultAction::Kind::fail) return Failed(fault.error);
+  const DWORD toStore = fault.kind == FaultAction::Kind::store ? fault.bytes : size;
+  std::lock_guard<std::mutex> guard(file->lock());
   DWORD done = 0;
-  while (done < size) {
-    const ssize_t n = write(f->fd, static_cast<const char*>(data) + done, size - done);
+  while (done < toStore) {
+    const ssize_t n = ::write(file->fd(), static_cast<const char*>(data) + done, toStore - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) { SetLastError(FromErrno(errno)); return FALSE; }
+    if (n < 0) {
+      if (written != nullptr) *written = done;
+      return Failed(FromErrno(errno));
+    }
     done += static_cast<DWORD>(n);
   }
   if (written != nullptr) *written = done;
+  if (fault.kind == FaultAction::Kind::store && fault.error != NO_ERROR) return Failed(fault.error);
   return TRUE;
 }
 
 DWORD GetFileSize(HANDLE h, LPDWORD high) {
-  OpenFile* f = Lookup(h);
+  const auto file = LookupFile(h);
+  if (file == nullptr) return INVALID_FILE_SIZE;
+  std::lock_guard<std::mutex> guard(file->lock());
   struct stat st {};
-  if (f == nullptr || fstat(f->fd, &st) != 0) {
-    SetLastError(ERROR_INVALID_HANDLE);
+  if (::fstat(file->fd(), &st) != 0) {
+    SetLastError(FromErrno(errno));
     return INVALID_FILE_SIZE;
   }
-  if (high != nullptr) *high = static_cast<DWORD>(static_cast<std::uint64_t>(st.st_size) >> 32);
-  return static_cast<DWORD>(st.st_size);
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  if (high != nullptr) *high = static_cast<DWORD>(size >> 32);
+  // A size whose low part looks like the failure value is told apart by the last error.
+  SetLastError(NO_ERROR);
+  return static_cast<DWORD>(size);
 }
 
-BOOL FlushFileBuffers(HANDLE h) {
-  OpenFile* f = Lookup(h);
-  if (f == nullptr) { SetLastError(ERROR_INVALID_HANDLE); return FALSE; }
-  if (fsync(f->fd) != 0) { SetLastError(FromErrno(errno)); return FALSE; }
+DWORD SetFilePointer(HANDLE h, LONG distance, PLONG distanceHigh, DWORD method) {
+  const auto file = LookupFile(h);
+  if (file == nullptr) return INVALID_SET_FILE_POINTER;
+  int whence = SEEK_SET;
+  switch (method) {
+    case FILE_BEGIN: whence = SEEK_SET; break;
+    case FILE_CURRENT: whence = SEEK_CUR; break;
+    case FILE_END: whence = SEEK_END; break;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_SET_FILE_POINTER;
+  }
+  // Without a high part the distance is a signed 32-bit value; with one, the two make 64 bits.
+  const std::int64_t move =
+      distanceHigh == nullptr
+          ? static_cast<std::int64_t>(distance)
+          : static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
+                                      static_cast<std::uint32_t>(distance));
+  std::lock_guard<std::mutex> guard(file->lock());
+  const off_t here = ::lseek(file->fd(), 0, SEEK_CUR);
+  off_t base = 0;
+  if (whence == SEEK_CUR) base = here;
+  if (whence == SEEK_END) {
+    struct stat st {};
+    if (::fstat(file->fd(), &st) != 0) { SetLastError(FromErrno(errno)); return INVALID_SET_FILE_POINTER; }
+    base = st.st_size;
+  }
+  const std::int64_t target = static_cast<std::int64_t>(base) + move;
+  if (target < 0) { SetLastError(ERROR_NEGATIVE_SEEK); return INVALID_SET_FILE_POINTER; }
+  if (distanceHigh == nullptr && target > 0xFFFFFFFELL) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (::lseek(file->fd(), static_cast<off_t>(target), SEEK_SET) < 0) {
+    SetLastError(FromErrno(errno));
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(static_cast<std::uint64_t>(target) >> 32);
+  SetLastError(NO_ERROR);
+  return static_cast<DWORD>(static_cast<std::uint64_t>(target) & 0xFFFFFFFFu);
+}
+
+BOOL SetEndOfFile(HANDLE h) {
+  const auto file = LookupFile(h);
+  if (file == nullptr) return FALSE;
+  std::lock_guard<std::mutex> guard(file->lock());
+  const off_t here = ::lseek(file->fd(), 0, SEEK_CUR);
+  if (here < 0 || ::ftruncate(file->fd(), here) != 0) return Failed(errno == EBADF || errno == EINVAL ? ERROR_ACCESS_DENIED : FromErrno(errno));
   return TRUE;
 }
 
-BOOL CloseHandle(HANDLE h) {
-  std::unique_ptr<OpenFile> f;
-  {
-    std::lock_guard<std::mutex> lock(g_handlesLock);
-    auto it = g_handles.find(reinterpret_cast<std::uintptr_t>(h));
-    if (it == g_handles.end()) { SetLastError(ERROR_INVALID_HANDLE); return FALSE; }
-    f = std::move(it->second);
-    g_handles.erase(it);
+BOOL FlushFileBuffers(HANDLE h) {
+  const auto file = LookupFile(h);
+  if (file == nullptr) return FALSE;
+  if (const FaultAction fault = CheckFileFault(FileOp::flush, file->cePath()); fault.kind == FaultAction::Kind::fail) {
+    return Failed(fault.error);
   }
-  return close(f->fd) == 0 ? TRUE : FALSE;
+  std::lock_guard<std::mutex> guard(file->lock());
+  if (::fsync(file->fd()) != 0) return Failed(FromErrno(errno));
+  return TRUE;
 }
 
 BOOL DeleteFileW(LPCWSTR name) {
   fs::path path;
-  if (!MapPath(name, path)) { SetLastError(ERROR_PATH_NOT_FOUND); return FALSE; }
-  if (unlink(path.c_str()) != 0) { SetLastError(ErrorFor(path, errno)); return FALSE; }
+  if (!MapPath(name, path)) return FALSE;
+  if (const FaultAction fault = CheckFileFault(FileOp::remove, name); fault.kind == FaultAction::Kind::fail) {
+    return Failed(fault.error);
+  }
+  if (IsFolder(path)) return Failed(ERROR_ACCESS_DENIED);
+  // A file held open without delete sharing cannot be deleted on Windows.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    if (busy) return Failed(ERROR_SHARING_VIOLATION);
+  }
+  if (::unlink(path.c_str()) != 0) return Failed(ErrorFor(path, errno));
   return TRUE;
 }
 
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
   fs::path a, b;
-  if (!MapPath(from, a) || !MapPath(to, b)) { SetLastError(ERROR_PATH_NOT_FOUND); return FALSE; }
-  if (fs::exists(b)) { SetLastError(ERROR_ALREADY_EXISTS); return FALSE; }
-  if (rename(a.c_str(), b.c_str()) != 0) { SetLastError(ErrorFor(b, errno)); return FALSE; }
+  if (!MapPath(from, a) || !MapPath(to, b)) return FALSE;
+  if (const FaultAction fault = CheckFileFault(FileOp::rename, from, to); fault.kind == FaultAction::Kind::fail) {
+    return Failed(fault.error);
+  }
+  struct stat st {};
+  if (::lstat(a.c_str(), &st) != 0) return Failed(ErrorFor(a, errno));
+  if (::lstat(b.c_str(), &st) == 0) return Failed(ERROR_ALREADY_EXISTS);
+  if (::rename(a.c_str(), b.c_str()) != 0) return Failed(ErrorFor(b, errno));
   return TRUE;
 }
 
 BOOL DeleteAndRenameFile(LPCWSTR oldName, LPCWSTR newName) {
   fs::path dest, source;
-  if (!MapPath(oldName, dest) || !MapPath(newName, source)) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return FALSE;
+  if (!MapPath(oldName, dest) || !MapPath(newName, source)) return FALSE;
+  if (const FaultAction fault = CheckFileFault(FileOp::rename, oldName, newName);
+      fault.kind == FaultAction::Kind::fail) {
+    return Failed(fault.error);
   }
-  // The file being replaced must not be held open exclusively elsewhere.
-  const int fd = open(dest.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    const bool busy = flock(fd, LOCK_EX | LOCK_NB) != 0;
-    close(fd);
-    if (busy) { SetLastError(ERROR_SHARING_VIOLATION); return FALSE; }
+  struct stat st {};
+  if (::stat(source.c_str(), &st) != 0) return Failed(ErrorFor(source, errno));
+  // The file being replaced must exist and not be held open elsewhere.
+  const int fd = ::open(dest.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Failed(ErrorFor(dest, errno));
+  const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+  ::close(fd);
+  if (busy) return Failed(ERROR_SHARING_VIOLATION);
+  if (::rename(source.c_str(), dest.c_str()) != 0) return Failed(ErrorFor(dest, errno));
+  return TRUE;
+}
+
+BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES) {
+  fs::path path;
+  if (!MapPath(name, path)) return FALSE;
+  if (::mkdir(path.c_str(), 0755) != 0) {
+    return Failed(errno == EEXIST ? ERROR_ALREADY_EXISTS : ErrorFor(path, errno));
   }
-  if (rename(source.c_str(), dest.c_str()) != 0) { SetLastError(ErrorFor(dest, errno)); return FALSE; }
+  return TRUE;
+}
+
+BOOL RemoveDirectoryW(LPCWSTR name) {
+  fs::path path;
+  if (!MapPath(name, path)) return FALSE;
+  if (::rmdir(path.c_str()) != 0) return Failed(errno == ENOTDIR ? ERROR_DIRECTORY : ErrorFor(path, errno));
   return TRUE;
 }
 
 DWORD GetFileAttributesW(LPCWSTR name) {
   fs::path path;
+  if (!MapPath(name, path)) return INVALID_FILE_ATTRIBUTES;
   struct stat st {};
-  if (!MapPath(name, path)) { SetLastError(ERROR_PATH_NOT_FOUND); return INVALID_FILE_ATTRIBUTES; }
-  if (stat(path.c_str(), &st) != 0) { SetLastError(ErrorFor(path, errno)); return INVALID_FILE_ATTRIBUTES; }
-  DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  if (::stat(path.c_str(), &st) != 0) {
+    SetLastError(ErrorFor(path, errno));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : 0;
   if ((st.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
-  return attributes;
+  return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 
-// Debug output is kept only when asked for; nothing in the program depends on it.
-BOOL DebugOutputEnabled() { return FALSE; }
-void OutputDebugStringW(LPCWSTR) {}
+BOOL SetFileAttributesW(LPCWSTR name, DWORD attributes) {
+  fs::path path;
+  if (!MapPath(name, path)) return FALSE;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return Failed(ErrorFor(path, errno));
+  // Only the read-only bit has a host meaning.
+  mode_t mode = st.st_mode & 07777;
+  mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+  if (::chmod(path.c_str(), mode) != 0) return Failed(FromErrno(errno));
+  return TRUE;
+}

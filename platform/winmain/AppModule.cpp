@@ -1,14 +1,11 @@
 // The process entry point of a device program: the command line is the program's arguments
 // joined with blanks, as the device hands it over; then the framework runs the application.
 #include <string>
+#include <utility>
 
 #include <afxwin.h>
 
-namespace {
-std::wstring g_commandLine;
-}
-
-LPWSTR GetCommandLineW() { return g_commandLine.data(); }
+#include "KernelControl.h"
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPTSTR lpCmdLine, int nCmdShow) {
   CWinApp* app = AfxGetApp();
@@ -21,9 +18,11 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPTSTR lpCmdLine, int nCmdShow) {
 }
 
 int main(int argc, char** argv) {
+  std::wstring commandLine;
   for (int i = 1; i < argc; ++i) {
-    if (i > 1) g_commandLine += L' ';
-    for (const char* p = argv[i]; *p != 0; ++p) g_commandLine += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    if (i > 1) commandLine += L' ';
+    for (const char* p = argv[i]; *p != 0; ++p) commandLine += static_cast<wchar_t>(static_cast<unsigned char>(*p));
   }
-  return AfxWinMain(nullptr, nullptr, g_commandLine.data(), 1);
+  cedev::SetCommandLine(std::move(commandLine));
+  return AfxWinMain(nullptr, nullptr, GetCommandLineW(), 1);
 }

@@ -1,59 +1,62 @@
 // cedevice: the simulated device's own tool.
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+#include <exception>
 #include <string>
-#include <system_error>
+#include <string_view>
 
-#include <unistd.h>
-
+#include "DeviceError.h"
 #include "DeviceRoot.h"
+#include "ToolCommand.h"
 
-namespace fs = std::filesystem;
-
-namespace {
+namespace cedevice {
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "cedevice: %s\n", message.c_str());
   return 2;
 }
 
-// Makes the device if it is missing and installs the program as \Windows\Quenmora.exe.
-int Init(int argc, char** argv) {
-  if (argc > 3) return Fail("usage: cedevice init [EXE]");
-  fs::path exe;
-  if (argc == 3) {
-    exe = argv[2];
-  } else {
-    std::error_code ec;
-    exe = fs::read_symlink("/proc/self/exe", ec).parent_path() / "quenmora";
-    if (ec) return Fail("cannot find this program's folder: " + ec.message());
-  }
-  if (!fs::is_regular_file(exe)) return Fail("no such program: " + exe.string());
-  const fs::path root = cedev::DeviceRootPath();
-  std::error_code ec;
-  const bool fresh = !fs::exists(root);
-  if (fresh) {
-    for (const char* folder : {"My Documents", "Windows", ".device"}) {
-      fs::create_directories(root / folder, ec);
-      if (ec) return Fail("cannot make " + (root / folder).string() + ": " + ec.message());
-    }
-  }
-  fs::create_directories(root / ".device", ec);
-  if (!fs::is_directory(root / "Windows")) return Fail("the device has no \\Windows folder: " + root.string());
-  const fs::path target = root / "Windows" / "Quenmora.exe";
-  const fs::path temp = root / "Windows" / ".Quenmora.exe.new";
-  fs::copy_file(exe, temp, fs::copy_options::overwrite_existing, ec);
-  if (!ec) fs::rename(temp, target, ec);
-  if (ec) return Fail("cannot install " + target.string() + ": " + ec.message());
-  return 0;
+}  // namespace cedevice
+
+namespace {
+
+struct Command {
+  std::string_view name;
+  cedevice::CommandFunction run;
+};
+
+// One line a command.
+constexpr Command kCommands[] = {
+    {"init", cedevice::InitCommand},
+    {"clock", cedevice::ClockCommand},
+    {"set", cedevice::SetCommand},
+    {"get", cedevice::GetCommand},
+    {"sound", cedevice::SoundCommand},
+    {"sound-log", cedevice::SoundLogCommand},
+};
+
+std::string CommandNames() {
+  std::string names;
+  for (const Command& command : kCommands) names += (names.empty() ? "" : ", ") + std::string(command.name);
+  return names;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Fail("usage: cedevice COMMAND ... (commands: init)");
-  const std::string command = argv[1];
-  if (command == "init") return Init(argc, argv);
-  return Fail("unknown command: " + command);
+  if (argc < 2) return cedevice::Fail("usage: cedevice COMMAND ... (commands: " + CommandNames() + ")");
+  const std::string_view name = argv[1];
+  for (const Command& command : kCommands) {
+    if (command.name != name) continue;
+    try {
+      cedev::DeviceRoot();  // every command works on a device: a missing one is made factory-new
+      const int status = command.run(argc, argv);
+      if (std::fflush(stdout) != 0) return cedevice::Fail("cannot write the output");
+      return status;
+    } catch (const cedev::DeviceError& e) {
+      return cedevice::Fail(e.what());
+    } catch (const std::exception& e) {
+      return cedevice::Fail(std::string(name) + ": " + e.what());
+    }
+  }
+  return cedevice::Fail("unknown command: " + std::string(name) + " (commands: " + CommandNames() + ")");
 }

@@ -1,0 +1,160 @@
+#include "NotificationStore.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <system_error>
+
+#include <sys/stat.h>
+
+#include "DeviceError.h"
+#include "DeviceRoot.h"
+#include "StateFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace cedev::notify {
+namespace {
+
+constexpr const char* kStoreFile = "notifications";
+
+// What identifies one version of the file: a change replaces it by rename, so its inode, size
+// or times differ.
+struct FileStamp {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  long long modifiedNs = 0;
+  long long changedNs = 0;
+  fs::path path;
+
+  bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const fs::path& path) {
+  FileStamp stamp;
+  stamp.path = path;
+  struct stat info{};
+  if (::stat(path.c_str(), &info) != 0) return stamp;
+  stamp.exists = true;
+  stamp.device = info.st_dev;
+  stamp.inode = info.st_ino;
+  stamp.size = info.st_size;
+  stamp.modifiedNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+  stamp.changedNs = static_cast<long long>(info.st_ctim.tv_sec) * 1000000000LL + info.st_ctim.tv_nsec;
+  return stamp;
+}
+
+struct Cache {
+  std::mutex mutex;
+  FileStamp stamp;
+  std::shared_ptr<const StoreContent> content;
+  DamageReporter reporter;
+  std::optional<std::string> lastDamage;
+};
+
+Cache& TheCache() {
+  static Cache cache;
+  return cache;
+}
+
+void Report(const std::string& message) {
+  Cache& cache = TheCache();
+  DamageReporter reporter;
+  {
+    std::lock_guard lock(cache.mutex);
+    cache.lastDamage = message;
+    reporter = cache.reporter;
+  }
+  if (reporter) {
+    reporter(message);
+  } else {
+    std::fprintf(stderr, "%s\n", message.c_str());
+  }
+}
+
+// A name beside the store that no earlier copy has taken.
+fs::path AsideName(const fs::path& store) {
+  fs::path candidate = store;
+  candidate += ".damaged";
+  for (int n = 2; fs::exists(candidate); ++n) {
+    candidate = store;
+    candidate += ".damaged-" + std::to_string(n);
+  }
+  return candidate;
+}
+
+// Reads the file; repairs and reports damage. Call with the device lock held.
+StoreContent LoadLocked() {
+  const std::optional<std::string> text = ReadState(kStoreFile);
+  if (!text) return {};
+  ParsedStore parsed = ParseStore(*text);
+  if (parsed.problems.empty()) return std::move(parsed.content);
+  const fs::path store = StorePath();
+  const fs::path aside = AsideName(store);
+  std::error_code ec;
+  fs::copy_file(store, aside, ec);
+  if (ec) throw DeviceError(store, "damaged, and it cannot be kept aside as " + aside.string() + ": " + ec.message());
+  WriteStateAtomic(kStoreFile, FormatStore(parsed.content));
+  std::string message = store.string() + ": damaged (" + parsed.problems.front();
+  if (parsed.problems.size() > 1) message += ", and " + std::to_string(parsed.problems.size() - 1) + " more";
+  message += "); kept the " + std::to_string(parsed.content.records.size()) +
+             " readable notifications; the damaged file is kept as " + aside.string();
+  Report(message);
+  return std::move(parsed.content);
+}
+
+void Remember(std::shared_ptr<const StoreContent> content) {
+  Cache& cache = TheCache();
+  const FileStamp stamp = StampOf(StorePath());
+  std::lock_guard lock(cache.mutex);
+  cache.stamp = stamp;
+  cache.content = std::move(content);
+}
+
+}  // namespace
+
+fs::path StorePath() { return DeviceStatePath(kStoreFile); }
+
+std::shared_ptr<const StoreContent> ReadStore() {
+  Cache& cache = TheCache();
+  {
+    const FileStamp stamp = StampOf(StorePath());
+    std::lock_guard lock(cache.mutex);
+    if (cache.content && stamp.exists && stamp == cache.stamp) return cache.content;
+  }
+  DeviceLock deviceLock;  // a damaged store is repaired by one process only
+  auto content = std::make_shared<const StoreContent>(LoadLocked());
+  Remember(content);
+  return content;
+}
+
+void UpdateStore(const std::function<bool(StoreContent&)>& change) {
+  DeviceLock deviceLock;
+  StoreContent content = LoadLocked();
+  if (!change(content)) return;
+  WriteStateAtomic(kStoreFile, FormatStore(content));
+  Remember(std::make_shared<const StoreContent>(std::move(content)));
+}
+
+const NotificationRecord* FindRecord(const StoreContent& content, DWORD handle) {
+  const auto at = std::lower_bound(content.records.begin(), content.records.end(), handle,
+                                   [](const NotificationRecord& r, DWORD h) { return r.handle < h; });
+  return at != content.records.end() && at->handle == handle ? &*at : nullptr;
+}
+
+DamageReporter SetDamageReporter(DamageReporter reporter) {
+  Cache& cache = TheCache();
+  std::lock_guard lock(cache.mutex);
+  std::swap(cache.reporter, reporter);
+  return reporter;
+}
+
+std::optional<std::string> LastDamage() {
+  Cache& cache = TheCache();
+  std::lock_guard lock(cache.mutex);
+  return cache.lastDamage;
+}
+
+}  // namespace cedev::notify

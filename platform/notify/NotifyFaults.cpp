@@ -1,0 +1,144 @@
+#include "NotifyFaults.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <sstream>
+#include <vector>
+
+namespace cedev::notify {
+namespace {
+
+struct Fault {
+  bool armed = false;
+  DWORD error = 0;
+  int skip = 0;
+  int times = 0;  // 0: unlimited
+};
+
+constexpr size_t kCalls = 6;
+
+struct Faults {
+  std::mutex mutex;
+  std::array<Fault, kCalls> byCall{};
+  bool environmentRead = false;
+};
+
+Faults& State() {
+  static Faults faults;
+  return faults;
+}
+
+constexpr std::array<const char*, kCalls> kNames = {"count", "handles", "size", "fetch", "set", "clear"};
+
+void ArmLocked(Faults& faults, Call call, DWORD error, int skip, int times) {
+  faults.byCall[static_cast<size_t>(call)] = Fault{true, error, skip < 0 ? 0 : skip, times < 0 ? 0 : times};
+}
+
+bool ParseOne(const std::string& item, Call* call, DWORD* error, int* skip, int* times) {
+  const size_t colon = item.find(':');
+  if (colon == std::string::npos) return false;
+  const std::string name = item.substr(0, colon);
+  size_t index = 0;
+  while (index < kCalls && name != kNames[index]) ++index;
+  if (index == kCalls) return false;
+  *call = static_cast<Call>(index);
+  const char* p = item.c_str() + colon + 1;
+  char* endp = nullptr;
+  const unsigned long code = std::strtoul(p, &endp, 10);
+  if (endp == p) return false;
+  *error = static_cast<DWORD>(code);
+  *skip = 0;
+  *times = 1;
+  p = endp;
+  if (*p == '@') {
+    const long n = std::strtol(p + 1, &endp, 10);
+    if (endp == p + 1 || n < 0) return false;
+    *skip = static_cast<int>(n);
+    p = endp;
+  }
+  if (*p == 'x') {
+    const long n = std::strtol(p + 1, &endp, 10);
+    if (endp == p + 1 || n < 0) return false;
+    *times = static_cast<int>(n);
+    p = endp;
+  }
+  return *p == 0;
+}
+
+void ReadEnvironmentLocked(Faults& faults) {
+  if (faults.environmentRead) return;
+  faults.environmentRead = true;
+  const char* spec = std::getenv("CEDEVICE_NOTIFY_FAULTS");
+  if (spec == nullptr || *spec == 0) return;
+  std::stringstream items(spec);
+  std::string item;
+  while (std::getline(items, item, ',')) {
+    Call call{};
+    DWORD error = 0;
+    int skip = 0, times = 0;
+    if (!ParseOne(item, &call, &error, &skip, &times)) {
+      std::fprintf(stderr, "CEDEVICE_NOTIFY_FAULTS: ignored malformed fault \"%s\"\n", item.c_str());
+      continue;
+    }
+    ArmLocked(faults, call, error, skip, times);
+  }
+}
+
+}  // namespace
+
+void FailCall(Call call, DWORD error, int skip, int times) {
+  Faults& faults = State();
+  std::lock_guard lock(faults.mutex);
+  faults.environmentRead = true;  // set by hand: the environment does not add to it later
+  ArmLocked(faults, call, error, skip, times);
+}
+
+void ClearFaults() {
+  Faults& faults = State();
+  std::lock_guard lock(faults.mutex);
+  faults.environmentRead = true;
+  faults.byCall = {};
+}
+
+std::optional<DWORD> TakeFault(Call call) {
+  Faults& faults = State();
+  std::lock_guard lock(faults.mutex);
+  ReadEnvironmentLocked(faults);
+  Fault& fault = faults.byCall[static_cast<size_t>(call)];
+  if (!fault.armed) return std::nullopt;
+  if (fault.skip > 0) {
+    --fault.skip;
+    return std::nullopt;
+  }
+  const DWORD error = fault.error;
+  if (fault.times > 0 && --fault.times == 0) fault.armed = false;
+  return error;
+}
+
+bool InstallFaults(const std::string& spec, std::string* why) {
+  struct Parsed {
+    Call call;
+    DWORD error;
+    int skip, times;
+  };
+  std::vector<Parsed> parsed;
+  std::stringstream items(spec);
+  std::string item;
+  while (std::getline(items, item, ',')) {
+    Parsed p{};
+    if (!ParseOne(item, &p.call, &p.error, &p.skip, &p.times)) {
+      if (why != nullptr) *why = "malformed fault \"" + item + "\"";
+      return false;
+    }
+    parsed.push_back(p);
+  }
+  Faults& faults = State();
+  std::lock_guard lock(faults.mutex);
+  faults.environmentRead = true;
+  for (const Parsed& p : parsed) ArmLocked(faults, p.call, p.error, p.skip, p.times);
+  return true;
+}
+
+}  // namespace cedev::notify

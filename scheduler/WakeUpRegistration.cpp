@@ -1,0 +1,80 @@
+#include "WakeUpRegistration.h"
+
+#include <windows.h>
+#include <afxdisp.h>
+#include <notify.h>
+
+#include "AppTrace.h"
+#include "NextChangeSearch.h"
+#include "OwnNotificationWalk.h"
+
+namespace {
+
+// The item's time on the day of its next occurrence, counted from a fresh reading of the clock.
+COleDateTime ChangeTime(const ScheduleItem& item) {
+  SYSTEMTIME clock;
+  GetLocalTime(&clock);
+  clock.wMilliseconds = 0;
+  const COleDateTime now(clock);
+  int days = item.nextDay - clock.wDayOfWeek;
+  const TimeOfDay nowTime(clock.wHour, clock.wMinute, clock.wSecond);
+  if (days == 0 && item.time.SecondsAfter(nowTime) < 0) {
+    days = 7;
+  } else if (days < 0) {
+    days += 7;
+  }
+  const COleDateTime date = now + COleDateTimeSpan(days, 0, 0, 0);
+  return COleDateTime(date.GetYear(), date.GetMonth(), date.GetDay(), item.time.hour(), item.time.minute(),
+                      item.time.second());
+}
+
+}  // namespace
+
+void SetNotifcation(Schedule& schedule, ScheduleItem& item) {
+  COleDateTime change = ChangeTime(item);
+  AppTrace(L"SetNotifcation: item: D%d T%02d:%02d:%02d M%d\r\n", item.days, item.time.hour(), item.time.minute(),
+           item.time.second(), item.muteOn);
+
+  WCHAR argument[16];
+  wsprintfW(argument, L"M%d", item.muteOn);
+
+  WalkOwnNotifications([](const CE_NOTIFICATION_INFO_HEADER& info) { CeClearUserNotification(info.hNotification); },
+                       WalkTrace::Registration);
+
+  CE_NOTIFICATION_TRIGGER trigger = {};
+  trigger.dwSize = sizeof trigger;
+  trigger.dwType = CNT_TIME;
+  trigger.dwEvent = 0;
+  trigger.lpszApplication = const_cast<WCHAR*>(kOwnApplication);
+  trigger.lpszArguments = argument;
+  change.GetAsSystemTime(trigger.stStartTime);
+  trigger.stStartTime.wMilliseconds = 0;
+
+  CE_USER_NOTIFICATION user = {};
+
+  schedule.EventHandle = static_cast<DWORD>(
+      reinterpret_cast<UINT_PTR>(CeSetUserNotificationEx(nullptr, &trigger, &user)));
+  if (schedule.EventHandle == 0) {
+    const DWORD error = GetLastError();
+    AppTrace(L"EventHandle == 0, GetLastError() == %d, %X\r\n", error, error);
+  }
+
+  change += COleDateTimeSpan(0, 0, 2, 0);
+  change.GetAsSystemTime(trigger.stStartTime);
+  trigger.stStartTime.wMilliseconds = 0;
+  schedule.EventHandle = static_cast<DWORD>(
+      reinterpret_cast<UINT_PTR>(CeSetUserNotificationEx(nullptr, &trigger, &user)));
+  if (schedule.EventHandle == 0) {
+    const DWORD error = GetLastError();
+    AppTrace(L"Second EventHandle == 0, GetLastError() == %d, %X\r\n", error, error);
+  }
+
+  const SYSTEMTIME& second = trigger.stStartTime;
+  AppTrace(L"Next Mute Change: %d-%d-%d - %d - %d:%d:%d - %d\r\n", second.wYear, second.wMonth, second.wDay,
+           second.wDayOfWeek, second.wHour, second.wMinute, second.wSecond, item.muteOn);
+}
+
+void ScheduleNextChange(Schedule& schedule) {
+  ScheduleItem* item = GetNextItem(schedule);
+  if (item != nullptr) SetNotifcation(schedule, *item);
+}

@@ -1,0 +1,24 @@
+// A fresh device root for each test of the notification service, the clock frozen, no faults.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <notify.h>
+
+class ServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A time trigger for the application at the given time.
+  static CE_NOTIFICATION_TRIGGER TimeTrigger(const WCHAR* application, const WCHAR* arguments, WORD year,
+                                             WORD month, WORD day, WORD hour, WORD minute, WORD second);
+  // Registers and fails the test when the service refuses.
+  static DWORD Register(const WCHAR* application, const WCHAR* arguments, WORD day, WORD hour, WORD minute);
+  static std::string StoreText();
+  static void WriteStoreText(const std::string& text);
+
+  std::filesystem::path root_;
+};
