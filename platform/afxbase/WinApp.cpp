@@ -26,6 +26,21 @@ CWinApp::~CWinApp() {
   if (g_app == this) g_app = nullptr;
 }
 
+void CWinApp::SetCurrentHandles() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(m_hInstance, path, MAX_PATH);
+  CString name = path;
+  name = name.Mid(name.ReverseFind(L'\\') + 1);
+  const int dot = name.ReverseFind(L'.');
+  if (dot > 0) name = name.Left(dot);
+  m_exeName = name;
+  m_pszExeName = m_exeName;
+  if (m_pszAppName == nullptr && !m_exeName.IsEmpty()) {
+    m_appName = m_exeName;
+    m_pszAppName = m_appName;
+  }
+}
+
 BOOL CWinApp::InitApplication() { return TRUE; }
 BOOL CWinApp::InitInstance() { return TRUE; }
 int CWinApp::Run() { return ExitInstance(); }

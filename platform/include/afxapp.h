@@ -41,6 +41,10 @@ class CWinApp {
   virtual int Run();
   virtual int ExitInstance();
 
+  // Takes the module's name (the executable's file name without its extension) as
+  // m_pszExeName and, when the application was given no name, as its name too.
+  void SetCurrentHandles();
+
   // Splits m_lpCmdLine at blanks and tabs (a stretch in double quotes belongs to one argument)
   // and hands each argument to rCmdInfo.ParseParam.
   void ParseCommandLine(CCommandLineInfo& rCmdInfo);
@@ -54,6 +58,7 @@ class CWinApp {
 
  private:
   CString m_appName;
+  CString m_exeName;
 };
 
 CWinApp* AfxGetApp();

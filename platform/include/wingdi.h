@@ -65,6 +65,10 @@ typedef TEXTMETRICW TEXTMETRIC;
 #define SYSTEM_FONT 13
 #define DEFAULT_GUI_FONT 17
 
+// ExtTextOut options.
+#define ETO_OPAQUE 0x0002
+#define ETO_CLIPPED 0x0004
+
 #define TRANSPARENT 1
 #define OPAQUE 2
 

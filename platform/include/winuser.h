@@ -16,6 +16,9 @@ typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
 
 #define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define MAKEINTRESOURCE MAKEINTRESOURCEW
+#define MAKEWPARAM(l, h) (static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
+#define MAKELPARAM(l, h) (static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
+#define MAKELRESULT(l, h) (static_cast<LRESULT>(static_cast<DWORD>(MAKELONG(l, h))))
 #define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
 
 // Resource types.
@@ -582,6 +585,8 @@ int ReleaseDC(HWND hWnd, HDC hDC);
 int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
 int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
 BOOL DrawFocusRect(HDC hDC, const RECT* lprc);
+int FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+BOOL ValidateRect(HWND hWnd, const RECT* lpRect);
 
 // Messages and queues. Each thread that owns a window has a queue.
 LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);

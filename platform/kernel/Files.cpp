@@ -73,6 +73,9 @@ bool MapPath(LPCWSTR cePath, fs::path& out) {
   return error == NO_ERROR;
 }
 
+// An I/O call on a live handle: a descriptor that refuses it was opened without that access.
+DWORD IoError(int e) { return e == EBADF ? ERROR_ACCESS_DENIED : FromErrno(e); }
+
 BOOL Failed(DWORD error) {
   SetLastError(error);
   return FALSE;
@@ -199,7 +202,7 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED) {
   while (done < size) {
     const ssize_t n = ::read(file->fd(), static_cast<char*>(buffer) + done, size - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Failed(FromErrno(errno));
+    if (n < 0) return Failed(IoError(errno));
     if (n == 0) break;
     done += static_cast<DWORD>(n);
   }
@@ -221,7 +224,7 @@ BOOL WriteFile(HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       if (written != nullptr) *written = done;
-      return Failed(FromErrno(errno));
+      return Failed(IoError(errno));
     }
     done += static_cast<DWORD>(n);
   }
@@ -291,7 +294,9 @@ BOOL SetEndOfFile(HANDLE h) {
   if (file == nullptr) return FALSE;
   std::lock_guard<std::mutex> guard(file->lock());
   const off_t here = ::lseek(file->fd(), 0, SEEK_CUR);
-  if (here < 0 || ::ftruncate(file->fd(), here) != 0) return Failed(errno == EBADF || errno == EINVAL ? ERROR_ACCESS_DENIED : FromErrno(errno));
+  if (here < 0 || ::ftruncate(file->fd(), here) != 0) {
+    return Failed(errno == EINVAL ? ERROR_ACCESS_DENIED : IoError(errno));
+  }
   return TRUE;
 }
 

@@ -6,6 +6,7 @@
 
 #include "DeviceError.h"
 #include "DeviceRoot.h"
+#include "NotifyCommands.h"
 #include "ToolCommand.h"
 
 namespace cedevice {
@@ -32,6 +33,11 @@ constexpr Command kCommands[] = {
     {"get", cedevice::GetCommand},
     {"sound", cedevice::SoundCommand},
     {"sound-log", cedevice::SoundLogCommand},
+    {"notifications", cedevice::NotificationsCommand},
+    {"notify", cedevice::NotifyCommand},
+    {"clear", cedevice::ClearCommand},
+    {"run", cedevice::RunCommand},
+    {"status", cedevice::StatusCommand},
 };
 
 std::string CommandNames() {

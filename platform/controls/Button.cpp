@@ -1,0 +1,266 @@
+// "Button": push buttons, check boxes (plain, automatic, three-state, push-like), radio buttons
+// with automatic group behaviour, and group boxes.
+#include <algorithm>
+
+#include "ControlProcs.h"
+#include "ControlSupport.h"
+
+namespace cedev {
+namespace {
+
+struct ButtonState {
+  UINT check = BST_UNCHECKED;
+  bool pushed = false;    // drawn pressed: stylus or Space held on it
+  bool tracking = false;  // stylus went down on it and is not up yet
+  bool spaceDown = false;
+  bool focused = false;
+  FontSlot font;
+};
+
+WindowStates<ButtonState>& States() {
+  static WindowStates<ButtonState> states;
+  return states;
+}
+
+DWORD TypeOf(HWND hwnd) { return StyleOf(hwnd) & BS_TYPEMASK; }
+
+bool IsCheckType(DWORD type) {
+  return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
+         type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
+
+bool IsRadioType(DWORD type) { return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON; }
+
+void Publish(HWND hwnd, const ButtonState& state) {
+  PublishedState published;
+  published.checked = IsCheckType(TypeOf(hwnd)) ? (state.check == BST_UNCHECKED ? 0 : 1) : -1;
+  PublishWindowState(hwnd, published);
+}
+
+void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, TRUE); }
+
+void SetCheck(HWND hwnd, ButtonState& state, UINT check) {
+  if (state.check == check) return;
+  state.check = check;
+  Publish(hwnd, state);
+  Redraw(hwnd);
+}
+
+// The other automatic radio buttons of hwnd's group (from the WS_GROUP window at or before it
+// to the next WS_GROUP window) lose their check.
+void UncheckGroupSiblings(HWND hwnd) {
+  HWND first = hwnd;
+  while (!(StyleOf(first) & WS_GROUP)) {
+    HWND previous = GetWindow(first, GW_HWNDPREV);
+    if (previous == nullptr) break;
+    first = previous;
+  }
+  for (HWND sibling = first; sibling != nullptr; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+    if (sibling != first && (StyleOf(sibling) & WS_GROUP)) break;
+    if (sibling == hwnd || !IsButtonWindow(sibling) || TypeOf(sibling) != BS_AUTORADIOBUTTON) continue;
+    SendMessageW(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
+  }
+}
+
+// What a completed press does: automatic types change their check first, then the parent hears
+// BN_CLICKED.
+void Click(HWND hwnd, ButtonState& state) {
+  switch (TypeOf(hwnd)) {
+    case BS_AUTOCHECKBOX:
+      SetCheck(hwnd, state, state.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+      break;
+    case BS_AUTO3STATE:
+      SetCheck(hwnd, state, (state.check + 1) % 3);
+      break;
+    case BS_AUTORADIOBUTTON:
+      SetCheck(hwnd, state, BST_CHECKED);
+      UncheckGroupSiblings(hwnd);
+      break;
+    default:
+      break;
+  }
+  NotifyParent(hwnd, BN_CLICKED);
+}
+
+void SetPushed(HWND hwnd, ButtonState& state, bool pushed) {
+  if (state.pushed == pushed) return;
+  state.pushed = pushed;
+  Redraw(hwnd);
+}
+
+bool Inside(HWND hwnd, LPARAM lParam) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  int x = static_cast<short>(LOWORD(lParam));
+  int y = static_cast<short>(HIWORD(lParam));
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+void Paint(HWND hwnd, const ButtonState& state) {
+  Painter paint(hwnd);
+  const RECT& client = paint.Client();
+  std::wstring text = WindowTextOf(hwnd);
+  DWORD type = TypeOf(hwnd);
+  int y = CentredRowY(client.bottom - client.top);
+  if (type == BS_GROUPBOX) {
+    paint.Frame(client);
+    if (!text.empty()) paint.Text(kCellWidth, 0, text);
+    return;
+  }
+  bool pushLike = type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && (StyleOf(hwnd) & BS_PUSHLIKE);
+  if (!IsCheckType(type) || pushLike) {
+    bool down = state.pushed || (pushLike && state.check != BST_UNCHECKED);
+    std::wstring face = (down ? L"[*" : L"[ ") + text + (down ? L"*]" : L" ]");
+    int columns = (client.right - client.left) / kCellWidth;
+    int x = std::max(0, (columns - static_cast<int>(face.size())) / 2) * kCellWidth;
+    paint.Text(x, y, face);
+    return;
+  }
+  std::wstring mark;
+  if (IsRadioType(type)) {
+    mark = state.check != BST_UNCHECKED ? L"(o) " : L"( ) ";
+  } else {
+    mark = state.check == BST_CHECKED ? L"[x] " : state.check == BST_INDETERMINATE ? L"[-] " : L"[ ] ";
+  }
+  paint.Text(0, y, mark + text);
+}
+
+LRESULT DialogCode(HWND hwnd) {
+  switch (TypeOf(hwnd)) {
+    case BS_PUSHBUTTON:
+      return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case BS_DEFPUSHBUTTON:
+      return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+      return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    case BS_GROUPBOX:
+      return DLGC_STATIC;
+    default:
+      return DLGC_BUTTON;
+  }
+}
+
+LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    States().Create(hwnd);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  ButtonState* state = States().Find(hwnd);
+  if (state == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  LRESULT result = 0;
+  if (state->font.Handle(hwnd, msg, wParam, lParam, result)) return result;
+  DWORD type = TypeOf(hwnd);
+  switch (msg) {
+    case WM_CREATE:
+      Publish(hwnd, *state);
+      return 0;
+    case WM_NCDESTROY:
+      States().Destroy(hwnd);
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_PAINT:
+      Paint(hwnd, *state);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_GETDLGCODE:
+      return DialogCode(hwnd);
+    case WM_SETTEXT:
+    case WM_ENABLE:
+      result = DefWindowProcW(hwnd, msg, wParam, lParam);
+      Redraw(hwnd);
+      return result;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (type == BS_GROUPBOX) return 0;
+      if (GetFocus() != hwnd) SetFocus(hwnd);
+      state->tracking = true;
+      SetCapture(hwnd);
+      SetPushed(hwnd, *state, true);
+      return 0;
+    case WM_MOUSEMOVE:
+      if (state->tracking) SetPushed(hwnd, *state, Inside(hwnd, lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      if (!state->tracking) return 0;
+      state->tracking = false;
+      if (GetCapture() == hwnd) ReleaseCapture();
+      SetPushed(hwnd, *state, false);
+      if (Inside(hwnd, lParam)) Click(hwnd, *state);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (state->tracking && reinterpret_cast<HWND>(lParam) != hwnd) {
+        state->tracking = false;
+        SetPushed(hwnd, *state, false);
+      }
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_SPACE && type != BS_GROUPBOX) {
+        state->spaceDown = true;
+        SetPushed(hwnd, *state, true);
+        return 0;
+      }
+      break;
+    case WM_KEYUP:
+      if (wParam == VK_SPACE && state->spaceDown) {
+        state->spaceDown = false;
+        SetPushed(hwnd, *state, false);
+        Click(hwnd, *state);
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      state->focused = true;
+      Redraw(hwnd);
+      if (StyleOf(hwnd) & BS_NOTIFY) NotifyParent(hwnd, BN_SETFOCUS);
+      return 0;
+    case WM_KILLFOCUS:
+      state->focused = false;
+      state->spaceDown = false;
+      if (!state->tracking) SetPushed(hwnd, *state, false);
+      Redraw(hwnd);
+      if (StyleOf(hwnd) & BS_NOTIFY) NotifyParent(hwnd, BN_KILLFOCUS);
+      return 0;
+    case BM_GETCHECK:
+      return IsCheckType(type) ? state->check : BST_UNCHECKED;
+    case BM_SETCHECK:
+      if (IsCheckType(type)) {
+        UINT check = static_cast<UINT>(wParam);
+        if (check > BST_INDETERMINATE || (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE)) {
+          check = check == BST_INDETERMINATE ? BST_CHECKED : BST_UNCHECKED;
+        }
+        SetCheck(hwnd, *state, check);
+      }
+      return 0;
+    case BM_GETSTATE:
+      return state->check | (state->pushed ? BST_PUSHED : 0) | (state->focused ? BST_FOCUS : 0);
+    case BM_SETSTATE:
+      SetPushed(hwnd, *state, wParam != 0);
+      return 0;
+    case BM_SETSTYLE: {
+      DWORD style = (StyleOf(hwnd) & ~static_cast<DWORD>(BS_TYPEMASK)) | (static_cast<DWORD>(wParam) & BS_TYPEMASK);
+      SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
+      Publish(hwnd, *state);
+      if (LOWORD(lParam) != 0) Redraw(hwnd);
+      return 0;
+    }
+    case BM_CLICK:
+      if (type != BS_GROUPBOX && IsWindowEnabled(hwnd)) Click(hwnd, *state);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+bool IsButtonWindow(HWND hwnd) {
+  wchar_t name[16] = {};
+  GetClassNameW(hwnd, name, 16);
+  return lstrcmpiW(name, kButtonClass) == 0;
+}
+
+WNDPROC ButtonWindowProc() { return ButtonProc; }
+
+}  // namespace cedev

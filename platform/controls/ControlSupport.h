@@ -1,0 +1,94 @@
+// What the controls share: their per-window state, notifications to the parent, and drawing
+// text into the screen's cells.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ControlClasses.h"
+#include "WindowState.h"
+#include "windows.h"
+
+namespace cedev {
+
+// Each window's state for one control class, made on WM_NCCREATE and dropped on WM_NCDESTROY.
+// Windows of one class can live on several threads, so the map is locked; a window's state is
+// only touched by its own thread.
+template <class State>
+class WindowStates {
+ public:
+  State* Create(HWND hwnd) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto& slot = states_[hwnd];
+    slot = std::make_unique<State>();
+    return slot.get();
+  }
+  State* Find(HWND hwnd) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto it = states_.find(hwnd);
+    return it == states_.end() ? nullptr : it->second.get();
+  }
+  void Destroy(HWND hwnd) {
+    std::unique_ptr<State> gone;
+    std::lock_guard<std::mutex> hold(lock_);
+    auto it = states_.find(hwnd);
+    if (it == states_.end()) return;
+    gone = std::move(it->second);
+    states_.erase(it);
+  }
+
+ private:
+  std::mutex lock_;
+  std::unordered_map<HWND, std::unique_ptr<State>> states_;
+};
+
+inline DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+inline int IdOf(HWND hwnd) { return static_cast<int>(GetWindowLongW(hwnd, GWL_ID)); }
+
+// WM_COMMAND with `code` to the parent, as every control notifies.
+void NotifyParent(HWND control, WORD code);
+
+std::wstring WindowTextOf(HWND hwnd);
+
+// Client size in whole cells.
+int ColumnsOf(HWND hwnd);
+int RowsOf(HWND hwnd);
+
+// A paint pass: BeginPaint, the client blanked, text put into cells, EndPaint.
+class Painter {
+ public:
+  explicit Painter(HWND hwnd);
+  ~Painter();
+  Painter(const Painter&) = delete;
+  Painter& operator=(const Painter&) = delete;
+  // Text at client pixel (x, y), cut at the right edge of the client area.
+  void Text(int x, int y, std::wstring_view text);
+  void Frame(const RECT& rect);
+  const RECT& Client() const { return client_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+  RECT client_{};
+};
+
+// The y of one text row centred in a client area `height` pixels tall.
+int CentredRowY(int height);
+
+// Breaks `text` into lines of at most `columns` characters at blanks (a word longer than a line
+// is cut), honouring line breaks in the text.
+std::vector<std::wstring> WrapWords(std::wstring_view text, int columns);
+
+// Font a control was given by WM_SETFONT; null is the system font.
+struct FontSlot {
+  HFONT font = nullptr;
+  // Handles WM_SETFONT/WM_GETFONT; returns true when `msg` was one of them.
+  bool Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+};
+
+}  // namespace cedev

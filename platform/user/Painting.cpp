@@ -1,0 +1,214 @@
+// Invalidation and painting: what each window must repaint, WM_PAINT's device context, and the
+// area a window leaves. The screen keeps what was last painted, a grid of text cells; a window
+// draws only into the cells where it is the window on top (the cell's centre decides), so its
+// children and the windows above it are never painted over.
+#include "GdiState.h"
+#include "UserState.h"
+
+using namespace cedev::user;
+
+namespace cedev::user {
+
+namespace {
+
+bool Intersect(const RECT& a, const RECT& b, RECT& out) {
+  out = RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+             std::min(a.bottom, b.bottom)};
+  return out.left < out.right && out.top < out.bottom;
+}
+
+RECT Union(const RECT& a, const RECT& b) {
+  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+              std::max(a.bottom, b.bottom)};
+}
+
+void InvalidateOverlapsLocked(WindowManager& wm, Window& w, const RECT& screen) {
+  if (!(w.style & WS_VISIBLE)) return;
+  const RECT r = ScreenRectLocked(wm, w);
+  RECT hit;
+  if (!Intersect(r, screen, hit)) return;
+  RECT client{hit.left - r.left, hit.top - r.top, hit.right - r.left, hit.bottom - r.top};
+  InvalidateLocked(wm, w, &client, true);
+  for (HWND h : w.children) {
+    if (Window* c = FindLocked(wm, h)) InvalidateOverlapsLocked(wm, *c, screen);
+  }
+}
+
+}  // namespace
+
+void InvalidateLocked(WindowManager& wm, Window& w, const RECT* client, bool erase) {
+  if (!IsVisibleLocked(wm, w)) return;
+  const RECT whole{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top};
+  RECT r = whole;
+  if (client && !Intersect(*client, whole, r)) return;
+  if (r.left >= r.right || r.top >= r.bottom) return;
+  w.update = w.paintPending ? Union(w.update, r) : r;
+  w.paintPending = true;
+  w.erase = w.erase || erase;
+  w.queue->wake.notify_one();
+  TouchLocked(wm);
+}
+
+void InvalidateTreeLocked(WindowManager& wm, Window& w) {
+  InvalidateLocked(wm, w, nullptr, true);
+  for (HWND h : w.children) {
+    if (Window* c = FindLocked(wm, h)) InvalidateTreeLocked(wm, *c);
+  }
+}
+
+void UncoverLocked(WindowManager& wm, const RECT& screen) {
+  for (int row = 0; row < kRows; ++row) {
+    const int cy = row * kCellHeight + kCellHeight / 2;
+    if (cy < screen.top || cy >= screen.bottom) continue;
+    for (int col = 0; col < kColumns; ++col) {
+      const int cx = col * kCellWidth + kCellWidth / 2;
+      if (cx >= screen.left && cx < screen.right) wm.screen[static_cast<size_t>(row * kColumns + col)] = L' ';
+    }
+  }
+  for (HWND h : wm.zorder) {
+    if (Window* w = FindLocked(wm, h)) InvalidateOverlapsLocked(wm, *w, screen);
+  }
+  TouchLocked(wm);
+}
+
+HDC NewDcLocked(WindowManager& wm, GdiState& gdi, HWND hwnd, const RECT* clipClient, bool owned) {
+  auto dc = std::make_unique<DeviceContext>();
+  dc->hwnd = hwnd;
+  dc->font = GetStockObject(SYSTEM_FONT);
+  dc->brush = GetStockObject(WHITE_BRUSH);
+  dc->mask.assign(static_cast<size_t>(kColumns * kRows), !hwnd);
+  if (Window* w = FindLocked(wm, hwnd)) {
+    const RECT r = ScreenRectLocked(wm, *w);
+    dc->origin = POINT{r.left, r.top};
+    RECT clip = r;
+    if (clipClient) {
+      RECT c{clipClient->left + r.left, clipClient->top + r.top, clipClient->right + r.left,
+             clipClient->bottom + r.top};
+      if (!Intersect(c, r, clip)) clip = RECT{0, 0, 0, 0};
+    }
+    if (owned) {
+      for (int row = 0; row < kRows; ++row) {
+        for (int col = 0; col < kColumns; ++col) {
+          const POINT centre{col * kCellWidth + kCellWidth / 2, row * kCellHeight + kCellHeight / 2};
+          if (centre.x < clip.left || centre.x >= clip.right || centre.y < clip.top ||
+              centre.y >= clip.bottom) {
+            continue;
+          }
+          if (HitTestLocked(wm, centre, false) == hwnd) dc->mask[static_cast<size_t>(row * kColumns + col)] = true;
+        }
+      }
+    }
+  }
+  HDC handle = reinterpret_cast<HDC>(gdi.nextDc);
+  gdi.nextDc += 4;
+  gdi.dcs.emplace(handle, std::move(dc));
+  return handle;
+}
+
+}  // namespace cedev::user
+
+BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  if (!hWnd) {
+    for (auto& [h, w] : wm.windows) InvalidateLocked(wm, *w, nullptr, bErase != FALSE);
+    return TRUE;
+  }
+  Window* w = FindLocked(wm, hWnd);
+  if (!w) {
+    lk.unlock();
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  InvalidateLocked(wm, *w, lpRect, bErase != FALSE);
+  return TRUE;
+}
+
+BOOL ValidateRect(HWND hWnd, const RECT*) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = FindLocked(wm, hWnd);
+  if (!w) return FALSE;
+  w->paintPending = false;
+  w->erase = false;
+  TouchLocked(wm);
+  return TRUE;
+}
+
+BOOL UpdateWindow(HWND hWnd) {
+  std::vector<HWND> order;
+  {
+    WindowManager& wm = Wm();
+    std::lock_guard lk(wm.lock);
+    Window* w = FindLocked(wm, hWnd);
+    if (!w) return FALSE;
+    auto me = CurrentQueueLocked(wm);
+    std::vector<Window*> stack{w};
+    while (!stack.empty()) {
+      Window* at = stack.back();
+      stack.pop_back();
+      if (at->paintPending && at->queue == me) order.push_back(at->handle);
+      for (auto it = at->children.rbegin(); it != at->children.rend(); ++it) {
+        if (Window* c = FindLocked(wm, *it)) stack.push_back(c);
+      }
+    }
+  }
+  for (HWND h : order) SendMessageW(h, WM_PAINT, 0, 0);
+  return TRUE;
+}
+
+HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
+  WindowManager& wm = Wm();
+  HDC hdc = nullptr;
+  bool erase = false;
+  RECT paint{};
+  {
+    std::unique_lock lk(wm.lock);
+    Window* w = FindLocked(wm, hWnd);
+    if (!w || !lpPaint) {
+      lk.unlock();
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return nullptr;
+    }
+    if (w->paintPending) paint = w->update;
+    erase = w->erase && w->paintPending;
+    w->paintPending = false;
+    w->erase = false;
+    w->update = RECT{};
+    hdc = NewDcLocked(wm, Gdi(), hWnd, &paint, true);
+    TouchLocked(wm);
+  }
+  *lpPaint = PAINTSTRUCT{};
+  lpPaint->hdc = hdc;
+  lpPaint->rcPaint = paint;
+  if (erase) lpPaint->fErase = SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
+  return hdc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT* lpPaint) {
+  if (!lpPaint) return FALSE;
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Gdi().dcs.erase(lpPaint->hdc);
+  TouchLocked(wm);
+  return TRUE;
+}
+
+HDC GetDC(HWND hWnd) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  if (hWnd && !FindLocked(wm, hWnd)) {
+    lk.unlock();
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  return NewDcLocked(wm, Gdi(), hWnd, nullptr, true);
+}
+
+int ReleaseDC(HWND, HDC hDC) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  const bool had = Gdi().dcs.erase(hDC) != 0;
+  TouchLocked(wm);
+  return had ? 1 : 0;
+}

@@ -1,0 +1,100 @@
+// Window classes: one table for the process, names compared without regard to case.
+#include <cwchar>
+
+#include "UserState.h"
+
+using namespace cedev::user;
+
+namespace cedev::user {
+
+std::shared_ptr<WindowClass> FindClassLocked(WindowManager& wm, LPCWSTR name) {
+  if (!name) return nullptr;
+  if (IS_INTRESOURCE(name)) {
+    const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));
+    for (auto& [key, cls] : wm.classes) {
+      if (cls->atom == atom) return cls;
+    }
+    return nullptr;
+  }
+  auto it = wm.classes.find(FoldCase(name));
+  return it == wm.classes.end() ? nullptr : it->second;
+}
+
+}  // namespace cedev::user
+
+ATOM RegisterClassW(const WNDCLASSW* lpWndClass) {
+  if (!lpWndClass || !lpWndClass->lpszClassName || IS_INTRESOURCE(lpWndClass->lpszClassName) ||
+      !*lpWndClass->lpszClassName || lpWndClass->cbWndExtra < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  std::wstring key = FoldCase(lpWndClass->lpszClassName);
+  if (wm.classes.count(key)) {
+    lk.unlock();
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+  }
+  auto cls = std::make_shared<WindowClass>();
+  cls->name = lpWndClass->lpszClassName;
+  cls->wc = *lpWndClass;
+  cls->wc.lpszClassName = nullptr;
+  cls->wc.lpszMenuName = nullptr;
+  cls->atom = wm.nextAtom++;
+  wm.classes.emplace(std::move(key), cls);
+  return cls->atom;
+}
+
+BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  auto cls = FindClassLocked(wm, lpClassName);
+  if (!cls) {
+    lk.unlock();
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
+  for (auto& [h, w] : wm.windows) {
+    if (w->cls == cls) {
+      lk.unlock();
+      SetLastError(ERROR_ACCESS_DENIED);  // the device refuses while windows of it exist
+      return FALSE;
+    }
+  }
+  wm.classes.erase(FoldCase(cls->name));
+  return TRUE;
+}
+
+BOOL GetClassInfoW(HINSTANCE, LPCWSTR lpClassName, LPWNDCLASSW lpWndClass) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  auto cls = FindClassLocked(wm, lpClassName);
+  if (!cls) {
+    lk.unlock();
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
+  if (lpWndClass) {
+    *lpWndClass = cls->wc;
+    lpWndClass->lpszClassName = lpClassName;
+  }
+  return TRUE;
+}
+
+int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  Window* w = FindLocked(wm, hWnd);
+  if (!w) {
+    lk.unlock();
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (!lpClassName || nMaxCount <= 0) return 0;
+  const std::wstring& name = w->cls->name;
+  const int n = std::min(static_cast<int>(name.size()), nMaxCount - 1);
+  std::wmemcpy(lpClassName, name.data(), static_cast<size_t>(n));
+  lpClassName[n] = L'\0';
+  return n;
+}

@@ -1,0 +1,502 @@
+// Windows: creation and destruction, the tree (parents, owners, siblings), texts, window longs,
+// FindWindow, and the default window procedure.
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+
+#include "UserState.h"
+
+using namespace cedev::user;
+
+namespace {
+
+// Pocket PC: a top-level window left to the default size fills the area between the task bar
+// and the menu bar.
+constexpr RECT kDefaultTopLevel{0, 26, 240, 294};
+
+void InsertTopLevelLocked(WindowManager& wm, Window& w) {
+  auto at = wm.zorder.begin();
+  if (!(w.exStyle & WS_EX_TOPMOST)) {
+    while (at != wm.zorder.end()) {
+      Window* other = FindLocked(wm, *at);
+      if (!other || !(other->exStyle & WS_EX_TOPMOST)) break;
+      ++at;
+    }
+  }
+  wm.zorder.insert(at, w.handle);
+}
+
+void SendDestroyTree(HWND hwnd) {
+  SendMessageW(hwnd, WM_DESTROY, 0, 0);
+  std::vector<HWND> children;
+  {
+    WindowManager& wm = Wm();
+    std::lock_guard lk(wm.lock);
+    if (Window* w = FindLocked(wm, hwnd)) children = w->children;
+  }
+  for (HWND c : children) {
+    if (IsWindow(c)) SendDestroyTree(c);
+  }
+}
+
+void FreeTree(HWND hwnd) {
+  std::vector<HWND> children;
+  {
+    WindowManager& wm = Wm();
+    std::lock_guard lk(wm.lock);
+    Window* w = FindLocked(wm, hwnd);
+    if (!w) return;
+    children = w->children;
+  }
+  for (HWND c : children) FreeTree(c);
+  SendMessageW(hwnd, WM_NCDESTROY, 0, 0);
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = FindLocked(wm, hwnd);
+  if (!w) return;
+  if (w->parent) {
+    if (Window* p = FindLocked(wm, w->parent)) std::erase(p->children, hwnd);
+  } else {
+    std::erase(wm.zorder, hwnd);
+  }
+  if (wm.capture == hwnd) wm.capture = nullptr;
+  std::erase_if(w->queue->timers, [&](const Timer& t) { return t.hwnd == hwnd; });
+  if (w->queue->focus == hwnd) w->queue->focus = nullptr;
+  if (w->queue->active == hwnd) w->queue->active = nullptr;
+  for (auto& [h, other] : wm.windows) {
+    if (other->owner == hwnd) other->owner = nullptr;
+  }
+  wm.windows.erase(hwnd);
+  TouchLocked(wm);
+}
+
+Window* CheckedLocked(WindowManager& wm, HWND hwnd) {
+  Window* w = FindLocked(wm, hwnd);
+  if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return w;
+}
+
+int CopyText(const std::wstring& text, LPWSTR buffer, int count) {
+  if (!buffer || count <= 0) return 0;
+  const int n = std::min(static_cast<int>(text.size()), count - 1);
+  std::wmemcpy(buffer, text.data(), static_cast<size_t>(n));
+  buffer[n] = L'\0';
+  return n;
+}
+
+}  // namespace
+
+HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle,
+                     int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                     HINSTANCE hInstance, LPVOID lpParam) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  auto cls = FindClassLocked(wm, lpClassName);
+  if (!cls) {
+    lk.unlock();
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
+  }
+  const bool child = (dwStyle & WS_CHILD) != 0;
+  if (hWndParent && !FindLocked(wm, hWndParent)) {
+    lk.unlock();
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (child && !hWndParent) {
+    lk.unlock();
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto w = std::make_unique<Window>();
+  w->handle = reinterpret_cast<HWND>(wm.nextHandle);
+  wm.nextHandle += 4;  // never reused while the process lives
+  w->cls = cls;
+  w->text = lpWindowName ? lpWindowName : L"";
+  w->style = dwStyle & ~static_cast<DWORD>(WS_VISIBLE);
+  w->exStyle = dwExStyle;
+  if (!child && X == CW_USEDEFAULT) {
+    X = kDefaultTopLevel.left;
+    Y = kDefaultTopLevel.top;
+  } else if (X == CW_USEDEFAULT) {
+    X = Y = 0;
+  }
+  if (nWidth == CW_USEDEFAULT) {
+    nWidth = child ? 0 : kDefaultTopLevel.right - kDefaultTopLevel.left;
+    nHeight = child ? 0 : kDefaultTopLevel.bottom - kDefaultTopLevel.top;
+  }
+  w->rect = RECT{X, Y, X + std::max(0, nWidth), Y + std::max(0, nHeight)};
+  if (child) {
+    w->parent = hWndParent;
+    w->id = reinterpret_cast<LONG_PTR>(hMenu);
+  } else if (hWndParent) {
+    w->owner = TopLevelOfLocked(wm, hWndParent);
+  }
+  w->queue = CurrentQueueLocked(wm);
+  w->proc = cls->wc.lpfnWndProc;
+  w->instance = hInstance;
+  w->extra.assign(static_cast<size_t>(std::max(0, cls->wc.cbWndExtra)), 0);
+  HWND hwnd = w->handle;
+  Window& ref = *w;
+  wm.windows.emplace(hwnd, std::move(w));
+  if (child) {
+    FindLocked(wm, hWndParent)->children.push_back(hwnd);
+  } else {
+    InsertTopLevelLocked(wm, ref);
+  }
+  TouchLocked(wm);
+  lk.unlock();
+
+  CREATESTRUCTW cs{lpParam,  hInstance, hMenu,       hWndParent,      nHeight,
+                   nWidth,   Y,         X,           static_cast<LONG>(dwStyle),
+                   lpWindowName, lpClassName, dwExStyle};
+  if (!SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
+    FreeTree(hwnd);
+    return nullptr;
+  }
+  if (SendMessageW(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    DestroyWindow(hwnd);
+    return nullptr;
+  }
+  if (!IsWindow(hwnd)) return nullptr;
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  SendMessageW(hwnd, WM_SIZE, 0, MAKELONG(r.right, r.bottom));
+  SendMessageW(hwnd, WM_MOVE, 0, MAKELONG(X, Y));
+  if (dwStyle & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);
+  return IsWindow(hwnd) ? hwnd : nullptr;
+}
+
+BOOL DestroyWindow(HWND hWnd) {
+  WindowManager& wm = Wm();
+  std::vector<HWND> owned;
+  {
+    std::unique_lock lk(wm.lock);
+    Window* w = CheckedLocked(wm, hWnd);
+    if (!w) return FALSE;
+    if (w->queue != CurrentQueueLocked(wm)) {
+      lk.unlock();
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    if (w->destroying) return TRUE;
+    w->destroying = true;
+    for (HWND h : wm.zorder) {
+      Window* o = FindLocked(wm, h);
+      if (o && o->owner == hWnd) owned.push_back(h);
+    }
+  }
+  // Owned windows go first, then the window leaves the screen (focus and activation move on),
+  // then WM_DESTROY from the window down, WM_NCDESTROY from the leaves up.
+  for (HWND h : owned) {
+    if (IsWindow(h)) DestroyWindow(h);
+  }
+  if (IsWindowVisible(hWnd)) {
+    SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    MoveFocusAwayFrom(hWnd);
+  }
+  {
+    std::unique_lock lk(wm.lock);
+    const bool active = CurrentQueueLocked(wm)->active == hWnd || wm.foreground == hWnd;
+    lk.unlock();
+    if (active) ActivateOtherThan(hWnd);
+  }
+  if (!IsWindow(hWnd)) return TRUE;
+  SendDestroyTree(hWnd);
+  FreeTree(hWnd);
+  return TRUE;
+}
+
+BOOL IsWindow(HWND hWnd) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  return FindLocked(wm, hWnd) ? TRUE : FALSE;
+}
+
+BOOL IsChild(HWND hWndParent, HWND hWnd) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = FindLocked(wm, hWnd);
+  if (!w || !w->parent || hWndParent == hWnd) return FALSE;
+  return IsInSubtreeLocked(wm, hWndParent, w->parent) ? TRUE : FALSE;
+}
+
+HWND GetParent(HWND hWnd) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = CheckedLocked(wm, hWnd);
+  if (!w) return nullptr;
+  if (w->parent) return w->parent;
+  return (w->style & WS_POPUP) ? w->owner : nullptr;
+}
+
+HWND SetParent(HWND hWndChild, HWND hWndNewParent) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = CheckedLocked(wm, hWndChild);
+  if (!w) return nullptr;
+  Window* np = hWndNewParent ? CheckedLocked(wm, hWndNewParent) : nullptr;
+  if (hWndNewParent && (!np || IsInSubtreeLocked(wm, hWndChild, hWndNewParent))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  HWND old = w->parent;
+  if (w->parent) {
+    if (Window* p = FindLocked(wm, w->parent)) std::erase(p->children, hWndChild);
+  } else {
+    std::erase(wm.zorder, hWndChild);
+  }
+  w->parent = hWndNewParent;
+  if (np) {
+    np->children.insert(np->children.begin(), hWndChild);
+  } else {
+    InsertTopLevelLocked(wm, *w);
+  }
+  InvalidateTreeLocked(wm, *w);
+  TouchLocked(wm);
+  return old;
+}
+
+HWND GetWindow(HWND hWnd, UINT uCmd) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = CheckedLocked(wm, hWnd);
+  if (!w) return nullptr;
+  if (uCmd == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
+  if (uCmd == GW_OWNER) return w->owner;
+  const std::vector<HWND>* siblings = &wm.zorder;
+  if (w->parent) {
+    Window* p = FindLocked(wm, w->parent);
+    if (!p) return nullptr;
+    siblings = &p->children;
+  }
+  if (siblings->empty()) return nullptr;
+  auto at = std::find(siblings->begin(), siblings->end(), hWnd);
+  switch (uCmd) {
+    case GW_HWNDFIRST: return siblings->front();
+    case GW_HWNDLAST: return siblings->back();
+    case GW_HWNDNEXT:
+      return (at == siblings->end() || at + 1 == siblings->end()) ? nullptr : *(at + 1);
+    case GW_HWNDPREV: return (at == siblings->end() || at == siblings->begin()) ? nullptr : *(at - 1);
+    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+  }
+}
+
+HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  std::shared_ptr<WindowClass> cls;
+  if (lpClassName) {
+    cls = FindClassLocked(wm, lpClassName);
+    if (!cls) return nullptr;
+  }
+  for (HWND h : wm.zorder) {
+    Window* w = FindLocked(wm, h);
+    if (!w || (cls && w->cls != cls)) continue;
+    if (lpWindowName && w->text != lpWindowName) continue;
+    return h;
+  }
+  return nullptr;
+}
+
+BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) {
+  std::vector<HWND> all;
+  {
+    WindowManager& wm = Wm();
+    std::lock_guard lk(wm.lock);
+    all = wm.zorder;
+  }
+  for (HWND h : all) {
+    if (IsWindow(h) && !lpEnumFunc(h, lParam)) return FALSE;
+  }
+  return TRUE;
+}
+
+int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  Window* w = CheckedLocked(wm, hWnd);
+  if (!w) return 0;
+  if (w->queue == CurrentQueueLocked(wm)) {
+    lk.unlock();
+    if (!lpString || nMaxCount <= 0) return 0;
+    return static_cast<int>(
+        SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
+  }
+  // Another thread's window: its stored text, so a caller never waits on a sleeping owner.
+  return CopyText(w->text, lpString, nMaxCount);
+}
+
+int GetWindowTextLengthW(HWND hWnd) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  Window* w = CheckedLocked(wm, hWnd);
+  if (!w) return 0;
+  if (w->queue == CurrentQueueLocked(wm)) {
+    lk.unlock();
+    return static_cast<int>(SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0));
+  }
+  return static_cast<int>(w->text.size());
+}
+
+BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
+  if (!IsWindow(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return SendMessageW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) ? TRUE : FALSE;
+}
+
+LONG_PTR GetWindowLongW(HWND hWnd, int nIndex) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = CheckedLocked(wm, hWnd);
+  if (!w) return 0;
+  switch (nIndex) {
+    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
+    case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
+    case GWL_HWNDPARENT: return reinterpret_cast<LONG_PTR>(w->parent ? w->parent : w->owner);
+    case GWL_ID: return w->id;
+    case GWL_STYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
+    case GWL_EXSTYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
+    case GWL_USERDATA: return w->userData;
+    default: break;
+  }
+  if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG) > w->extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) <= w->extra.size()) {
+    LONG_PTR v = 0;
+    std::memcpy(&v, w->extra.data() + nIndex, sizeof v);
+    return v;
+  }
+  LONG v = 0;
+  std::memcpy(&v, w->extra.data() + nIndex, sizeof v);
+  return v;
+}
+
+LONG_PTR SetWindowLongW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = CheckedLocked(wm, hWnd);
+  if (!w) return 0;
+  LONG_PTR old = 0;
+  switch (nIndex) {
+    case GWL_WNDPROC:
+      // Whatever thread installs it, the procedure is called on the window's own thread: every
+      // message reaches it through that thread's queue or a direct send there.
+      old = reinterpret_cast<LONG_PTR>(w->proc);
+      w->proc = reinterpret_cast<WNDPROC>(dwNewLong);
+      return old;
+    case GWL_ID: old = w->id; w->id = dwNewLong; return old;
+    case GWL_STYLE:
+      old = static_cast<LONG>(w->style);
+      w->style = static_cast<DWORD>(dwNewLong);
+      TouchLocked(wm);
+      return old;
+    case GWL_EXSTYLE:
+      old = static_cast<LONG>(w->exStyle);
+      w->exStyle = static_cast<DWORD>(dwNewLong);
+      TouchLocked(wm);
+      return old;
+    case GWL_USERDATA: old = w->userData; w->userData = dwNewLong; return old;
+    case GWL_HINSTANCE:
+      old = reinterpret_cast<LONG_PTR>(w->instance);
+      w->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
+      return old;
+    default: break;
+  }
+  if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG) > w->extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) <= w->extra.size()) {
+    std::memcpy(&old, w->extra.data() + nIndex, sizeof old);
+    std::memcpy(w->extra.data() + nIndex, &dwNewLong, sizeof dwNewLong);
+    return old;
+  }
+  LONG o = 0;
+  const LONG v = static_cast<LONG>(dwNewLong);
+  std::memcpy(&o, w->extra.data() + nIndex, sizeof o);
+  std::memcpy(w->extra.data() + nIndex, &v, sizeof v);
+  return o;
+}
+
+LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : 0;
+}
+
+DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = CheckedLocked(wm, hWnd);
+  if (!w) return 0;
+  if (lpdwProcessId) *lpdwProcessId = GetCurrentProcessId();
+  return w->queue->threadId;
+}
+
+LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  WindowManager& wm = Wm();
+  switch (Msg) {
+    case WM_NCCREATE: return TRUE;  // the text was stored as the window was made
+    case WM_SETTEXT: {
+      std::lock_guard lk(wm.lock);
+      Window* w = FindLocked(wm, hWnd);
+      if (!w) return FALSE;
+      const auto* text = reinterpret_cast<LPCWSTR>(lParam);
+      w->text = text ? text : L"";
+      InvalidateLocked(wm, *w, nullptr, true);
+      TouchLocked(wm);
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      std::lock_guard lk(wm.lock);
+      Window* w = FindLocked(wm, hWnd);
+      if (!w) return 0;
+      return CopyText(w->text, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
+    }
+    case WM_GETTEXTLENGTH: {
+      std::lock_guard lk(wm.lock);
+      Window* w = FindLocked(wm, hWnd);
+      return w ? static_cast<LRESULT>(w->text.size()) : 0;
+    }
+    case WM_SETICON: {
+      std::lock_guard lk(wm.lock);
+      Window* w = FindLocked(wm, hWnd);
+      if (!w) return 0;
+      HICON& slot = wParam == ICON_BIG ? w->iconBig : w->iconSmall;
+      HICON old = slot;
+      slot = reinterpret_cast<HICON>(lParam);
+      return reinterpret_cast<LRESULT>(old);
+    }
+    case WM_GETICON: {
+      std::lock_guard lk(wm.lock);
+      Window* w = FindLocked(wm, hWnd);
+      if (!w) return 0;
+      return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? w->iconBig : w->iconSmall);
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hWnd, &ps);
+      EndPaint(hWnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(hWnd, &r);
+      FillRect(reinterpret_cast<HDC>(wParam), &r, nullptr);
+      return 1;
+    }
+    case WM_CLOSE: DestroyWindow(hWnd); return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (!focus || !IsChild(hWnd, focus)) SetFocus(hWnd);
+      }
+      return 0;
+    default: return 0;
+  }
+}

@@ -1,0 +1,158 @@
+// cedevice's clock, settings and sound commands, run as the binary on a temporary device.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "DeviceClock.h"
+#include "SoundState.h"
+#include "ToolRun.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class KernelCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int serial = 0;
+    root_ = fs::temp_directory_path() / ("cedevice-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    fs::remove_all(root_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  ToolResult Run(const std::vector<std::string>& args) { return RunTool(root_, args); }
+  // Runs a command that must succeed and returns its output.
+  std::string Ok(const std::vector<std::string>& args) {
+    const ToolResult r = Run(args);
+    EXPECT_EQ(r.status, 0) << "stderr: " << r.err;
+    EXPECT_EQ(r.err, "");
+    return r.out;
+  }
+  // Every file of the device's state, by name.
+  std::map<std::string, std::string> State() {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(root_ / ".device")) {
+      if (entry.path().filename() == "lock") continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      files[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+  }
+
+  fs::path root_;
+};
+
+TEST_F(KernelCommandsTest, FirstCommandMakesAFactoryNewDevice) {
+  const std::string out = Ok({"clock"});
+  EXPECT_TRUE(std::regex_match(out, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\n)"))) << out;
+  EXPECT_TRUE(fs::is_directory(root_ / "My Documents"));
+  EXPECT_TRUE(fs::is_directory(root_ / "Windows"));
+  EXPECT_TRUE(fs::is_directory(root_ / ".device"));
+}
+
+TEST_F(KernelCommandsTest, ClockModes) {
+  Ok({"clock", "freeze", "2026-12-07 10:00:00"});
+  EXPECT_EQ(Ok({"clock"}), "2026-12-07 10:00:00\n");
+  EXPECT_EQ(Ok({"clock"}), "2026-12-07 10:00:00\n");
+  Ok({"clock", "set", "2030-01-01 00:00:00"});
+  EXPECT_EQ(Ok({"clock"}).substr(0, 15), "2030-01-01 00:0");
+  Ok({"clock", "host"});
+  EXPECT_EQ(State()["clock"], "host\n");
+  EXPECT_NE(Ok({"clock"}).substr(0, 4), "2030");
+}
+
+TEST_F(KernelCommandsTest, SetAndGetEverySetting) {
+  const std::map<std::string, std::string> defaults = {
+      {"popup-choices", "On,Vibrate,Off"}, {"popup-closes", "no"}, {"taskbar", "yes"},
+      {"volume-icon", "190,0,212,26"},     {"trace", "no"}};
+  for (const auto& [key, value] : defaults) EXPECT_EQ(Ok({"get", key}), value + "\n") << key;
+  const std::map<std::string, std::string> changed = {
+      {"popup-choices", "Loud,Quiet"}, {"popup-closes", "yes"}, {"taskbar", "no"},
+      {"volume-icon", "10,0,40,26"},   {"trace", "yes"}};
+  for (const auto& [key, value] : changed) Ok({"set", key, value});
+  for (const auto& [key, value] : changed) EXPECT_EQ(Ok({"get", key}), value + "\n") << key;
+}
+
+TEST_F(KernelCommandsTest, Sound) {
+  EXPECT_EQ(Ok({"sound"}), "On\n");
+  Ok({"sound", "set", "Vibrate"});
+  EXPECT_EQ(Ok({"sound"}), "Vibrate\n");
+  EXPECT_EQ(Ok({"sound-log"}), "");  // setting it here is not a change through the popup
+  Ok({"set", "popup-choices", "Loud,Silent"});
+  Ok({"sound", "set", "Silent"});
+  EXPECT_EQ(Ok({"sound"}), "Silent\n");
+}
+
+TEST_F(KernelCommandsTest, SoundLogShowsThePopupsChanges) {
+  ::setenv("CEDEVICE_ROOT", root_.c_str(), 1);
+  cedev::clock::FreezeForProcess({2026, 12, 7, 10, 0, 0, 0});
+  cedev::SetSound(L"Off", true);
+  cedev::clock::FreezeForProcess({2026, 12, 7, 18, 30, 0, 0});
+  cedev::SetSound(L"On", true);
+  cedev::clock::Reload();
+  EXPECT_EQ(Ok({"sound-log"}), "2026-12-07 10:00:00\tOff\n2026-12-07 18:30:00\tOn\n");
+}
+
+TEST_F(KernelCommandsTest, BadInputIsRefusedAndChangesNothing) {
+  Ok({"clock", "freeze", "2026-12-07 10:00:00"});
+  Ok({"set", "trace", "yes"});
+  Ok({"sound", "set", "Off"});
+  const auto before = State();
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"bogus"},
+      {"clock", "set"},
+      {"clock", "set", "2026-13-01 00:00:00"},
+      {"clock", "set", "2026-02-29 00:00:00"},
+      {"clock", "freeze", "tomorrow"},
+      {"clock", "freeze", "2026-12-07 10:00"},
+      {"clock", "freeze", "2026-12-07 10:00:00", "extra"},
+      {"clock", "sometimes"},
+      {"clock", "host", "now"},
+      {"set", "trace"},
+      {"set", "trace", "maybe"},
+      {"set", "colour", "blue"},
+      {"set", "popup-choices", ""},
+      {"set", "popup-choices", "On,,Off"},
+      {"set", "volume-icon", "1,2,3"},
+      {"set", "volume-icon", "0,0,300,26"},
+      {"set", "popup-closes", "yes", "no"},
+      {"get"},
+      {"get", "colour"},
+      {"sound", "set"},
+      {"sound", "set", "Loud"},
+      {"sound", "up", "On"},
+      {"sound-log", "all"},
+  };
+  for (const auto& args : bad) {
+    std::string line;
+    for (const std::string& a : args) line += "'" + a + "' ";
+    SCOPED_TRACE(line);
+    const ToolResult r = Run(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("cedevice: ", 0), 0u) << r.err;
+    EXPECT_GT(r.err.size(), std::string("cedevice: ").size() + 5);
+    EXPECT_EQ(State(), before);
+  }
+}
+
+TEST_F(KernelCommandsTest, DamagedStateFileIsNamed) {
+  Ok({"clock"});
+  {
+    std::ofstream(root_ / ".device" / "clock") << "freeze whenever\n";
+  }
+  const ToolResult r = Run({"clock"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find((root_ / ".device" / "clock").string()), std::string::npos) << r.err;
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+#include "DeviceTool.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+}  // namespace
+
+void DeviceToolTest::SetUp() {
+  const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  scratch_ = fs::temp_directory_path() / ("quenmora-runner-test-" + std::to_string(getpid()));
+  fs::remove_all(scratch_);
+  fs::create_directories(scratch_);
+  root_ = scratch_ / "device";
+}
+
+void DeviceToolTest::TearDown() {
+  std::error_code ignored;
+  fs::remove_all(scratch_, ignored);
+}
+
+ToolResult DeviceToolTest::Tool(const std::vector<std::string>& args,
+                                const std::map<std::string, std::string>& env) const {
+  std::string command = "env CEDEVICE_ROOT=" + Quote(root_.string());
+  for (const auto& [key, value] : env) command += " " + Quote(key + "=" + value);
+  command += " " + Quote(CEDEVICE_EXE);
+  for (const std::string& a : args) command += " " + Quote(a);
+  const fs::path out = scratch_ / "out", err = scratch_ / "err";
+  command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+  const int raw = std::system(command.c_str());
+  ToolResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = ReadFile(out);
+  result.err = ReadFile(err);
+  return result;
+}
+
+std::string DeviceToolTest::Ok(const std::vector<std::string>& args,
+                               const std::map<std::string, std::string>& env) const {
+  const ToolResult r = Tool(args, env);
+  EXPECT_EQ(r.status, 0) << "cedevice " << (args.empty() ? "" : args[0]) << ": " << r.err;
+  return r.out;
+}
+
+void DeviceToolTest::InstallRecorder() const {
+  Ok({"clock"});  // makes the device
+  fs::copy_file(RECORDER_EXE, root_ / "Windows" / "Recorder.exe", fs::copy_options::overwrite_existing);
+}
+
+std::vector<std::string> DeviceToolTest::RecorderLog() const { return Lines(ReadFile(root_ / "recorder.log")); }
+
+std::string DeviceToolTest::ReadFile(const fs::path& path) const {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}

@@ -1,0 +1,99 @@
+// cedevice notifications, notify, clear and status, end to end.
+#include <fstream>
+
+#include "DeviceTool.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using NotificationCommands = DeviceToolTest;
+
+TEST_F(NotificationCommands, NotifyListClearInTheExactFormats) {
+  EXPECT_EQ(Ok({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\Quenmora.exe", "M1"}), "1\n");
+  EXPECT_EQ(Ok({"notify", "event", "2026-12-08 07:00:00", "\\Windows\\Other.exe"}), "2\n");
+  EXPECT_EQ(Ok({"notify", "classic", "2026-12-09 08:30:05", "\\Windows\\Other.exe", "a b"}), "3\n");
+  EXPECT_EQ(Ok({"notify", "period", "2026-12-09 08:30:05", "\\Windows\\Other.exe", ""}), "4\n");
+  EXPECT_EQ(Lines(Ok({"notifications"})),
+            (std::vector<std::string>{"1\ttime\t2026-12-08 07:00:00\t\\Windows\\Quenmora.exe\tM1",
+                                      "2\tevent\t2026-12-08 07:00:00\t\\Windows\\Other.exe\t",
+                                      "3\tclassic\t2026-12-09 08:30:05\t\\Windows\\Other.exe\ta b",
+                                      "4\tperiod\t2026-12-09 08:30:05\t\\Windows\\Other.exe\t"}));
+  EXPECT_EQ(Ok({"clear", "2"}), "");
+  EXPECT_EQ(Ok({"notify", "time", "2026-12-10 00:00:00", "\\Windows\\A.exe"}), "5\n") << "handles are not reused";
+  EXPECT_EQ(Lines(Ok({"notifications"})).size(), 4u);
+}
+
+struct BadInput {
+  const char* name;
+  std::vector<std::string> args;
+};
+
+class NotificationCommandRefusal : public DeviceToolTest, public ::testing::WithParamInterface<BadInput> {};
+
+TEST_P(NotificationCommandRefusal, SaysWhyWithStatusTwoAndChangesNothing) {
+  Ok({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "x"});
+  const std::string before = Ok({"notifications"});
+  const ToolResult r = Tool(GetParam().args);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.rfind("cedevice: ", 0), 0u) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Ok({"notifications"}), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, NotificationCommandRefusal,
+    ::testing::Values(BadInput{"UnknownType", {"notify", "alarm", "2026-12-08 07:00:00", "\\Windows\\A.exe"}},
+                      BadInput{"BadTime", {"notify", "time", "2026-02-30 07:00:00", "\\Windows\\A.exe"}},
+                      BadInput{"LooseTime", {"notify", "time", "2026-12-8 7:00", "\\Windows\\A.exe"}},
+                      BadInput{"NoApplication", {"notify", "time", "2026-12-08 07:00:00", ""}},
+                      BadInput{"TooFewArguments", {"notify", "time", "2026-12-08 07:00:00"}},
+                      BadInput{"ClearUnknown", {"clear", "9"}},
+                      BadInput{"ClearNotANumber", {"clear", "one"}},
+                      BadInput{"ClearZero", {"clear", "0"}},
+                      BadInput{"ListWithArguments", {"notifications", "all"}}),
+    [](const ::testing::TestParamInfo<BadInput>& p) { return std::string(p.param.name); });
+
+TEST_F(NotificationCommands, DamagedStoreIsReportedAndWhatReadsIsKept) {
+  Ok({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "x"});
+  Ok({"notify", "time", "2026-12-08 08:00:00", "\\Windows\\B.exe", "y"});
+  const fs::path store = root_ / ".device" / "notifications";
+  std::string text = ReadFile(store);
+  text += "3\ttime\tbroken\n";
+  { std::ofstream(store, std::ios::trunc) << text; }
+  const ToolResult r = Tool({"notifications"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find(store.string()), std::string::npos) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), 2u) << r.out;
+  EXPECT_EQ(ReadFile(fs::path(store.string() + ".damaged")), text);
+  EXPECT_EQ(Lines(Ok({"notifications"})).size(), 2u) << "the store is whole again";
+}
+
+TEST_F(NotificationCommands, StatusSummarisesTheDeviceAndTheSchedule) {
+  Ok({"clock", "freeze", "2026-12-07 10:00:00"});
+  Ok({"notify", "time", "2026-12-08 07:30:00", "\\Windows\\Quenmora.exe", "M1"});
+  // Tap point (120, 300), EventHandle 1, one item: Monday to Friday at 07:30:00, mute on.
+  const unsigned char file[] = {0x78, 0x00, 0x2C, 0x01, 0x01, 0x00, 0x00, 0x00, 0x3E, 0x07, 0x1E, 0x00, 0x01};
+  {
+    std::ofstream out(root_ / "My Documents" / "Quenmora.dat", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file), sizeof file);
+  }
+  const std::vector<std::string> lines = Lines(Ok({"status"}));
+  const std::vector<std::string> expected = {
+      "clock: 2026-12-07 10:00:00 (frozen)",
+      "sound: On",
+      "settings:",
+      "  popup-choices On,Vibrate,Off",
+      "  popup-closes no",
+      "  taskbar yes",
+      "  volume-icon 190,0,212,26",
+      "  trace no",
+      "notifications: 1",
+      "  1\ttime\t2026-12-08 07:30:00\t\\Windows\\Quenmora.exe\tM1",
+      "schedule: \\My Documents\\Quenmora.dat: 1 items, tap point 120,300, EventHandle 1",
+      "  Mute On at 07:30:00 Mo Tu We Th Fr ",
+  };
+  EXPECT_EQ(lines, expected);
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#include "ClockedDevice.h"
+
+#include <cstdlib>
+
+#include <unistd.h>
+
+#include "DeviceClock.h"
+#include "DeviceTime.h"
+#include "NotificationStore.h"
+#include "NotifyFaults.h"
+
+namespace fs = std::filesystem;
+
+void ClockedDeviceTest::SetUp() {
+  root_ = fs::temp_directory_path() / ("quenmora-scheduler-test-" + std::to_string(getpid()));
+  fs::remove_all(root_);
+  fs::create_directories(root_ / ".device");
+  fs::create_directories(root_ / "Windows");
+  setenv("CEDEVICE_ROOT", root_.c_str(), 1);
+  cedev::notify::ClearFaults();
+  cedev::notify::SetDamageReporter([](const std::string&) {});
+  FreezeAt("2026-12-07 10:00:00");  // a Monday
+}
+
+void ClockedDeviceTest::TearDown() {
+  cedev::notify::ClearFaults();
+  cedev::notify::SetDamageReporter(nullptr);
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+void ClockedDeviceTest::FreezeAt(const char* when) {
+  const std::optional<cedev::DeviceTime> t = cedev::ParseDeviceTime(when);
+  ASSERT_TRUE(t.has_value()) << when;
+  cedev::clock::FreezeForProcess(*t);
+}
+
+BYTE Days(std::initializer_list<int> weekdays) {
+  BYTE mask = 0;
+  for (int d : weekdays) mask = static_cast<BYTE>(mask | DayBit(d));
+  return mask;
+}
+
+std::unique_ptr<ScheduleItem> Item(BYTE days, int hour, int minute, int second, LONG muteOn) {
+  return std::make_unique<ScheduleItem>(days, TimeOfDay(hour, minute, second), muteOn);
+}

@@ -1,0 +1,26 @@
+// A fresh device root for each scheduler test, with the device clock frozen where the test says.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "Schedule.h"
+
+class ClockedDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Freezes the device clock at that moment ("YYYY-MM-DD HH:MM:SS").
+  static void FreezeAt(const char* when);
+
+  std::filesystem::path root_;
+};
+
+// Days as a mask from a list of weekdays (0 = Sunday).
+BYTE Days(std::initializer_list<int> weekdays);
+std::unique_ptr<ScheduleItem> Item(BYTE days, int hour, int minute, int second, LONG muteOn = 1);

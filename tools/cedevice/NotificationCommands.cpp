@@ -1,0 +1,112 @@
+// cedevice notifications | notify TYPE TIME APPLICATION [ARGUMENTS] | clear HANDLE
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+#include <notify.h>
+
+#include "DeviceTime.h"
+#include "NotificationStore.h"
+#include "NotifyCommands.h"
+#include "ToolCommand.h"
+#include "WideText.h"
+
+namespace cedevice {
+
+namespace {
+
+constexpr const char* kNotifyUsage =
+    "usage: cedevice notify time|event|period|classic \"YYYY-MM-DD HH:MM:SS\" APPLICATION [ARGUMENTS]";
+
+std::optional<DWORD> ParseHandle(const char* text) {
+  const std::string_view view(text);
+  DWORD value = 0;
+  const auto [end, ec] = std::from_chars(view.data(), view.data() + view.size(), value);
+  if (ec != std::errc() || end != view.data() + view.size() || value == 0) return std::nullopt;
+  return value;
+}
+
+std::string ErrorText(DWORD error) {
+  switch (error) {
+    case ERROR_INVALID_PARAMETER: return "an invalid trigger (error 87)";
+    case ERROR_GEN_FAILURE: return "the notification store failed (error 31)";
+    default: return "error " + std::to_string(error);
+  }
+}
+
+}  // namespace
+
+std::string TimeText(const SYSTEMTIME& st) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour,
+                st.wMinute, st.wSecond);
+  return text;
+}
+
+std::string NotificationLine(const cedev::notify::NotificationRecord& record) {
+  const char* type = cedev::notify::TypeName(record.type);
+  std::string line = std::to_string(record.handle);
+  line += '\t';
+  line += type != nullptr ? type : "unknown";
+  line += '\t';
+  line += TimeText(record.start);
+  line += '\t';
+  line += cedev::Utf8FromWide(record.application.value_or(L""));
+  line += '\t';
+  line += cedev::Utf8FromWide(record.arguments.value_or(L""));
+  return line;
+}
+
+int StatusAfterStoreDamage(int status) {
+  return status == 0 && cedev::notify::LastDamage() ? 2 : status;
+}
+
+int NotificationsCommand(int argc, char** /*argv*/) {
+  if (argc != 2) return Fail("usage: cedevice notifications");
+  const std::shared_ptr<const cedev::notify::StoreContent> store = cedev::notify::ReadStore();
+  std::string out;
+  out.reserve(store->records.size() * 64);
+  for (const cedev::notify::NotificationRecord& record : store->records) {
+    out += NotificationLine(record);
+    out += '\n';
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return StatusAfterStoreDamage(0);
+}
+
+int NotifyCommand(int argc, char** argv) {
+  if (argc != 5 && argc != 6) return Fail(kNotifyUsage);
+  const DWORD type = cedev::notify::TypeFromName(argv[2]);
+  if (type == 0) return Fail("unknown notification type '" + std::string(argv[2]) + "'; " + kNotifyUsage);
+  const std::optional<cedev::DeviceTime> time = cedev::ParseDeviceTime(argv[3]);
+  if (!time) {
+    return Fail("not a device time: '" + std::string(argv[3]) + "' (YYYY-MM-DD HH:MM:SS, a real date)");
+  }
+  std::wstring application = cedev::WideFromUtf8(argv[4]);
+  std::wstring arguments = argc == 6 ? cedev::WideFromUtf8(argv[5]) : std::wstring();
+  CE_NOTIFICATION_TRIGGER trigger = {};
+  trigger.dwSize = sizeof trigger;
+  trigger.dwType = type;
+  trigger.lpszApplication = application.data();
+  trigger.lpszArguments = arguments.data();
+  trigger.stStartTime = cedev::ToSystemTime(*time);
+  if (type == CNT_PERIOD) trigger.stEndTime = trigger.stStartTime;
+  CE_USER_NOTIFICATION user = {};
+  const HANDLE handle = CeSetUserNotificationEx(nullptr, &trigger, &user);
+  if (handle == nullptr) return Fail("the service refused the notification: " + ErrorText(GetLastError()));
+  std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(handle)));
+  return StatusAfterStoreDamage(0);
+}
+
+int ClearCommand(int argc, char** argv) {
+  if (argc != 3) return Fail("usage: cedevice clear HANDLE");
+  const std::optional<DWORD> handle = ParseHandle(argv[2]);
+  if (!handle) return Fail("not a handle: '" + std::string(argv[2]) + "' (a number from 1)");
+  if (!CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(*handle)))) {
+    if (GetLastError() == ERROR_INVALID_PARAMETER) return Fail("no notification has the handle " + std::string(argv[2]));
+    return Fail("cannot clear " + std::string(argv[2]) + ": " + ErrorText(GetLastError()));
+  }
+  return StatusAfterStoreDamage(0);
+}
+
+}  // namespace cedevice

@@ -1,0 +1,75 @@
+// cedevice status: the device at a glance: clock, sound, settings, notifications and the items
+// of the schedule file, each as the program itself words it.
+#include <cstdio>
+#include <string>
+
+#include <windows.h>
+
+#include "DeviceClock.h"
+#include "FileError.h"
+#include "ItemSummary.h"
+#include "NotificationStore.h"
+#include "NotifyCommands.h"
+#include "ScheduleFile.h"
+#include "Settings.h"
+#include "SoundState.h"
+#include "ToolCommand.h"
+#include "WideText.h"
+
+namespace cedevice {
+
+namespace {
+
+constexpr const WCHAR* kScheduleFile = L"\\My Documents\\Quenmora.dat";
+
+std::string ClockLine() {
+  const cedev::clock::ClockState state = cedev::clock::ReadClockState();
+  const std::string now = cedev::FormatDeviceTime(cedev::clock::Now());
+  switch (state.mode) {
+    case cedev::clock::Mode::host: return now + " (host time)";
+    case cedev::clock::Mode::set: return now + " (running, set to " + cedev::FormatDeviceTime(state.time) + ")";
+    case cedev::clock::Mode::freeze: return now + " (frozen)";
+  }
+  return now;
+}
+
+void PrintSchedule() {
+  Schedule schedule;
+  const std::string file = cedev::Utf8FromWide(kScheduleFile);
+  try {
+    LoadSchedule(schedule, kScheduleFile);
+  } catch (const FileError& e) {
+    if (e.cause() == FileError::fileNotFound) {
+      std::printf("schedule: %s: none\n", file.c_str());
+    } else {
+      std::printf("schedule: %s: %s\n", file.c_str(), cedev::Utf8FromWide(static_cast<LPCWSTR>(e.GetErrorMessage())).c_str());
+    }
+    return;
+  }
+  std::printf("schedule: %s: %d items, tap point %u,%u, EventHandle %lu\n", file.c_str(), schedule.Count(),
+              schedule.tapPoint.x, schedule.tapPoint.y, static_cast<unsigned long>(schedule.EventHandle));
+  for (int i = 0; i < schedule.Count(); ++i) {
+    std::printf("  %s\n", cedev::Utf8FromWide(static_cast<LPCWSTR>(FormatItemSummary(schedule.Item(i)))).c_str());
+  }
+}
+
+}  // namespace
+
+int StatusCommand(int argc, char** /*argv*/) {
+  if (argc != 2) return Fail("usage: cedevice status");
+  std::printf("clock: %s\n", ClockLine().c_str());
+  std::printf("sound: %s\n", cedev::Utf8FromWide(cedev::GetSound()).c_str());
+  std::printf("settings:\n");
+  for (const std::string& key : cedev::SettingKeys()) {
+    std::printf("  %s %s\n", key.c_str(), cedev::GetSetting(key).c_str());
+  }
+  const std::shared_ptr<const cedev::notify::StoreContent> store = cedev::notify::ReadStore();
+  std::printf("notifications: %zu\n", store->records.size());
+  for (const cedev::notify::NotificationRecord& record : store->records) {
+    std::printf("  %s\n", NotificationLine(record).c_str());
+  }
+  PrintSchedule();
+  return StatusAfterStoreDamage(0);
+}
+
+}  // namespace cedevice
