@@ -233,11 +233,11 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       if (row != LB_ERR && row != s.selected) Choose(hwnd, s, row);
       return 0;
     }
-    case WM_SETFOCUS:
-      Notify(hwnd, LBN_SETFOCUS);
+    case WM_SETFOCUS:  // told with or without LBS_NOTIFY, as the system's list does
+      NotifyParent(hwnd, LBN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
-      Notify(hwnd, LBN_KILLFOCUS);
+      NotifyParent(hwnd, LBN_KILLFOCUS);
       return 0;
     case LB_ADDSTRING: {
       std::wstring text = lParam != 0 ? reinterpret_cast<LPCWSTR>(lParam) : L"";

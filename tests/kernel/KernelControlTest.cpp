@@ -44,6 +44,14 @@ TEST_F(KernelControlTest, ClockModeIsReadFromTheDevice) {
   EXPECT_EQ(st.wSecond, 5);
 }
 
+TEST_F(KernelControlTest, DamagedClockFileStopsTheProgramNamingTheFile) {
+  cedev::clock::WriteClockState(cedev::clock::ClockState{});
+  WriteHostFile(Host(".device/clock"), "freeze someday\n");
+  cedev::clock::Reload();
+  SYSTEMTIME st{};
+  EXPECT_EXIT(GetLocalTime(&st), testing::ExitedWithCode(2), "device clock: .*\\.device/clock");
+}
+
 TEST_F(KernelControlTest, SleepTellsTheObserverOnTheSleepingThreadFirst) {
   std::vector<DWORD> waits;
   const DWORD caller = GetCurrentThreadId();

@@ -1,0 +1,42 @@
+// The dialog manager's own entry points for the rest of the device: the system classes, and a
+// dialog made from a template already read (the message box builds one in memory).
+//
+// Dialog units. A dialog's base units are the average width and the height of its font's
+// characters as the screen draws them. The screen draws every font, whatever its point size,
+// one character to a 4 x 8 pixel cell, so the base units are 4 x 8 for every template: one
+// horizontal dialog unit (a quarter of a character) is 1 pixel and one vertical unit (an eighth
+// of a line) is 1 pixel. A control sized in dialog units for N characters (4N units) therefore
+// holds exactly N cells, as it holds N characters of its font on the device; a 10-unit line
+// spacing stays one row apart. The template's font is still made (its point size turned into
+// a pixel height for the screen's 96 dpi) and given to the dialog and its controls.
+#pragma once
+
+#include "DialogTemplate.h"
+#include "windows.h"
+
+namespace cedev {
+
+constexpr int kDialogBaseUnitX = 4;
+constexpr int kDialogBaseUnitY = 8;
+constexpr int kScreenDpi = 96;
+
+// "Dialog" and the control classes. Idempotent, any thread.
+void RegisterSystemClasses();
+
+// The pixel height (negative: the character height) of a font of `points` on this screen.
+LONG FontHeightForPoints(int points);
+
+// A modeless dialog from `spec`, as CreateDialogIndirectParam makes one from a template.
+HWND CreateDialogFromSpec(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLGPROC proc,
+                          LPARAM param);
+
+// DialogBoxIndirectParam's work for a spec: create, run the modal loop until EndDialog, destroy.
+// `foreground` also makes the dialog the foreground window once shown.
+INT_PTR RunDialogFromSpec(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLGPROC proc,
+                          LPARAM param, bool foreground = false);
+
+// Moves the focus to `control` the way the dialog manager does: an edit field gets its whole
+// text selected.
+void FocusDialogControl(HWND control);
+
+}  // namespace cedev

@@ -1,0 +1,225 @@
+// The input thread: reads the script a line at a time (without blocking its own stopping) and
+// runs each command; and the choice of display.
+#include "InputAndDisplay.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "Automation.h"
+#include "InputScript.h"
+#include "WideText.h"
+
+namespace cedev {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kScriptEndGrace{2000};
+constexpr milliseconds kPaintBound{2000};
+
+std::mutex g_lock;
+std::condition_variable g_stopped;
+bool g_stop = false;
+std::thread g_thread;
+
+[[noreturn]] void Fail(const std::string& why) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "input: %s\n", why.c_str());
+  std::fflush(stderr);
+  std::_Exit(3);
+}
+
+[[noreturn]] void FailLine(long line, const std::string& why) {
+  Fail("line " + std::to_string(line) + ": " + why);
+}
+
+// Sleeps, or returns false at once when the program has ended.
+bool Pause(milliseconds ms) {
+  std::unique_lock lk(g_lock);
+  return !g_stopped.wait_for(lk, ms, [] { return g_stop; });
+}
+
+bool Stopping() {
+  std::lock_guard lk(g_lock);
+  return g_stop;
+}
+
+void Print(const std::wstring& text) {
+  const std::string bytes = Utf8FromWide(text);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+std::string Quote(const std::wstring& text) {
+  std::wstring q = L"\"";
+  for (wchar_t c : text) {
+    if (c == L'"' || c == L'\\') q += L'\\';
+    q += c;
+  }
+  return Utf8FromWide(q + L"\"");
+}
+
+std::string SecondsText(milliseconds ms) {
+  const long long v = ms.count();
+  std::string s = std::to_string(v / 1000);
+  if (v % 1000) {
+    char frac[8];
+    std::snprintf(frac, sizeof frac, ".%03lld", v % 1000);
+    s += frac;
+    while (s.back() == '0') s.pop_back();
+  }
+  return s;
+}
+
+// Waits for a text to show (or go), polling the stop flag between slices.
+bool WaitShowing(const std::wstring& text, bool wanted, milliseconds bound) {
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  for (;;) {
+    if (automation::IsShowing(text) == wanted) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline || Stopping()) return automation::IsShowing(text) == wanted;
+    const auto slice = std::min(milliseconds(100), std::chrono::duration_cast<milliseconds>(deadline - now));
+    if (wanted) {
+      automation::WaitForText(text, slice);
+    } else {
+      automation::WaitGone(text, slice);
+    }
+  }
+}
+
+void Run(long lineNumber, const InputCommand& c) {
+  using Kind = InputCommand::Kind;
+  switch (c.kind) {
+    case Kind::Nothing: return;
+    case Kind::Tap: automation::Tap(c.x, c.y); return;
+    case Kind::TapText:
+      if (!automation::TapText(c.text)) FailLine(lineNumber, "no window or list row shows " + Quote(c.text));
+      return;
+    case Kind::Ok:
+      if (!automation::TapOk()) FailLine(lineNumber, "there is no task bar to tap \"ok\" on");
+      return;
+    case Kind::Key: automation::Press(c.key); return;
+    case Kind::Type: automation::Type(c.text); return;
+    case Kind::Wait:
+      if (!WaitShowing(c.text, true, c.duration) && !Stopping()) {
+        FailLine(lineNumber, "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
+      }
+      return;
+    case Kind::Gone:
+      if (!WaitShowing(c.text, false, c.duration) && !Stopping()) {
+        FailLine(lineNumber, Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
+      }
+      return;
+    case Kind::Expect:
+      if (!automation::IsShowing(c.text)) FailLine(lineNumber, Quote(c.text) + " is not showing");
+      return;
+    case Kind::Sleep: Pause(c.duration); return;
+    case Kind::Screen: Print(automation::ScreenText()); return;
+    case Kind::Tree:
+      WaitForPaints(kPaintBound);
+      Print(automation::TreeText());
+      return;
+  }
+}
+
+// Reads one line from `fd`; false at the end of the input or when stopping.
+bool ReadLine(int fd, std::string& pending, std::string& line, bool& atEnd) {
+  for (;;) {
+    if (auto nl = pending.find('\n'); nl != std::string::npos) {
+      line = pending.substr(0, nl);
+      pending.erase(0, nl + 1);
+      return true;
+    }
+    if (atEnd) {
+      if (pending.empty()) return false;
+      line = std::move(pending);
+      pending.clear();
+      return true;
+    }
+    if (Stopping()) return false;
+    pollfd p{fd, POLLIN, 0};
+    const int ready = poll(&p, 1, 100);
+    if (ready < 0 && errno != EINTR) {
+      atEnd = true;
+      continue;
+    }
+    if (ready <= 0) continue;
+    char buffer[4096];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) {
+      atEnd = true;
+      continue;
+    }
+    pending.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+void InputThread(int fd, bool closeAfter) {
+  std::string pending;
+  std::string line;
+  bool atEnd = false;
+  long number = 0;
+  while (ReadLine(fd, pending, line, atEnd)) {
+    ++number;
+    ParsedInputLine parsed = ParseInputLine(line);
+    if (!parsed.error.empty()) FailLine(number, parsed.error);
+    Run(number, parsed.command);
+    if (Stopping()) break;
+  }
+  if (closeAfter) close(fd);
+  if (Pause(kScriptEndGrace)) Fail("script ended while the program was still running");
+}
+
+bool IsTerminal(int fd) { return isatty(fd) == 1; }
+
+}  // namespace
+
+void StartInputAndDisplay() {
+  const char* input = std::getenv("CEDEVICE_INPUT");
+  const char* display = std::getenv("CEDEVICE_DISPLAY");
+  std::string chosen = display ? display : "";
+  if (chosen.empty()) chosen = (!input && IsTerminal(0) && IsTerminal(1)) ? "terminal" : "none";
+  if (chosen == "terminal") {
+    std::fprintf(stderr, "cedevice: the terminal display is not available yet; running with no display\n");
+  } else if (chosen != "none") {
+    std::fprintf(stderr, "cedevice: unknown CEDEVICE_DISPLAY \"%s\" (none or terminal); running with no display\n",
+                 chosen.c_str());
+  }
+  if (!input || !*input) return;
+  int fd = 0;
+  bool closeAfter = false;
+  if (std::strcmp(input, "-") != 0) {
+    fd = open(input, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail("cannot open the script \"" + std::string(input) + "\": " + std::strerror(errno));
+    closeAfter = true;
+  }
+  {
+    std::lock_guard lk(g_lock);
+    g_stop = false;
+  }
+  g_thread = std::thread(InputThread, fd, closeAfter);
+}
+
+void StopInputAndDisplay() {
+  {
+    std::lock_guard lk(g_lock);
+    g_stop = true;
+  }
+  g_stopped.notify_all();
+  if (g_thread.joinable()) g_thread.join();
+}
+
+}  // namespace cedev

@@ -1,0 +1,36 @@
+// The device's input scripts (CEDEVICE_INPUT): one command a line. This reads a line into a
+// command, or into the reason it is not one; nothing here touches the window system.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "DeviceScreen.h"
+
+namespace cedev {
+
+struct InputCommand {
+  enum class Kind { Nothing, Tap, TapText, Ok, Key, Type, Wait, Gone, Expect, Sleep, Screen, Tree };
+  Kind kind = Kind::Nothing;  // Nothing: a blank line or a comment
+  int x = 0;
+  int y = 0;
+  std::wstring text;
+  KeyStroke key;
+  std::chrono::milliseconds duration{0};
+};
+
+struct ParsedInputLine {
+  InputCommand command;
+  std::string error;  // UTF-8; empty when the line is good
+};
+
+// Any bytes are accepted: invalid UTF-8 reads as U+FFFD and gives an error, never a crash.
+ParsedInputLine ParseInputLine(std::string_view line);
+
+// The keys of `key NAME`: Tab, Shift+Tab, Enter, Escape, Space, Up, Down, Left, Right,
+// Backspace, or one character. False for anything else.
+bool KeyFromName(std::wstring_view name, KeyStroke& key);
+KeyStroke KeyFromCharacter(wchar_t c);
+
+}  // namespace cedev

@@ -1,0 +1,239 @@
+// The device's view of the window system: the picture, the tree dump, texts that show, and
+// input queued to the windows' threads.
+#include "DeviceScreen.h"
+
+#include "UserState.h"
+
+namespace cedev {
+
+using namespace user;
+
+namespace {
+
+std::wstring Quoted(std::wstring_view text) {
+  std::wstring out = L"\"";
+  for (wchar_t c : text) {
+    if (c == L'"' || c == L'\\') out += L'\\';
+    out += c;
+  }
+  out += L'"';
+  return out;
+}
+
+std::wstring WithoutPrefixes(std::wstring_view text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&') {
+      if (i + 1 < text.size()) out += text[++i];
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+bool ShowsLocked(const Window& w, std::wstring_view text) {
+  if (w.published && !w.published->shown.empty()) return w.published->shown == text;
+  return w.text == text || WithoutPrefixes(w.text) == text;
+}
+
+// The rows of a list box that are inside its client area, with their client rectangles.
+template <typename F>
+void ForVisibleRows(const Window& w, F&& each) {
+  if (!w.published || w.published->rowHeight <= 0) return;
+  const PublishedState& p = *w.published;
+  const LONG height = w.rect.bottom - w.rect.top;
+  const LONG width = w.rect.right - w.rect.left;
+  for (int i = std::max(0, p.topRow); i < static_cast<int>(p.rows.size()); ++i) {
+    const LONG top = static_cast<LONG>(i - p.topRow) * p.rowHeight;
+    if (top >= height) break;
+    each(i, RECT{0, top, width, std::min(height, top + p.rowHeight)});
+  }
+}
+
+struct Found {
+  HWND hwnd = nullptr;
+  POINT centre{};
+};
+
+// Topmost first: children above their parent, earlier siblings above later ones.
+bool FindInLocked(WindowManager& wm, Window& w, std::wstring_view text, Found& out) {
+  if (!(w.style & WS_VISIBLE)) return false;
+  for (HWND h : w.children) {
+    if (Window* c = FindLocked(wm, h); c && FindInLocked(wm, *c, text, out)) return true;
+  }
+  const RECT r = ScreenRectLocked(wm, w);
+  bool hit = false;
+  ForVisibleRows(w, [&](int i, const RECT& row) {
+    if (hit || w.published->rows[static_cast<size_t>(i)] != text) return;
+    hit = true;
+    out = Found{w.handle, POINT{r.left + (row.left + row.right) / 2, r.top + (row.top + row.bottom) / 2}};
+  });
+  if (hit) return true;
+  if (ShowsLocked(w, text)) {
+    out = Found{w.handle, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}};
+    return true;
+  }
+  return false;
+}
+
+std::optional<Found> FindShowingLocked(WindowManager& wm, std::wstring_view text) {
+  Found found;
+  for (HWND h : wm.zorder) {
+    if (Window* w = FindLocked(wm, h); w && FindInLocked(wm, *w, text, found)) return found;
+  }
+  return std::nullopt;
+}
+
+bool IsFocusLocked(WindowManager& wm, HWND hwnd) {
+  for (auto& [id, weak] : wm.queues) {
+    if (auto q = weak.lock(); q && q->focus == hwnd) return true;
+  }
+  return false;
+}
+
+void TreeLineLocked(WindowManager& wm, const Window& w, int depth, std::wstring& out) {
+  const RECT r = ScreenRectLocked(wm, w);
+  out.append(static_cast<size_t>(depth) * 2, L' ');
+  out += w.cls->name + L' ' + Quoted(w.text) + L" (" + std::to_wstring(r.left) + L',' +
+         std::to_wstring(r.top) + L")-(" + std::to_wstring(r.right) + L',' + std::to_wstring(r.bottom) + L')';
+  if (!(w.style & WS_VISIBLE)) out += L" hidden";
+  if (w.style & WS_DISABLED) out += L" disabled";
+  if (IsFocusLocked(wm, w.handle)) out += L" focused";
+  if (w.published && w.published->checked == 1) out += L" checked";
+  if (w.published && !w.published->shown.empty()) out += L" shows " + Quoted(w.published->shown);
+  out += L'\n';
+  if (w.published) {
+    for (size_t i = 0; i < w.published->rows.size(); ++i) {
+      out.append(static_cast<size_t>(depth + 1) * 2, L' ');
+      out += L"row " + Quoted(w.published->rows[i]);
+      if (static_cast<int>(i) == w.published->selectedRow) out += L" selected";
+      out += L'\n';
+    }
+  }
+  for (HWND h : w.children) {
+    if (Window* c = FindLocked(wm, h)) TreeLineLocked(wm, *c, depth + 1, out);
+  }
+}
+
+bool PaintPendingLocked(WindowManager& wm) {
+  for (auto& [h, w] : wm.windows) {
+    if (w->paintPending && w->queue->alive && IsVisibleLocked(wm, *w)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::wstring> ScreenLines() {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  std::vector<std::wstring> lines;
+  for (int row = 0; row < kRows; ++row) {
+    std::wstring line(wm.screen.begin() + row * kColumns, wm.screen.begin() + (row + 1) * kColumns);
+    for (wchar_t& c : line) {
+      if (c == 0) c = L' ';
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+bool WaitForPaints(std::chrono::milliseconds bound) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  return wm.changed.wait_for(lk, bound, [&] { return !PaintPendingLocked(wm); });
+}
+
+unsigned long long DisplayGeneration() {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  return wm.generation;
+}
+
+void WaitForChange(unsigned long long seen, std::chrono::milliseconds bound) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  wm.changed.wait_for(lk, bound, [&] { return wm.generation != seen; });
+}
+
+std::wstring WindowTreeText() {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  std::wstring out;
+  for (HWND h : wm.zorder) {
+    if (Window* w = FindLocked(wm, h)) TreeLineLocked(wm, *w, 0, out);
+  }
+  return out;
+}
+
+std::optional<POINT> FindShowingText(std::wstring_view text) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  auto found = FindShowingLocked(wm, text);
+  if (!found) return std::nullopt;
+  return found->centre;
+}
+
+HWND FindWindowShowingText(std::wstring_view text) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  auto found = FindShowingLocked(wm, text);
+  return found ? found->hwnd : nullptr;
+}
+
+HWND InjectTap(POINT screen) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  HWND target = wm.capture ? wm.capture : HitTestLocked(wm, screen, true);
+  Window* w = FindLocked(wm, target);
+  if (!w || !w->queue->alive) return nullptr;
+  const RECT r = ScreenRectLocked(wm, *w);
+  const LPARAM at = MAKELONG(static_cast<WORD>(static_cast<SHORT>(screen.x - r.left)),
+                             static_cast<WORD>(static_cast<SHORT>(screen.y - r.top)));
+  const DWORD now = GetTickCount();
+  QueuedMessage down;
+  down.msg = MSG{target, WM_LBUTTONDOWN, MK_LBUTTON, static_cast<LPARAM>(static_cast<DWORD>(at)), now, screen};
+  down.input = true;
+  QueuedMessage up = down;
+  up.msg.message = WM_LBUTTONUP;
+  up.msg.wParam = 0;
+  PostLocked(wm, *w->queue, down);
+  PostLocked(wm, *w->queue, up);
+  return target;
+}
+
+HWND InjectKey(const KeyStroke& key) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* fg = FindLocked(wm, wm.foreground);
+  if (!fg || !fg->queue->alive) return nullptr;
+  HWND target = fg->queue->focus ? fg->queue->focus : fg->handle;
+  ThreadQueue& q = *fg->queue;
+  const DWORD now = GetTickCount();
+  auto post = [&](UINT message, UINT vk, wchar_t ch) {
+    QueuedMessage m;
+    m.msg = MSG{target, message, vk, message == WM_KEYDOWN ? 1 : static_cast<LPARAM>(0xC0000001u), now, {}};
+    m.character = ch;
+    m.input = true;
+    PostLocked(wm, q, m);
+  };
+  if (key.shift) post(WM_KEYDOWN, VK_SHIFT, 0);
+  post(WM_KEYDOWN, key.vk, key.character);
+  post(WM_KEYUP, key.vk, 0);
+  if (key.shift) post(WM_KEYUP, VK_SHIFT, 0);
+  return target;
+}
+
+bool WaitInputHandled(HWND target, std::chrono::milliseconds bound) {
+  WindowManager& wm = Wm();
+  std::unique_lock lk(wm.lock);
+  Window* w = FindLocked(wm, target);
+  if (!w) return true;
+  std::shared_ptr<ThreadQueue> q = w->queue;
+  return wm.changed.wait_for(lk, bound, [&] {
+    return !q->alive || (q->pendingInput == 0 && q->idle && q->sent.empty());
+  });
+}
+
+}  // namespace cedev

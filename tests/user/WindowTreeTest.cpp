@@ -1,0 +1,168 @@
+// Windows as a tree: classes, FindWindow, GetWindow order, texts, window longs, handles.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "MessageRecorder.h"
+
+namespace {
+
+using msgtest::CreateRecordedWindow;
+using msgtest::MessageRecorder;
+using msgtest::RecordedWindow;
+
+LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
+
+class WindowTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PlainProc;
+    wc.lpszClassName = L"TreeTestClass";
+    wc.cbWndExtra = 2 * static_cast<int>(sizeof(LONG_PTR));
+    RegisterClassW(&wc);
+  }
+  void TearDown() override {
+    for (HWND h : made_) {
+      if (IsWindow(h)) DestroyWindow(h);
+    }
+  }
+  HWND Make(const wchar_t* title, DWORD style = WS_VISIBLE, HWND parent = nullptr) {
+    HWND h = CreateWindowExW(0, L"TreeTestClass", title, style, 0, 30, 100, 50, parent, nullptr,
+                             nullptr, nullptr);
+    made_.push_back(h);
+    return h;
+  }
+  std::vector<HWND> made_;
+};
+
+struct FindCase {
+  const wchar_t* cls;
+  const wchar_t* title;
+  bool found;
+};
+
+TEST_F(WindowTree, FindWindowComparesClassWithoutCaseAndTitleExactly) {
+  HWND top = Make(L"Quenmora");
+  Make(L"Child title", WS_CHILD | WS_VISIBLE, top);
+  const FindCase cases[] = {
+      {L"TreeTestClass", L"Quenmora", true}, {L"treetestclass", L"Quenmora", true},
+      {L"TREETESTCLASS", nullptr, true},     {nullptr, L"Quenmora", true},
+      {L"TreeTestClass", L"quenmora", false}, {L"TreeTestClass", L"Quenmora ", false},
+      {L"NoSuchClass", nullptr, false},      {nullptr, L"Child title", false},
+  };
+  for (const FindCase& c : cases) {
+    HWND h = FindWindowW(c.cls, c.title);
+    EXPECT_EQ(h != nullptr, c.found) << (c.cls ? "class given" : "no class") << ", title "
+                                     << (c.title ? "given" : "null");
+    if (c.found) {
+      EXPECT_EQ(h, top);
+    }
+  }
+}
+
+TEST_F(WindowTree, ChildrenComeInCreationOrder) {
+  HWND top = Make(L"top");
+  HWND a = Make(L"a", WS_CHILD, top);
+  HWND b = Make(L"b", WS_CHILD, top);
+  HWND c = Make(L"c", WS_CHILD, top);
+  EXPECT_EQ(GetWindow(top, GW_CHILD), a);
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), b);
+  EXPECT_EQ(GetWindow(b, GW_HWNDNEXT), c);
+  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), nullptr);
+  EXPECT_EQ(GetWindow(c, GW_HWNDPREV), b);
+  EXPECT_EQ(GetParent(b), top);
+  EXPECT_TRUE(IsChild(top, c));
+  EXPECT_FALSE(IsChild(a, b));
+}
+
+struct TextCase {
+  int count;
+  const wchar_t* expected;
+  int returned;
+};
+
+TEST_F(WindowTree, GetWindowTextCopiesAtMostCountMinusOne) {
+  HWND h = Make(L"Hello");
+  const TextCase cases[] = {{10, L"Hello", 5}, {6, L"Hello", 5}, {5, L"Hell", 4}, {3, L"He", 2}, {1, L"", 0}};
+  for (const TextCase& c : cases) {
+    wchar_t buffer[16];
+    std::fill(std::begin(buffer), std::end(buffer), L'#');
+    EXPECT_EQ(GetWindowTextW(h, buffer, c.count), c.returned) << "count " << c.count;
+    EXPECT_STREQ(buffer, c.expected) << "count " << c.count;
+    EXPECT_EQ(buffer[c.count], L'#') << "wrote past count " << c.count;
+  }
+  wchar_t untouched[2] = {L'#', L'#'};
+  EXPECT_EQ(GetWindowTextW(h, untouched, 0), 0);
+  EXPECT_EQ(untouched[0], L'#');
+  EXPECT_EQ(GetWindowTextLengthW(h), 5);
+  ASSERT_TRUE(SetWindowTextW(h, L"Other"));
+  wchar_t buffer[16];
+  GetWindowTextW(h, buffer, 16);
+  EXPECT_STREQ(buffer, L"Other");
+}
+
+TEST_F(WindowTree, SetWindowLongReturnsThePreviousValue) {
+  HWND h = Make(L"longs");
+  EXPECT_EQ(GetWindowLongW(h, GWL_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainProc));
+  LONG_PTR marker = reinterpret_cast<LONG_PTR>(&marker);  // a value wider than 32 bits
+  EXPECT_EQ(SetWindowLongW(h, GWL_USERDATA, marker), 0);
+  EXPECT_EQ(GetWindowLongW(h, GWL_USERDATA), marker);
+  EXPECT_EQ(SetWindowLongW(h, static_cast<int>(sizeof(LONG_PTR)), marker), 0);
+  EXPECT_EQ(GetWindowLongW(h, static_cast<int>(sizeof(LONG_PTR))), marker);
+  SetLastError(0);
+  EXPECT_EQ(GetWindowLongW(h, 2 * static_cast<int>(sizeof(LONG_PTR))), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
+}
+
+TEST_F(WindowTree, SetWindowLongOnABadWindowFails) {
+  HWND h = Make(L"gone");
+  DestroyWindow(h);
+  SetLastError(0);
+  EXPECT_EQ(SetWindowLongW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&PlainProc)), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+TEST_F(WindowTree, HandlesAreNeverReused) {
+  std::vector<HWND> seen;
+  for (int i = 0; i < 50; ++i) {
+    HWND h = Make(L"churn");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(std::find(seen.begin(), seen.end(), h), seen.end());
+    seen.push_back(h);
+    DestroyWindow(h);
+    EXPECT_FALSE(IsWindow(h));
+  }
+}
+
+TEST_F(WindowTree, ClassNamesCompareWithoutCase) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = PlainProc;
+  wc.lpszClassName = L"treetestCLASS";
+  EXPECT_EQ(RegisterClassW(&wc), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+  HWND h = CreateWindowExW(0, L"TREETESTCLASS", L"x", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  made_.push_back(h);
+  ASSERT_NE(h, nullptr);
+  wchar_t name[32];
+  EXPECT_EQ(GetClassNameW(h, name, 32), 13);
+  EXPECT_STREQ(name, L"TreeTestClass");
+}
+
+TEST_F(WindowTree, TopmostWindowsStayAboveOthersAndHitTestingFindsThem) {
+  HWND below = CreateWindowExW(WS_EX_TOPMOST, L"TreeTestClass", L"pinned", WS_VISIBLE, 0, 0, 240, 100,
+                               nullptr, nullptr, nullptr, nullptr);
+  made_.push_back(below);
+  HWND normal = Make(L"normal");  // (0,30)-(100,80), made later but not topmost
+  EXPECT_EQ(WindowFromPoint(POINT{50, 50}), below);
+  HWND child = Make(L"child", WS_CHILD | WS_VISIBLE, below);  // (0,30)-(100,80) in `below`
+  EXPECT_EQ(WindowFromPoint(POINT{50, 50}), child);
+  EnableWindow(child, FALSE);
+  EXPECT_EQ(WindowFromPoint(POINT{50, 50}), below) << "a disabled child is not hit";
+  EXPECT_EQ(ChildWindowFromPoint(below, POINT{50, 50}), child);
+  EXPECT_EQ(ChildWindowFromPoint(below, POINT{200, 10}), below);
+  ShowWindow(below, SW_HIDE);
+  EXPECT_EQ(WindowFromPoint(POINT{50, 50}), normal);
+}
+
+}  // namespace
