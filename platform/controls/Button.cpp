@@ -110,8 +110,10 @@ void Paint(HWND hwnd, const ButtonState& state) {
   bool pushLike = type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && (StyleOf(hwnd) & BS_PUSHLIKE);
   if (!IsCheckType(type) || pushLike) {
     bool down = state.pushed || (pushLike && state.check != BST_UNCHECKED);
-    std::wstring face = (down ? L"[*" : L"[ ") + text + (down ? L"*]" : L" ]");
     int columns = (client.right - client.left) / kCellWidth;
+    std::wstring face = (down ? L"[*" : L"[ ") + text + (down ? L"*]" : L" ]");
+    // A narrow button drops its padding before its text is cut.
+    if (static_cast<int>(face.size()) > columns) face = down ? L"*" + text + L"*" : L"[" + text + L"]";
     int x = std::max(0, (columns - static_cast<int>(face.size())) / 2) * kCellWidth;
     paint.Text(x, y, face);
     return;

@@ -268,6 +268,10 @@ LONG FontHeightForPoints(int points) {
   return -static_cast<LONG>((static_cast<long long>(points) * kScreenDpi + 36) / 72);
 }
 
+// The system's classes exist before the program runs, as on the device, for every program
+// that has the dialog manager in it.
+[[maybe_unused]] const bool kSystemClassesAtStart = (RegisterSystemClasses(), true);
+
 void RegisterSystemClasses() {
   RegisterControlClasses();
   static std::once_flag once;

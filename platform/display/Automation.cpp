@@ -8,8 +8,6 @@ namespace cedev::automation {
 namespace {
 
 constexpr milliseconds kInputSettles{2000};
-// The task bar's "ok" button, in task-bar client pixels.
-constexpr POINT kOkButton{226, 13};
 
 bool Settle(HWND target) {
   if (!target) return false;

@@ -13,6 +13,9 @@ namespace cedev::automation {
 
 using std::chrono::milliseconds;
 
+// The task bar's "ok" button, in task-bar client pixels.
+constexpr POINT kOkButton{226, 13};
+
 // A tap at a screen point. False when no window is there.
 bool Tap(int x, int y);
 // A tap at the centre of the topmost visible window (or list row) showing `text`.

@@ -99,19 +99,43 @@ bool WaitShowing(const std::wstring& text, bool wanted, milliseconds bound) {
   }
 }
 
+// Waits until the input's thread has handled it, at most 2 s, and no longer once the program
+// has ended.
+void Settle(HWND target) {
+  if (!target) return;
+  const auto deadline = std::chrono::steady_clock::now() + milliseconds(2000);
+  while (!WaitInputHandled(target, milliseconds(50))) {
+    if (Stopping() || std::chrono::steady_clock::now() >= deadline) return;
+  }
+}
+
+void TapAt(POINT p) { Settle(InjectTap(p)); }
+
 void Run(long lineNumber, const InputCommand& c) {
   using Kind = InputCommand::Kind;
   switch (c.kind) {
     case Kind::Nothing: return;
-    case Kind::Tap: automation::Tap(c.x, c.y); return;
-    case Kind::TapText:
-      if (!automation::TapText(c.text)) FailLine(lineNumber, "no window or list row shows " + Quote(c.text));
+    case Kind::Tap: TapAt(POINT{c.x, c.y}); return;
+    case Kind::TapText: {
+      auto at = FindShowingText(c.text);
+      if (!at) FailLine(lineNumber, "no window or list row shows " + Quote(c.text));
+      TapAt(*at);
       return;
-    case Kind::Ok:
-      if (!automation::TapOk()) FailLine(lineNumber, "there is no task bar to tap \"ok\" on");
+    }
+    case Kind::Ok: {
+      HWND bar = FindWindowW(L"HHTaskBar", nullptr);
+      RECT r;
+      if (!bar || !GetWindowRect(bar, &r)) FailLine(lineNumber, "there is no task bar to tap \"ok\" on");
+      TapAt(POINT{r.left + automation::kOkButton.x, r.top + automation::kOkButton.y});
       return;
-    case Kind::Key: automation::Press(c.key); return;
-    case Kind::Type: automation::Type(c.text); return;
+    }
+    case Kind::Key: Settle(InjectKey(c.key)); return;
+    case Kind::Type:
+      for (wchar_t ch : c.text) {
+        if (Stopping()) return;
+        Settle(InjectKey(KeyFromCharacter(ch)));
+      }
+      return;
     case Kind::Wait:
       if (!WaitShowing(c.text, true, c.duration) && !Stopping()) {
         FailLine(lineNumber, "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));

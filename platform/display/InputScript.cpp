@@ -51,7 +51,7 @@ std::string Tokenize(std::wstring_view line, std::vector<Token>& out) {
           if (i >= line.size()) break;
           const wchar_t e = line[i++];
           if (e != L'"' && e != L'\\') {
-            return "unknown escape " + Quote(std::wstring(L"\\") + e) + " in text (use \\\" or \\\\)";
+            return "unknown escape \\" + Utf8FromWide(std::wstring(1, e)) + " in text (use \\\" or \\\\)";
           }
           t.value += e;
           continue;

@@ -76,6 +76,49 @@ void Layout(HWND popup) {
   }
 }
 
+// The popup holds the capture while it is open, so every tap on the screen comes to it: a tap
+// outside closes it (the tap goes no further, as with the shell's other popups); a tap inside
+// goes on to the window under it. The capture is only taken from no one or from the shell's
+// own windows: asking another thread's window to let go could wait on a sleeping thread.
+void TakeCapture(HWND popup) {
+  HWND holder = GetCapture();
+  if (holder == popup) return;
+  if (holder == nullptr ||
+      GetWindowThreadProcessId(holder, nullptr) == GetWindowThreadProcessId(popup, nullptr)) {
+    SetCapture(popup);
+  }
+}
+
+bool Inside(HWND popup, POINT client) {
+  RECT r;
+  GetClientRect(popup, &r);
+  return client.x >= r.left && client.x < r.right && client.y >= r.top && client.y < r.bottom;
+}
+
+// The deepest visible child under a point of the popup's client area, and the point in its
+// client coordinates.
+HWND DeepestChildAt(HWND popup, POINT& at) {
+  HWND hit = popup;
+  for (;;) {
+    HWND child = ChildWindowFromPoint(hit, at);
+    if (child == nullptr || child == hit || !IsWindowVisible(child)) return hit;
+    MapWindowPoints(hit, child, &at, 1);
+    hit = child;
+  }
+}
+
+// A tap that reached the popup through its capture.
+void CapturedButton(HWND popup, UINT msg, WPARAM wParam, LPARAM lParam) {
+  POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  if (!Inside(popup, at)) {
+    if (msg == WM_LBUTTONDOWN) DestroyWindow(popup);
+    return;
+  }
+  HWND target = DeepestChildAt(popup, at);
+  if (target != popup) SendMessageW(target, msg, wParam, MAKELONG(at.x, at.y));
+  if (IsWindow(popup) && msg == WM_LBUTTONUP) TakeCapture(popup);
+}
+
 bool IsChoice(HWND popup, HWND hwnd) {
   HWND group = GetDlgItem(popup, kGroupId);
   return hwnd != nullptr && group != nullptr && GetParent(hwnd) == group;
@@ -94,16 +137,25 @@ INT_PTR CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         HWND choice = reinterpret_cast<HWND>(lParam);
         if (IsChoice(hwnd, choice)) {
           Choose(choice);
-          if (g_popup.closesAfterChoice) DestroyWindow(hwnd);
+          if (g_popup.closesAfterChoice) {
+            DestroyWindow(hwnd);
+          } else {
+            TakeCapture(hwnd);  // the choice had it while it was pressed
+          }
         }
       }
       return TRUE;
     }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      CapturedButton(hwnd, msg, wParam, lParam);
+      return TRUE;
     case WM_CLOSE:
       DestroyWindow(hwnd);
       return TRUE;
     case WM_DESTROY:
       if (g_popup.popup == hwnd) g_popup.popup = nullptr;
+      if (GetCapture() == hwnd) ReleaseCapture();
       return TRUE;
     default:
       return FALSE;
@@ -151,6 +203,7 @@ void OpenVolumePopup(const Settings& settings) {
   }
   g_popup.popup = popup;
   ShowWindow(popup, SW_SHOWNOACTIVATE);
+  TakeCapture(popup);
 }
 
 void CloseVolumePopup() {

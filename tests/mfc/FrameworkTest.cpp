@@ -283,6 +283,57 @@ TEST_F(FrameworkTest, RuntimeClassesCarryTheirNamesAndBases) {
   EXPECT_STREQ(picker.GetRuntimeClass()->m_lpszClassName, "CDateTimeCtrl");
 }
 
+// ---- The date-time picker's exchange --------------------------------------------------------
+
+constexpr WORD kPicker = 110;
+
+class CPickerDlg : public CDialog {
+ public:
+  CPickerDlg() {
+    TemplateBuilder b(WS_POPUP | WS_CAPTION, L"Picker Test", 120, 60);
+    b.Item(DATETIMEPICK_CLASS, kPicker, DTS_TIMEFORMAT | WS_TABSTOP, 7, 7, 88, 26);
+    InitModalIndirect(b.Build());
+    builder_ = std::move(b);
+  }
+  COleDateTime m_time{2026, 12, 7, 8, 30, 15};
+  CDateTimeCtrl m_picker;
+  DWORD readBack = GDT_ERROR;
+  SYSTEMTIME shownAtInit{};
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Control(pDX, kPicker, m_picker);
+    DDX_DateTimeCtrl(pDX, kPicker, m_time);
+  }
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    readBack = m_picker.GetTime(&shownAtInit);
+    return TRUE;
+  }
+
+ private:
+  TemplateBuilder builder_{0, L"", 0, 0};
+};
+
+TEST_F(FrameworkTest, ThePickersTimeIsExchangedBothWays) {
+  CPickerDlg dlg;
+  const INT_PTR result = RunDriven(dlg, [] {
+    HWND h = WaitForWindow(L"Dialog", L"Picker Test");
+    ASSERT_NE(h, nullptr);
+    SYSTEMTIME st{2026, 12, 1, 7, 21, 5, 9, 0};
+    SendMessageW(GetDlgItem(h, kPicker), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    PostMessageW(h, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(dlg.readBack, static_cast<DWORD>(GDT_VALID));
+  EXPECT_EQ(dlg.shownAtInit.wHour, 8);
+  EXPECT_EQ(dlg.shownAtInit.wMinute, 30);
+  EXPECT_EQ(dlg.shownAtInit.wSecond, 15);
+  EXPECT_EQ(dlg.m_time.GetHour(), 21);
+  EXPECT_EQ(dlg.m_time.GetMinute(), 5);
+  EXPECT_EQ(dlg.m_time.GetSecond(), 9);
+}
+
 // ---- Windows subclassed into a message map ---------------------------------------------------
 
 class CTapCounter : public CWnd {

@@ -45,6 +45,24 @@ class TemplateBuilder {
     return *this;
   }
 
+  // An item whose class is given by name, as for the common controls.
+  TemplateBuilder& Item(const std::wstring& cls, WORD id, DWORD style, short x, short y, short cx,
+                        short cy) {
+    if (words_.size() % 2 != 0) words_.push_back(0);
+    Put32(style | WS_CHILD | WS_VISIBLE);
+    Put32(0);
+    words_.push_back(static_cast<WORD>(x));
+    words_.push_back(static_cast<WORD>(y));
+    words_.push_back(static_cast<WORD>(cx));
+    words_.push_back(static_cast<WORD>(cy));
+    words_.push_back(id);
+    PutText(cls);
+    PutText(L"");
+    words_.push_back(0);
+    ++words_[countAt_];
+    return *this;
+  }
+
   LPCDLGTEMPLATE Build() {
     aligned_.assign((words_.size() + 1) / 2, 0);
     for (size_t i = 0; i < words_.size(); ++i) {

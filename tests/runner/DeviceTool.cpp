@@ -40,12 +40,21 @@ void DeviceToolTest::TearDown() {
 
 ToolResult DeviceToolTest::Tool(const std::vector<std::string>& args,
                                 const std::map<std::string, std::string>& env) const {
-  std::string command = "env CEDEVICE_ROOT=" + Quote(root_.string());
-  for (const auto& [key, value] : env) command += " " + Quote(key + "=" + value);
-  command += " " + Quote(CEDEVICE_EXE);
-  for (const std::string& a : args) command += " " + Quote(a);
+  std::string command = "env";
+  auto word = [&command](const std::string& text) {
+    command += ' ';
+    command += Quote(text);
+  };
+  word("CEDEVICE_ROOT=" + root_.string());
+  for (const auto& [key, value] : env) word(key + "=" + value);
+  word(CEDEVICE_EXE);
+  for (const std::string& a : args) word(a);
   const fs::path out = scratch_ / "out", err = scratch_ / "err";
-  command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+  command += " >";
+  command += Quote(out.string());
+  command += " 2>";
+  command += Quote(err.string());
+  command += " </dev/null";
   const int raw = std::system(command.c_str());
   ToolResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -1,6 +1,13 @@
-// The next-change search against a frozen clock: which item wins and on which weekday.
+// The next-change search against a frozen clock: which item wins and on which weekday. Every
+// case runs twice: with the trace kept (the search steps through each day and reports it) and
+// without (it goes straight to each item's nearest day); both must choose alike.
+#include <random>
+#include <tuple>
+
 #include "ClockedDevice.h"
+#include "KernelControl.h"
 #include "NextChangeSearch.h"
+#include "Settings.h"
 
 namespace {
 
@@ -18,10 +25,22 @@ struct SearchCase {
   int expectedDay;
 };
 
-class NextChange : public ClockedDeviceTest, public ::testing::WithParamInterface<SearchCase> {};
+void KeepTrace(bool keep) {
+  cedev::SetSetting("trace", keep ? "yes" : "no");
+  cedev::ReloadTraceSetting();
+}
+
+class NextChange : public ClockedDeviceTest, public ::testing::WithParamInterface<std::tuple<SearchCase, bool>> {
+ protected:
+  void TearDown() override {
+    KeepTrace(false);
+    ClockedDeviceTest::TearDown();
+  }
+};
 
 TEST_P(NextChange, PicksTheNearestOccurrenceAhead) {
-  const SearchCase& c = GetParam();
+  const SearchCase& c = std::get<0>(GetParam());
+  KeepTrace(std::get<1>(GetParam()));
   FreezeAt(c.now);
   Schedule schedule;
   for (const ItemSpec& spec : c.items) {
@@ -47,7 +66,7 @@ const BYTE kAll = 0x7F;
 
 INSTANTIATE_TEST_SUITE_P(
     Schedules, NextChange,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         SearchCase{"Empty", "2026-12-07 10:00:00", {}, -1, 0},
         SearchCase{"NoDayBits", "2026-12-07 10:00:00", {{0, 12, 0, 0}, {0x80, 12, 0, 0}}, -1, 0},
         SearchCase{"OnlyBit7IsNoDay", "2026-12-07 10:00:00", {{0x80, 12, 0, 0}, {kWed, 12, 0, 0}}, 1, 3},
@@ -69,7 +88,10 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{"OneMinuteAheadIsToday", "2026-12-07 10:00:00", {{kMon, 10, 1, 0}}, 0, 1},
         SearchCase{"InvalidTimeIsSkipped", "2026-12-07 10:00:00", {{kAll, 0, 0, 0, false}, {kWed, 9, 0, 0}}, 1, 3},
         SearchCase{"OnlyInvalidTimesGiveNone", "2026-12-07 10:00:00", {{kAll, 0, 0, 0, false}}, -1, 0}),
-    [](const ::testing::TestParamInfo<SearchCase>& p) { return std::string(p.param.name); });
+                       ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<SearchCase, bool>>& p) {
+      return std::string(std::get<0>(p.param).name) + (std::get<1>(p.param) ? "_Traced" : "");
+    });
 
 TEST_F(ClockedDeviceTest, NextDayOfTheWinnerIsTheWinningWeekday) {
   FreezeAt("2026-12-09 10:00:00");  // Wednesday
@@ -78,6 +100,33 @@ TEST_F(ClockedDeviceTest, NextDayOfTheWinnerIsTheWinningWeekday) {
   ScheduleItem* chosen = GetNextItem(schedule);
   ASSERT_EQ(chosen, &schedule.Item(0));
   EXPECT_EQ(chosen->nextDay, 5);
+}
+
+// Random schedules: the day-by-day search and the nearest-day search choose the same item and
+// weekday.
+TEST_F(ClockedDeviceTest, DayByDayAndNearestDayChooseAlike) {
+  std::mt19937 random(20261207);
+  const char* const nows[] = {"2026-12-06 00:00:00", "2026-12-07 10:00:00", "2026-12-12 23:59:59",
+                              "2026-12-09 12:30:30"};
+  for (int round = 0; round < 16; ++round) {
+    FreezeAt(nows[round % 4]);
+    Schedule schedule;
+    const int count = 1 + static_cast<int>(random() % 6);
+    for (int i = 0; i < count; ++i) {
+      // Few distinct times, so that ties and equal distances come up often.
+      schedule.Append(Item(static_cast<BYTE>(random() & 0xFF), static_cast<int>(random() % 4) * 6 + 4,
+                           static_cast<int>(random() % 2) * 30, 0));
+    }
+    KeepTrace(false);
+    const ScheduleItem* fast = GetNextItem(schedule);
+    const int fastDay = fast != nullptr ? fast->nextDay : -1;
+    KeepTrace(true);
+    const ScheduleItem* stepped = GetNextItem(schedule);
+    const int steppedDay = stepped != nullptr ? stepped->nextDay : -1;
+    KeepTrace(false);
+    ASSERT_EQ(fast, stepped) << "round " << round;
+    ASSERT_EQ(fastDay, steppedDay) << "round " << round;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,147 @@
+// What the controls put on the device's screen (its picture of 4 x 8 pixel text cells), read
+// through the device's own screen dump: one control at the top left of an empty screen.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "DeviceScreen.h"
+#include "Watchdog.h"
+
+namespace {
+
+struct LookCase {
+  const char* what;
+  const wchar_t* cls;
+  const wchar_t* text;
+  DWORD style;
+  int width, height;
+  std::function<void(HWND)> prepare;
+  std::vector<std::wstring> rows;  // the top rows of the screen, each cut to its own length
+};
+
+void Pump() {
+  for (int i = 0; i < 100; ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    if (cedev::WaitForPaints(std::chrono::milliseconds(10))) return;
+  }
+}
+
+SYSTEMTIME HalfPastTwelve() {
+  SYSTEMTIME t{};
+  t.wYear = 2026;
+  t.wMonth = 12;
+  t.wDay = 7;
+  t.wHour = 12;
+  t.wMinute = 30;
+  return t;
+}
+
+void AddRows(HWND list, std::initializer_list<const wchar_t*> rows) {
+  for (const wchar_t* row : rows) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+}
+
+class ControlLook : public ::testing::TestWithParam<LookCase> {};
+
+TEST_P(ControlLook, ShowsOnTheScreen) {
+  const LookCase& c = GetParam();
+  InitCommonControls();
+  HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr, nullptr,
+                                nullptr);
+  ASSERT_NE(parent, nullptr);
+  HWND control = CreateWindowExW(0, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, c.width, c.height, parent,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(5)), nullptr, nullptr);
+  ASSERT_NE(control, nullptr);
+  if (c.prepare) c.prepare(control);
+  Pump();
+  std::vector<std::wstring> screen = cedev::ScreenLines();
+  ASSERT_GE(screen.size(), c.rows.size());
+  for (std::size_t i = 0; i < c.rows.size(); ++i) {
+    std::wstring shown = screen[i].substr(0, c.rows[i].size());
+    EXPECT_EQ(shown, c.rows[i]) << c.what << ", row " << i << ":\n  expected |"
+                                << std::string(c.rows[i].begin(), c.rows[i].end()) << "|\n  actual   |"
+                                << std::string(shown.begin(), shown.end()) << "|";
+  }
+  DestroyWindow(parent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, ControlLook,
+    ::testing::Values(
+        LookCase{"push button", L"Button", L"OK", BS_PUSHBUTTON, 24, 8, {}, {L"[ OK ]"}},
+        LookCase{"pushed", L"Button", L"OK", BS_PUSHBUTTON, 24, 8,
+                 [](HWND b) { SendMessageW(b, BM_SETSTATE, TRUE, 0); }, {L"[*OK*]"}},
+        LookCase{"narrow button", L"Button", L"Cancel", BS_PUSHBUTTON, 32, 8, {}, {L"[Cancel]"}},
+        LookCase{"centred in its width", L"Button", L"OK", BS_DEFPUSHBUTTON, 40, 8, {}, {L"  [ OK ]  "}},
+        LookCase{"check box", L"Button", L"Loud", BS_AUTOCHECKBOX, 60, 8, {}, {L"[ ] Loud"}},
+        LookCase{"checked", L"Button", L"Loud", BS_AUTOCHECKBOX, 60, 8,
+                 [](HWND b) { SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0); }, {L"[x] Loud"}},
+        LookCase{"push-like, checked", L"Button", L"Mute", BS_AUTOCHECKBOX | BS_PUSHLIKE, 32, 8,
+                 [](HWND b) { SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0); }, {L"[*Mute*]"}},
+        LookCase{"push-like", L"Button", L"Mute", BS_AUTOCHECKBOX | BS_PUSHLIKE, 32, 8, {}, {L"[ Mute ]"}},
+        LookCase{"radio", L"Button", L"On", BS_AUTORADIOBUTTON, 40, 8, {}, {L"( ) On"}},
+        LookCase{"radio checked", L"Button", L"On", BS_AUTORADIOBUTTON, 40, 8,
+                 [](HWND b) { SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0); }, {L"(o) On"}},
+        LookCase{"group box", L"Button", L"Sound", BS_GROUPBOX, 48, 24, {},
+                 {L"+Sound-----+", L"|          |", L"+----------+"}},
+        LookCase{"static wraps at words", L"Static", L"one two three four", SS_LEFT, 40, 24, {},
+                 {L"one two   ", L"three four"}},
+        LookCase{"static centred", L"Static", L"mid", SS_CENTER, 36, 8, {}, {L"   mid   "}},
+        LookCase{"edit shows its extent", L"Edit", L"Ann", ES_AUTOHSCROLL, 32, 12, {}, {L"Ann_____"}},
+        LookCase{"read-only edit", L"Edit", L"Ann", ES_READONLY, 32, 12, {}, {L"Ann     "}},
+        LookCase{"list with a selection and more below", L"ListBox", L"", LBS_SORT, 40, 16,
+                 [](HWND l) {
+                   AddRows(l, {L"b", L"c", L"a"});
+                   SendMessageW(l, LB_SETCURSEL, 1, 0);
+                 },
+                 {L" a        ", L">b       v"}},
+        LookCase{"list scrolled", L"ListBox", L"", 0, 40, 16,
+                 [](HWND l) {
+                   AddRows(l, {L"a", L"b", L"c"});
+                   SendMessageW(l, LB_SETTOPINDEX, 1, 0);
+                 },
+                 {L" b       ^", L" c        "}},
+        LookCase{"picker", DATETIMEPICK_CLASSW, L"", DTS_TIMEFORMAT, 48, 12,
+                 [](HWND p) {
+                   SYSTEMTIME time = HalfPastTwelve();
+                   SendMessageW(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+                 },
+                 {L"12:30:00  "}},
+        LookCase{"picker focused, minute current", DATETIMEPICK_CLASSW, L"", DTS_TIMEFORMAT, 48, 12,
+                 [](HWND p) {
+                   SYSTEMTIME time = HalfPastTwelve();
+                   SendMessageW(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+                   SetFocus(p);
+                   SendMessageW(p, WM_KEYDOWN, VK_RIGHT, 0);
+                 },
+                 {L"12:[30]:00"}}));
+
+TEST(MessageBoxLook, FramedWithItsCaptionTextAndButtons) {
+  msgtest::Watchdog watchdog("MessageBoxLook.FramedWithItsCaptionTextAndButtons");
+  std::thread answer([] {
+    // The box is on the screen once its text is showing; then it is answered.
+    for (int i = 0; i < 500 && !cedev::FindShowingText(L"Saved.").has_value(); ++i) Sleep(5);
+    cedev::WaitForPaints(std::chrono::milliseconds(1000));
+    std::vector<std::wstring> screen = cedev::ScreenLines();
+    HWND box = FindWindowW(L"Dialog", L"Note");
+    std::vector<std::string> rows;  // the box's rows, without the blank screen around them
+    for (const std::wstring& line : screen) {
+      std::size_t first = line.find_first_not_of(L' ');
+      if (first == std::wstring::npos) continue;
+      std::wstring row = line.substr(first, line.find_last_not_of(L' ') + 1 - first);
+      rows.emplace_back(row.begin(), row.end());
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"+- Note ---+", "|          |", "| Saved.   |", "|          |",
+                                              "|  [ OK ]  |", "+----------+"}));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(MessageBoxW(nullptr, L"Saved.", L"Note", MB_OK), IDOK);
+  answer.join();
+}
+
+}  // namespace

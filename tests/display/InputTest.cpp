@@ -1,0 +1,71 @@
+// Device input: a tap reaches the topmost enabled window under the point on that window's own
+// thread, in its client coordinates; keys reach the focus of the foreground window's thread.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "DeviceScreen.h"
+#include "GuiThread.h"
+#include "MessageRecorder.h"
+#include "Watchdog.h"
+
+namespace {
+
+using msgtest::CreateRecordedWindow;
+using msgtest::GuiThread;
+using msgtest::MessageRecorder;
+using msgtest::RecordedWindow;
+using msgtest::SequenceIs;
+
+TEST(Input, TapReachesAnotherThreadsWindowOnItsThread) {
+  msgtest::Watchdog dog("TapReachesAnotherThreadsWindowOnItsThread");
+  MessageRecorder rec;
+  RecordedWindow bar{&rec, "bar", nullptr};
+  RecordedWindow icon{&rec, "icon", nullptr};
+  HWND barHwnd = nullptr;
+  HWND iconHwnd = nullptr;
+  GuiThread shell([&] {
+    barHwnd = CreateRecordedWindow(bar, WS_EX_TOPMOST, WS_VISIBLE, 0, 0, 240, 26, nullptr);
+    iconHwnd = CreateRecordedWindow(icon, 0, WS_CHILD | WS_VISIBLE, 190, 0, 22, 26, barHwnd);
+  });
+  rec.Take();
+  EXPECT_EQ(cedev::InjectTap(POINT{200, 10}), iconHwnd);
+  EXPECT_TRUE(cedev::WaitInputHandled(iconHwnd, std::chrono::seconds(5)));
+  auto seen = rec.Take({WM_LBUTTONDOWN, WM_LBUTTONUP});
+  EXPECT_TRUE(SequenceIs(seen, {{"icon", WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(10, 10)},
+                                {"icon", WM_LBUTTONUP, 0, MAKELONG(10, 10)}}));
+  for (const auto& r : seen) EXPECT_EQ(r.thread, shell.id());
+  EXPECT_EQ(cedev::InjectTap(POINT{100, 10}), barHwnd);
+  EXPECT_EQ(cedev::InjectTap(POINT{100, 200}), nullptr) << "nothing is there";
+  shell.Run([&] { EnableWindow(iconHwnd, FALSE); });
+  EXPECT_EQ(cedev::InjectTap(POINT{200, 10}), barHwnd) << "a disabled child is passed over";
+  shell.Run([&] { DestroyWindow(barHwnd); });
+}
+
+TEST(Input, KeysGoToTheFocusOfTheForegroundThread) {
+  msgtest::Watchdog dog("KeysGoToTheFocusOfTheForegroundThread");
+  MessageRecorder rec;
+  RecordedWindow dlg{&rec, "dlg", nullptr};
+  RecordedWindow edit{&rec, "edit", nullptr};
+  HWND dlgHwnd = nullptr;
+  HWND editHwnd = nullptr;
+  GuiThread app([&] {
+    dlgHwnd = CreateRecordedWindow(dlg, 0, WS_VISIBLE, 0, 26, 240, 268, nullptr);
+    editHwnd = CreateRecordedWindow(edit, 0, WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, dlgHwnd);
+    SetFocus(editHwnd);
+  });
+  rec.Take();
+  cedev::KeyStroke tab{VK_TAB, L'\t', true};
+  EXPECT_EQ(cedev::InjectKey(tab), editHwnd);
+  EXPECT_TRUE(cedev::WaitInputHandled(editHwnd, std::chrono::seconds(5)));
+  EXPECT_TRUE(SequenceIs(rec.Take({WM_KEYDOWN, WM_KEYUP, WM_CHAR}),
+                         {{"edit", WM_KEYDOWN, VK_SHIFT}, {"edit", WM_KEYDOWN, VK_TAB},
+                          {"edit", WM_CHAR, L'\t'}, {"edit", WM_KEYUP, VK_TAB}, {"edit", WM_KEYUP, VK_SHIFT}}));
+  cedev::KeyStroke colon{0xE7, L':', false};
+  cedev::InjectKey(colon);
+  cedev::WaitInputHandled(editHwnd, std::chrono::seconds(5));
+  EXPECT_TRUE(SequenceIs(rec.Take({WM_CHAR}), {{"edit", WM_CHAR, L':'}}));
+  app.Run([&] { DestroyWindow(dlgHwnd); });
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// The screen picture: what windows paint lands in cells, clipped to the window and to what is
+// above it; what a window uncovers is repainted; text metrics come from the font. And the
+// tree dump.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "Automation.h"
+#include "DeviceScreen.h"
+#include "WindowState.h"
+
+namespace {
+
+struct Painter {
+  std::wstring text;
+  UINT format = DT_LEFT | DT_TOP;
+};
+
+LRESULT CALLBACK PaintProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_PAINT) {
+    auto* p = reinterpret_cast<Painter*>(GetWindowLongW(h, GWL_USERDATA));
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r;
+    GetClientRect(h, &r);
+    if (p) DrawTextW(dc, p->text.c_str(), -1, &r, p->format);
+    EndPaint(h, &ps);
+    return 0;
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
+class Screen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PaintProc;
+    wc.lpszClassName = L"PaintTest";
+    RegisterClassW(&wc);
+  }
+  void TearDown() override {
+    for (HWND h : made_) {
+      if (IsWindow(h)) DestroyWindow(h);
+    }
+  }
+  HWND Make(Painter& p, DWORD exStyle, DWORD style, RECT r, HWND parent = nullptr, const wchar_t* title = L"") {
+    HWND h = CreateWindowExW(exStyle, L"PaintTest", title, style, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+    SetWindowLongW(h, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&p));
+    InvalidateRect(h, nullptr, TRUE);
+    made_.push_back(h);
+    return h;
+  }
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  static std::wstring Row(int row, int from = 0, int count = 60) {
+    return cedev::ScreenLines().at(static_cast<size_t>(row)).substr(static_cast<size_t>(from), static_cast<size_t>(count));
+  }
+  std::vector<HWND> made_;
+};
+
+TEST_F(Screen, TextLandsInTheCellOfItsScreenPoint) {
+  Painter p{L"Hello"};
+  Make(p, 0, WS_VISIBLE, RECT{8, 26, 240, 294});
+  Pump();
+  EXPECT_EQ(Row(3, 0, 10), L"  Hello   ");  // x 8 is column 2; y 26 is row 3
+  auto lines = cedev::ScreenLines();
+  ASSERT_EQ(lines.size(), 40u);
+  for (const auto& l : lines) EXPECT_EQ(l.size(), 60u);
+}
+
+TEST_F(Screen, ChildrenAndWindowsAboveAreNotPaintedOver) {
+  Painter parent{L"PPPPPPPPPPPPPPPPPPPP"};
+  Painter child{L"c"};
+  HWND top = Make(parent, 0, WS_VISIBLE, RECT{0, 0, 240, 100});
+  Make(child, 0, WS_CHILD | WS_VISIBLE, RECT{8, 0, 16, 8}, top);  // columns 2-3 of row 0
+  Pump();
+  EXPECT_EQ(Row(0, 0, 6), L"PPc PP");
+  Painter cover{L"over"};
+  HWND above = Make(cover, WS_EX_TOPMOST, WS_VISIBLE, RECT{40, 0, 80, 8});  // columns 10-19
+  Pump();
+  EXPECT_EQ(Row(0, 8, 8), L"PPover  ");
+  InvalidateRect(top, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(Row(0, 8, 8), L"PPover  ") << "the parent repainted under the window above it";
+  ShowWindow(above, SW_HIDE);
+  Pump();
+  EXPECT_EQ(Row(0, 8, 8), L"PPPPPPPP") << "what the hidden window uncovered was repainted";
+  DestroyWindow(top);
+  EXPECT_EQ(Row(0, 0, 20), std::wstring(20, L' ')) << "a destroyed window leaves blanks";
+}
+
+struct DrawCase {
+  const wchar_t* text;
+  UINT format;
+  RECT rect;
+  std::vector<std::wstring> rows;  // rows 3.. of columns 0..11
+};
+
+class TextFormats : public Screen, public ::testing::WithParamInterface<DrawCase> {};
+
+TEST_P(TextFormats, PlacesLinesAsAsked) {
+  const DrawCase& c = GetParam();
+  Painter p{c.text, c.format};
+  Make(p, 0, WS_VISIBLE, RECT{c.rect.left, 26 + c.rect.top, c.rect.right, 26 + c.rect.bottom});
+  Pump();
+  for (size_t i = 0; i < c.rows.size(); ++i) {
+    EXPECT_EQ(Row(3 + static_cast<int>(i), 0, 12), c.rows[i]) << "row " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, TextFormats,
+    ::testing::Values(
+        DrawCase{L"OK", DT_CENTER | DT_VCENTER | DT_SINGLELINE, RECT{0, 0, 48, 24},
+                 {L"            ", L"     OK     ", L"            "}},
+        DrawCase{L"one two three", DT_WORDBREAK, RECT{0, 0, 32, 40}, {L"one two     ", L"three       "}},
+        DrawCase{L"a\nbb", 0, RECT{0, 0, 48, 40}, {L"a           ", L"bb          "}},
+        DrawCase{L"&Save", DT_SINGLELINE, RECT{0, 0, 48, 8}, {L"Save        "}},
+        DrawCase{L"&Save", DT_SINGLELINE | DT_NOPREFIX, RECT{0, 0, 48, 8}, {L"&Save       "}},
+        DrawCase{L"right", DT_RIGHT | DT_SINGLELINE, RECT{0, 0, 48, 8}, {L"       right"}},
+        DrawCase{L"clipped text", DT_SINGLELINE, RECT{0, 0, 20, 8}, {L"clipp       "}}));
+
+TEST_F(Screen, FontsKeepTheirLogFontAndGiveTheirPixelHeight) {
+  HDC dc = GetDC(nullptr);
+  SIZE size;
+  ASSERT_TRUE(GetTextExtentPoint32W(dc, L"abc", 3, &size));
+  EXPECT_EQ(size.cx, 12);
+  EXPECT_EQ(size.cy, 8);
+  LOGFONTW lf{};
+  lf.lfHeight = -16;
+  lf.lfWeight = FW_BOLD;
+  wcscpy(lf.lfFaceName, L"Tahoma");
+  HFONT big = CreateFontIndirectW(&lf);
+  ASSERT_NE(big, nullptr);
+  HGDIOBJ old = SelectObject(dc, big);
+  EXPECT_EQ(old, GetStockObject(SYSTEM_FONT));
+  ASSERT_TRUE(GetTextExtentPoint32W(dc, L"abc", 3, &size));
+  EXPECT_EQ(size.cx, 12) << "still one cell a character";
+  EXPECT_EQ(size.cy, 16);
+  RECT calc{0, 0, 100, 0};
+  EXPECT_EQ(DrawTextW(dc, L"x\ny", -1, &calc, DT_CALCRECT), 32);
+  EXPECT_EQ(calc.bottom, 32);
+  EXPECT_EQ(calc.right, 4);
+  LOGFONTW back{};
+  EXPECT_EQ(GetObjectW(big, sizeof back, &back), static_cast<int>(sizeof back));
+  EXPECT_EQ(back.lfHeight, -16);
+  EXPECT_EQ(back.lfWeight, FW_BOLD);
+  EXPECT_STREQ(back.lfFaceName, L"Tahoma");
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  EXPECT_TRUE(DeleteObject(big));
+  EXPECT_EQ(GetObjectW(big, sizeof back, &back), 0) << "a deleted font is gone";
+}
+
+TEST_F(Screen, FramesAndFills) {
+  HDC dc = GetDC(nullptr);
+  Rectangle(dc, 0, 8, 16, 32);  // columns 0-3, rows 1-3
+  EXPECT_EQ(Row(1, 0, 5), L"+--+ ");
+  EXPECT_EQ(Row(2, 0, 5), L"|  | ");
+  EXPECT_EQ(Row(3, 0, 5), L"+--+ ");
+  RECT r{0, 8, 16, 32};
+  FillRect(dc, &r, nullptr);
+  EXPECT_EQ(Row(2, 0, 5), L"     ");
+  ReleaseDC(nullptr, dc);
+}
+
+TEST_F(Screen, TreeShowsWindowsStatesAndRows) {
+  Painter none{L""};
+  HWND top = Make(none, 0, WS_VISIBLE, RECT{0, 26, 240, 294}, nullptr, L"Items \"1\"");
+  HWND list = Make(none, 0, WS_CHILD | WS_VISIBLE | WS_DISABLED, RECT{0, 10, 100, 50}, top, L"");
+  HWND check = Make(none, 0, WS_CHILD, RECT{0, 60, 100, 70}, top, L"Mute");
+  cedev::PublishedState rows;
+  rows.rows = {L"Mon 10:00", L"Tue 11:00"};
+  rows.rowHeight = 8;
+  rows.selectedRow = 1;
+  cedev::PublishWindowState(list, rows);
+  cedev::PublishedState checked;
+  checked.checked = 1;
+  cedev::PublishWindowState(check, checked);
+  SetFocus(top);
+  EXPECT_EQ(cedev::WindowTreeText(),
+            L"PaintTest \"Items \\\"1\\\"\" (0,26)-(240,294) focused\n"
+            L"  PaintTest \"\" (0,36)-(100,76) disabled\n"
+            L"    row \"Mon 10:00\"\n"
+            L"    row \"Tue 11:00\" selected\n"
+            L"  PaintTest \"Mute\" (0,86)-(100,96) hidden checked\n");
+  auto at = cedev::FindShowingText(L"Tue 11:00");
+  ASSERT_TRUE(at.has_value());
+  EXPECT_EQ(at->x, 50);
+  EXPECT_EQ(at->y, 36 + 8 + 4);
+  EXPECT_FALSE(cedev::FindShowingText(L"Mute").has_value()) << "a hidden window shows nothing";
+  EXPECT_EQ(cedev::FindWindowShowingText(L"Items \"1\""), top);
+}
+
+}  // namespace
