@@ -18,6 +18,7 @@
 
 #include "Automation.h"
 #include "InputScript.h"
+#include "TerminalDisplay.h"
 #include "WideText.h"
 
 namespace cedev {
@@ -217,7 +218,10 @@ void StartInputAndDisplay() {
   std::string chosen = display ? display : "";
   if (chosen.empty()) chosen = (!input && IsTerminal(0) && IsTerminal(1)) ? "terminal" : "none";
   if (chosen == "terminal") {
-    std::fprintf(stderr, "cedevice: the terminal display is not available yet; running with no display\n");
+    std::string why;
+    if (!StartTerminalDisplay(why)) {
+      std::fprintf(stderr, "cedevice: no terminal display (%s); running with no display\n", why.c_str());
+    }
   } else if (chosen != "none") {
     std::fprintf(stderr, "cedevice: unknown CEDEVICE_DISPLAY \"%s\" (none or terminal); running with no display\n",
                  chosen.c_str());
@@ -244,6 +248,7 @@ void StopInputAndDisplay() {
   }
   g_stopped.notify_all();
   if (g_thread.joinable()) g_thread.join();
+  StopTerminalDisplay();
 }
 
 }  // namespace cedev

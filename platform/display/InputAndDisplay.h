@@ -1,7 +1,7 @@
 // The device's input and display for a program process, chosen from the environment:
 // CEDEVICE_INPUT (a script file, or - for standard input) and CEDEVICE_DISPLAY (none or
 // terminal; by default terminal when standard input and output are terminals and there is no
-// script). The terminal display is not built yet: it falls back to none with a note.
+// script). A terminal that ncurses cannot drive falls back to none with a note.
 //
 // A failing script command prints "input: line N: WHY" on standard error and ends the process
 // with status 3; so does a script that ran out while the program went on for 2 more seconds

@@ -105,9 +105,13 @@ StoreContent LoadLocked() {
   return std::move(parsed.content);
 }
 
+// The store's host path for the freshness check, found without touching the disk: the walk
+// asks for every record, and each ask must cost no more than one stat.
+fs::path StampPath() { return DeviceRootPath() / ".device" / kStoreFile; }
+
 void Remember(std::shared_ptr<const StoreContent> content) {
   Cache& cache = TheCache();
-  const FileStamp stamp = StampOf(StorePath());
+  const FileStamp stamp = StampOf(StampPath());
   std::lock_guard lock(cache.mutex);
   cache.stamp = stamp;
   cache.content = std::move(content);
@@ -120,7 +124,7 @@ fs::path StorePath() { return DeviceStatePath(kStoreFile); }
 std::shared_ptr<const StoreContent> ReadStore() {
   Cache& cache = TheCache();
   {
-    const FileStamp stamp = StampOf(StorePath());
+    const FileStamp stamp = StampOf(StampPath());
     std::lock_guard lock(cache.mutex);
     if (cache.content && stamp.exists && stamp == cache.stamp) return cache.content;
   }

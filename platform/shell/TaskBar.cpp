@@ -140,12 +140,14 @@ HWND CreateTaskBar(const Settings& settings) {
   WNDCLASSW existing;
   if (!GetClassInfoW(nullptr, kTaskBarClass, &existing)) RegisterClassW(&wc);
   g_state = std::make_unique<TaskBarState>(TaskBarState{settings, nullptr, {}, false});
-  HWND bar = CreateWindowExW(WS_EX_TOPMOST, kTaskBarClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, 240,
+  HWND bar = CreateWindowExW(WS_EX_TOPMOST, kTaskBarClass, L"", WS_POPUP, 0, 0, 240,
                              kTaskBarHeight, nullptr, nullptr, nullptr, nullptr);
   if (bar == nullptr) {
     g_state.reset();
     return nullptr;
   }
+  // The bar never becomes the active window: it speaks for the window that is.
+  ShowWindow(bar, SW_SHOWNOACTIVATE);
   Refresh(bar);
   return bar;
 }

@@ -18,6 +18,8 @@ constexpr int kFirstChoiceId = 100;
 constexpr int kPopupWidth = 112;
 constexpr int kChoiceHeight = 16;
 constexpr int kMargin = 4;
+// The group starts on the first text row wholly below the task bar (rows are 8 pixels).
+constexpr int kGroupTop = 6;  // screen y 32: row 4
 
 struct PopupState {
   HWND popup = nullptr;
@@ -49,10 +51,11 @@ void Choose(HWND choice) {
 void Layout(HWND popup) {
   const int n = static_cast<int>(g_popup.choices.size());
   const int groupHeight = 2 * kMargin + kChoiceHeight * (n + 1);
-  const int height = groupHeight + 2 * kMargin;
+  // A whole text row below the group, so its lower frame is not cut.
+  const int height = kGroupTop + groupHeight + 10;
   MoveWindow(popup, 240 - kPopupWidth, kTaskBarHeight, kPopupWidth, height, FALSE);
   HWND group = CreateWindowExW(0, L"Button", L"Sound", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, kMargin,
-                               kMargin, kPopupWidth - 2 * kMargin, groupHeight, popup,
+                               kGroupTop, kPopupWidth - 2 * kMargin, groupHeight, popup,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kGroupId)), nullptr,
                                nullptr);
   if (group == nullptr) return;

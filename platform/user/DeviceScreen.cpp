@@ -117,6 +117,7 @@ void TreeLineLocked(WindowManager& wm, const Window& w, int depth, std::wstring&
 }
 
 bool PaintPendingLocked(WindowManager& wm) {
+  if (wm.openPaints > 0) return true;
   for (auto& [h, w] : wm.windows) {
     if (w->paintPending && w->queue->alive && IsVisibleLocked(wm, *w)) return true;
   }

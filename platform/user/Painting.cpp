@@ -176,6 +176,7 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     w->erase = false;
     w->update = RECT{};
     hdc = NewDcLocked(wm, Gdi(), hWnd, &paint, true);
+    ++wm.openPaints;
     TouchLocked(wm);
   }
   *lpPaint = PAINTSTRUCT{};
@@ -189,7 +190,7 @@ BOOL EndPaint(HWND, const PAINTSTRUCT* lpPaint) {
   if (!lpPaint) return FALSE;
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);
-  Gdi().dcs.erase(lpPaint->hdc);
+  if (Gdi().dcs.erase(lpPaint->hdc) != 0 && wm.openPaints > 0) --wm.openPaints;
   TouchLocked(wm);
   return TRUE;
 }

@@ -125,6 +125,7 @@ struct WindowManager {
   HWND capture = nullptr;
   std::array<wchar_t, kColumns * kRows> screen{};
   std::uint64_t generation = 0;
+  int openPaints = 0;  // BeginPaint without its EndPaint yet: the picture is still changing
 };
 
 WindowManager& Wm();

@@ -145,6 +145,20 @@ TEST_F(KernelCommandsTest, BadInputIsRefusedAndChangesNothing) {
   }
 }
 
+TEST_F(KernelCommandsTest, InitInstallsTheProgramAndIsIdempotent) {
+  const fs::path exe = root_.string() + ".exe";
+  std::ofstream(exe) << "program v1";
+  Ok({"init", exe.string()});
+  Ok({"init", exe.string()});
+  std::ifstream installed(root_ / "Windows" / "Quenmora.exe");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(installed), {}), "program v1");
+  EXPECT_TRUE(fs::is_directory(root_ / "My Documents"));
+  const ToolResult missing = Run({"init", exe.string() + ".none"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("no such program"), std::string::npos) << missing.err;
+  fs::remove(exe);
+}
+
 TEST_F(KernelCommandsTest, DamagedStateFileIsNamed) {
   Ok({"clock"});
   {

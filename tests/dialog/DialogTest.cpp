@@ -348,5 +348,28 @@ TEST_F(DialogItems, EndDialogHidesAModelessDialog) {
   EXPECT_TRUE(IsWindow(dlg_));
 }
 
+TEST(ExtendedTemplate, ReadsStylesFontAndItems) {
+  HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(IDD_EXTENDED), nullptr,
+                                [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR { return msg == WM_INITDIALOG; }, 0);
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_NE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  wchar_t title[16] = {};
+  GetWindowTextW(dlg, title, 16);
+  EXPECT_STREQ(title, L"Extended");
+  LOGFONTW lf{};
+  ASSERT_GT(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof lf, &lf), 0);
+  EXPECT_EQ(lf.lfHeight, -12) << "9 points at 96 dpi";
+  EXPECT_EQ(lf.lfWeight, 700);
+  EXPECT_EQ(lf.lfItalic, 1);
+  EXPECT_STREQ(lf.lfFaceName, L"Courier New");
+  ASSERT_NE(GetDlgItem(dlg, IDC_ON), nullptr);
+  ASSERT_NE(GetDlgItem(dlg, IDC_WHEN), nullptr);
+  EXPECT_EQ(GetNextDlgGroupItem(dlg, GetDlgItem(dlg, IDC_ON), FALSE), GetDlgItem(dlg, IDC_OFF));
+  CheckRadioButton(dlg, IDC_ON, IDC_OFF, IDC_OFF);
+  EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_ON), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_OFF), static_cast<UINT>(BST_CHECKED));
+  DestroyWindow(dlg);
+}
+
 }  // namespace
 }  // namespace dialogtest

@@ -1,4 +1,6 @@
 // cedevice notifications, notify, clear and status, end to end.
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "DeviceTool.h"
@@ -54,6 +56,23 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"ListWithArguments", {"notifications", "all"}}),
     [](const ::testing::TestParamInfo<BadInput>& p) { return std::string(p.param.name); });
 
+TEST_F(NotificationCommands, ProcessesRegisteringAtOnceGetDistinctHandles) {
+  Ok({"clock"});
+  std::string script;
+  for (int p = 0; p < 6; ++p) {
+    script += "( for i in 1 2 3 4; do CEDEVICE_ROOT='" + root_.string() + "' '" + CEDEVICE_EXE +
+              "' notify time '2026-12-08 07:00:00' '\\Windows\\A.exe' p" + std::to_string(p) + " || exit 1; done ) >>'" +
+              (scratch_ / "handles").string() + "' & ";
+  }
+  script += "wait";
+  ASSERT_EQ(std::system(("timeout 60 sh -c \"" + script + "\"").c_str()), 0);
+  std::vector<std::string> handles = Lines(ReadFile(scratch_ / "handles"));
+  std::sort(handles.begin(), handles.end());
+  EXPECT_EQ(handles.size(), 24u);
+  EXPECT_EQ(std::adjacent_find(handles.begin(), handles.end()), handles.end()) << "a handle was given twice";
+  EXPECT_EQ(Lines(Ok({"notifications"})).size(), 24u);
+}
+
 TEST_F(NotificationCommands, DamagedStoreIsReportedAndWhatReadsIsKept) {
   Ok({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "x"});
   Ok({"notify", "time", "2026-12-08 08:00:00", "\\Windows\\B.exe", "y"});
@@ -63,7 +82,7 @@ TEST_F(NotificationCommands, DamagedStoreIsReportedAndWhatReadsIsKept) {
   { std::ofstream(store, std::ios::trunc) << text; }
   const ToolResult r = Tool({"notifications"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find(store.string()), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.rfind("cedevice: " + store.string() + ": damaged (line 5: ", 0), 0u) << r.err;
   EXPECT_EQ(Lines(r.out).size(), 2u) << r.out;
   EXPECT_EQ(ReadFile(fs::path(store.string() + ".damaged")), text);
   EXPECT_EQ(Lines(Ok({"notifications"})).size(), 2u) << "the store is whole again";

@@ -57,12 +57,17 @@ std::string NotificationLine(const cedev::notify::NotificationRecord& record) {
   return line;
 }
 
+void ReportStoreDamageAsTool() {
+  cedev::notify::SetDamageReporter([](const std::string& message) { Fail(message); });
+}
+
 int StatusAfterStoreDamage(int status) {
   return status == 0 && cedev::notify::LastDamage() ? 2 : status;
 }
 
 int NotificationsCommand(int argc, char** /*argv*/) {
   if (argc != 2) return Fail("usage: cedevice notifications");
+  ReportStoreDamageAsTool();
   const std::shared_ptr<const cedev::notify::StoreContent> store = cedev::notify::ReadStore();
   std::string out;
   out.reserve(store->records.size() * 64);
@@ -76,6 +81,7 @@ int NotificationsCommand(int argc, char** /*argv*/) {
 
 int NotifyCommand(int argc, char** argv) {
   if (argc != 5 && argc != 6) return Fail(kNotifyUsage);
+  ReportStoreDamageAsTool();
   const DWORD type = cedev::notify::TypeFromName(argv[2]);
   if (type == 0) return Fail("unknown notification type '" + std::string(argv[2]) + "'; " + kNotifyUsage);
   const std::optional<cedev::DeviceTime> time = cedev::ParseDeviceTime(argv[3]);
@@ -100,6 +106,7 @@ int NotifyCommand(int argc, char** argv) {
 
 int ClearCommand(int argc, char** argv) {
   if (argc != 3) return Fail("usage: cedevice clear HANDLE");
+  ReportStoreDamageAsTool();
   const std::optional<DWORD> handle = ParseHandle(argv[2]);
   if (!handle) return Fail("not a handle: '" + std::string(argv[2]) + "' (a number from 1)");
   if (!CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(*handle)))) {

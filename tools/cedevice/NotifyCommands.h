@@ -20,6 +20,9 @@ std::string NotificationLine(const cedev::notify::NotificationRecord& record);
 // A SYSTEMTIME as YYYY-MM-DD HH:MM:SS, its fields as they are (an event's unused time too).
 std::string TimeText(const SYSTEMTIME& st);
 
+// Damage the store reports from now on goes to standard error as the tool's own message.
+void ReportStoreDamageAsTool();
+
 // The status for a command that found the store damaged: it has said so on standard error and
 // worked on what could be read; the caller must know that something was set aside.
 int StatusAfterStoreDamage(int status);

@@ -155,6 +155,7 @@ int RunCommand(int argc, char** argv) {
     }
   }
   if (fast && !until) return Fail("run --fast needs --until: " + std::string(kUsage));
+  ReportStoreDamageAsTool();
   g_interrupted.store(false);
   CatchInterrupts();
   if (fast) {

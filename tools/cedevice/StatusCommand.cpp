@@ -57,6 +57,7 @@ void PrintSchedule() {
 
 int StatusCommand(int argc, char** /*argv*/) {
   if (argc != 2) return Fail("usage: cedevice status");
+  ReportStoreDamageAsTool();
   std::printf("clock: %s\n", ClockLine().c_str());
   std::printf("sound: %s\n", cedev::Utf8FromWide(cedev::GetSound()).c_str());
   std::printf("settings:\n");

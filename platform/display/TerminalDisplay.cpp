@@ -1,0 +1,298 @@
+// ncurses is not thread-safe: every curses call happens on the display thread. The thread
+// wakes for terminal input (or every 100 ms to look at the screen's generation count), so an
+// idle display costs nothing measurable.
+#include "TerminalDisplay.h"
+
+#define NCURSES_WIDECHAR 1
+#include <ncursesw/curses.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "InputScript.h"
+
+namespace cedev {
+
+namespace {
+
+constexpr int kNeededColumns = 80;
+constexpr int kNeededRows = kScreenRows;
+constexpr int kCellWidth = 4;
+constexpr int kCellHeight = 8;
+
+const wchar_t* const kHelp[] = {
+    L"Quenmora",
+    L"on the Pocket PC",
+    L"",
+    L"Mouse: tap",
+    L"Keys go to the",
+    L"focused window:",
+    L" Tab  Shift+Tab",
+    L" Enter  Esc",
+    L" Space  arrows",
+    L" Backspace, text",
+    L"",
+    L"Quit: F10 or",
+    L"      Ctrl+Q",
+};
+
+std::mutex g_lock;  // guards g_thread across Start/Stop
+std::thread g_thread;
+std::atomic<bool> g_stop{false};
+std::atomic<bool> g_running{false};
+
+void Draw() {
+  erase();
+  if (COLS < kNeededColumns || LINES < kNeededRows) {
+    mvprintw(0, 0, "The device's screen needs a terminal of at least %d x %d characters;", kNeededColumns,
+             kNeededRows);
+    mvprintw(1, 0, "this one is %d x %d. Make it bigger, or press F10 to quit.", COLS, LINES);
+    refresh();
+    return;
+  }
+  const std::vector<std::wstring> lines = ScreenLines();
+  for (int row = 0; row < kScreenRows && row < static_cast<int>(lines.size()); ++row) {
+    mvaddnwstr(row, 0, lines[static_cast<size_t>(row)].c_str(), kScreenColumns);
+    mvaddch(row, kScreenColumns, ACS_VLINE);
+  }
+  int row = 0;
+  for (const wchar_t* text : kHelp) mvaddwstr(row++, kScreenColumns + 2, text);
+  move(LINES - 1, COLS - 1);
+  refresh();
+}
+
+// The key a character from the terminal stands for, when it is one the device has.
+std::optional<KeyStroke> KeyOfCharacter(wint_t c) {
+  KeyStroke key;
+  switch (c) {
+    case L'\t': return KeyFromName(L"Tab", key) ? std::optional(key) : std::nullopt;
+    case L'\n':
+    case L'\r': return KeyFromName(L"Enter", key) ? std::optional(key) : std::nullopt;
+    case 127:
+    case 8: return KeyFromName(L"Backspace", key) ? std::optional(key) : std::nullopt;
+    case L' ': return KeyFromName(L"Space", key) ? std::optional(key) : std::nullopt;
+    default: break;
+  }
+  if (c < 0x20) return std::nullopt;
+  return KeyFromCharacter(static_cast<wchar_t>(c));
+}
+
+std::optional<KeyStroke> KeyOfCode(wint_t code) {
+  const wchar_t* name = nullptr;
+  switch (code) {
+    case KEY_UP: name = L"Up"; break;
+    case KEY_DOWN: name = L"Down"; break;
+    case KEY_LEFT: name = L"Left"; break;
+    case KEY_RIGHT: name = L"Right"; break;
+    case KEY_BTAB: name = L"Shift+Tab"; break;
+    case KEY_BACKSPACE: name = L"Backspace"; break;
+    case KEY_ENTER: name = L"Enter"; break;
+    default: return std::nullopt;
+  }
+  KeyStroke key;
+  return KeyFromName(name, key) ? std::optional(key) : std::nullopt;
+}
+
+// A press remembers its cell; the release makes the tap there, as a stylus tap is one press
+// and one release at the same point.
+struct PendingPress {
+  bool down = false;
+  int column = 0;
+  int row = 0;
+};
+
+void TapAt(int column, int row) {
+  if (const auto pixel = CellToPixel(column, row)) InjectTap(*pixel);
+}
+
+void Handle(const TerminalInput& in, PendingPress& press) {
+  switch (in.kind) {
+    case TerminalInput::Kind::key: InjectKey(in.key); break;
+    case TerminalInput::Kind::tapDown: press = {true, in.column, in.row}; break;
+    case TerminalInput::Kind::tapUp:
+      if (press.down) TapAt(press.column, press.row);
+      press.down = false;
+      break;
+    case TerminalInput::Kind::quit:
+      endwin();
+      std::fflush(stdout);
+      std::_Exit(0);
+    case TerminalInput::Kind::resize:
+    case TerminalInput::Kind::none: break;
+  }
+}
+
+// After ESC: an SGR mouse report, a key sequence ncurses did not know, or Escape itself.
+TerminalInput ReadEscape() {
+  std::string body;
+  nodelay(stdscr, TRUE);
+  for (int i = 0; i < 32; ++i) {
+    const int c = getch();
+    if (c == ERR) break;
+    body.push_back(static_cast<char>(c));
+    if (body.size() >= 3 && body.compare(0, 2, "[<") == 0 && (c == 'M' || c == 'm')) break;
+    if (body.size() == 2 && body[0] == '[' && body[1] != '<') break;
+  }
+  timeout(100);
+  TerminalInput in;
+  if (body.empty()) {
+    in.kind = TerminalInput::Kind::key;
+    KeyFromName(L"Escape", in.key);
+    return in;
+  }
+  if (body.compare(0, 2, "[<") == 0) {
+    if (auto mouse = DecodeSgrMouse(std::string_view(body).substr(2))) return *mouse;
+    return in;
+  }
+  const wchar_t* name = nullptr;
+  if (body == "[Z") name = L"Shift+Tab";
+  if (body == "[A") name = L"Up";
+  if (body == "[B") name = L"Down";
+  if (body == "[C") name = L"Right";
+  if (body == "[D") name = L"Left";
+  if (name && KeyFromName(name, in.key)) in.kind = TerminalInput::Kind::key;
+  return in;
+}
+
+TerminalInput ReadInput() {
+  TerminalInput in;
+  wint_t c = 0;
+  const int got = get_wch(&c);
+  if (got == ERR) return in;
+  if (got == KEY_CODE_YES) {
+    if (c == KEY_RESIZE) {
+      in.kind = TerminalInput::Kind::resize;
+    } else if (c == KEY_F(10)) {
+      in.kind = TerminalInput::Kind::quit;
+    } else if (c == KEY_MOUSE) {
+      MEVENT event;
+      if (getmouse(&event) == OK) {
+        in.column = event.x;
+        in.row = event.y;
+        if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) in.kind = TerminalInput::Kind::tapDown;
+        if (event.bstate & BUTTON1_RELEASED) in.kind = TerminalInput::Kind::tapUp;
+        if (event.bstate & BUTTON1_CLICKED) {
+          // Some terminals report only the click: it is both halves of the tap.
+          TapAt(event.x, event.y);
+          in.kind = TerminalInput::Kind::none;
+        }
+      }
+    } else if (auto key = KeyOfCode(c)) {
+      in.kind = TerminalInput::Kind::key;
+      in.key = *key;
+    }
+    return in;
+  }
+  if (c == 27) return ReadEscape();
+  if (c == 17) {  // Ctrl+Q
+    in.kind = TerminalInput::Kind::quit;
+    return in;
+  }
+  if (auto key = KeyOfCharacter(c)) {
+    in.kind = TerminalInput::Kind::key;
+    in.key = *key;
+  }
+  return in;
+}
+
+void DisplayThread() {
+  PendingPress press;
+  unsigned long long drawn = DisplayGeneration() + 1;  // differs: draw at once
+  bool redraw = true;
+  while (!g_stop.load()) {
+    const unsigned long long now = DisplayGeneration();
+    if (redraw || now != drawn) {
+      drawn = now;
+      redraw = false;
+      Draw();
+    }
+    const TerminalInput in = ReadInput();
+    if (in.kind == TerminalInput::Kind::resize) redraw = true;
+    Handle(in, press);
+  }
+}
+
+}  // namespace
+
+std::optional<TerminalInput> DecodeSgrMouse(std::string_view body) {
+  // b ; x ; y then M (press) or m (release); x and y count from 1.
+  if (body.empty()) return std::nullopt;
+  const char final = body.back();
+  if (final != 'M' && final != 'm') return std::nullopt;
+  body.remove_suffix(1);
+  long fields[3] = {0, 0, 0};
+  int index = 0;
+  bool any = false;
+  for (char c : body) {
+    if (c == ';') {
+      if (!any || ++index > 2) return std::nullopt;
+      any = false;
+      continue;
+    }
+    if (c < '0' || c > '9') return std::nullopt;
+    fields[index] = fields[index] * 10 + (c - '0');
+    if (fields[index] > 100000) return std::nullopt;
+    any = true;
+  }
+  if (index != 2 || !any || fields[1] < 1 || fields[2] < 1) return std::nullopt;
+  TerminalInput in;
+  // Only the first button taps; motion reports (32 added) and wheel (64 added) do nothing.
+  if (fields[0] != 0) return in;
+  in.kind = final == 'M' ? TerminalInput::Kind::tapDown : TerminalInput::Kind::tapUp;
+  in.column = static_cast<int>(fields[1] - 1);
+  in.row = static_cast<int>(fields[2] - 1);
+  return in;
+}
+
+std::optional<POINT> CellToPixel(int column, int row) {
+  if (column < 0 || row < 0 || column >= kScreenColumns || row >= kScreenRows) return std::nullopt;
+  return POINT{column * kCellWidth + kCellWidth / 2, row * kCellHeight + kCellHeight / 2};
+}
+
+bool StartTerminalDisplay(std::string& why) {
+  std::lock_guard lk(g_lock);
+  if (g_running.load()) return true;
+  if (isatty(0) != 1 || isatty(1) != 1) {
+    why = "standard input and output are not a terminal";
+    return false;
+  }
+  std::setlocale(LC_ALL, "");
+  if (initscr() == nullptr) {
+    why = "ncurses cannot drive this terminal";
+    return false;
+  }
+  raw();
+  noecho();
+  keypad(stdscr, TRUE);
+  curs_set(0);
+  timeout(100);
+  set_escdelay(25);
+  mouseinterval(0);
+  mousemask(BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON1_CLICKED, nullptr);
+  // Ask for SGR reports as well: they carry any column, and tmux and xterm send them.
+  std::fputs("\033[?1000h\033[?1006h", stdout);
+  std::fflush(stdout);
+  g_stop = false;
+  g_running = true;
+  g_thread = std::thread(DisplayThread);
+  return true;
+}
+
+void StopTerminalDisplay() {
+  std::lock_guard lk(g_lock);
+  if (!g_running.load()) return;
+  g_stop = true;
+  if (g_thread.joinable()) g_thread.join();
+  std::fputs("\033[?1006l\033[?1000l", stdout);
+  endwin();
+  g_running = false;
+}
+
+}  // namespace cedev
