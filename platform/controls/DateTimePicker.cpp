@@ -110,8 +110,10 @@ void Step(HWND hwnd, PickerState& state, int by) {
 }
 
 bool Valid(const SYSTEMTIME& t) {
+  // The date must be a date even in time format, as the system's picker requires; the day of
+  // the week is not checked.
   return t.wHour <= 23 && t.wMinute <= 59 && t.wSecond <= 59 && t.wMonth >= 1 && t.wMonth <= 12 &&
-         t.wDay >= 1 && t.wDay <= 31 && t.wDayOfWeek <= 6;
+         t.wDay >= 1 && t.wDay <= 31;
 }
 
 void Paint(HWND hwnd, const PickerState& state) {

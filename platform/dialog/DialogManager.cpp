@@ -64,12 +64,15 @@ bool ReturnsDirectly(UINT msg) {
   }
 }
 
-void RestoreFocus(HWND dlg, DialogState& state) {
+// The focus goes back to the control that had it when the dialog was last left, or else to the
+// first tab stop. On activation only when the focus is not already in the dialog; when the
+// dialog itself is given the focus, always (it keeps it only when it has no control to give).
+void RestoreFocus(HWND dlg, DialogState& state, bool dialogGotFocus) {
   HWND focus = GetFocus();
-  if (focus != nullptr && (focus == dlg || IsChild(dlg, focus))) return;
+  if (!dialogGotFocus && focus != nullptr && (focus == dlg || IsChild(dlg, focus))) return;
   HWND target = state.savedFocus;
   if (target == nullptr || !IsWindow(target) || !IsChild(dlg, target)) target = GetNextDlgTabItem(dlg, nullptr, FALSE);
-  if (target != nullptr && target != dlg) FocusDialogControl(target);
+  if (target != nullptr && target != dlg && target != focus) FocusDialogControl(target);
 }
 
 void SetDefaultId(HWND dlg, DialogState& state, WORD id) {
@@ -93,14 +96,14 @@ LRESULT DefaultDialogMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
                    reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDCANCEL)));
       return 0;
     case WM_SETFOCUS:
-      RestoreFocus(dlg, *state);
+      RestoreFocus(dlg, *state, true);
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus != nullptr && IsChild(dlg, focus)) state->savedFocus = focus;
       } else if (state->savedFocus != nullptr) {
-        RestoreFocus(dlg, *state);
+        RestoreFocus(dlg, *state, false);
       }
       return 0;
     case WM_KILLFOCUS:
@@ -286,6 +289,8 @@ void RegisterSystemClasses() {
 
 void FocusDialogControl(HWND control) {
   if (control == nullptr) return;
+  // The dialog remembers the control it last gave the focus to, to give it back.
+  if (DialogState* state = DialogStates().Find(GetParent(control))) state->savedFocus = control;
   if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(control, EM_SETSEL, 0, -1);
   SetFocus(control);
 }

@@ -1,5 +1,13 @@
 // The device's input scripts (CEDEVICE_INPUT): one command a line. This reads a line into a
 // command, or into the reason it is not one; nothing here touches the window system.
+//
+// What `screen` prints: the 60 x 40 cells of the 240 x 320 screen (a cell is 4 x 8 pixels),
+// one line of exactly 60 characters a row, blanks included, no frame. What `tree` prints: one
+// window a line, top-level windows from the top of the z-order, children under their parent in
+// creation order, indented two blanks a depth:
+//   CLASS "TEXT" (LEFT,TOP)-(RIGHT,BOTTOM)[ hidden][ disabled][ focused][ checked][ shows "..."]
+// and under a list box its rows, `row "TEXT"`, the selected one followed by ` selected`.
+// Texts are quoted as in scripts (\" and \\). Both wait (at most 2 s) for pending paints first.
 #pragma once
 
 #include <chrono>

@@ -268,6 +268,12 @@ typedef struct {
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
 #define GWL_USERDATA (-21)
+// The pointer-sized names of the same longs, as 64-bit Windows spells them.
+#define GWLP_WNDPROC GWL_WNDPROC
+#define GWLP_HINSTANCE GWL_HINSTANCE
+#define GWLP_HWNDPARENT GWL_HWNDPARENT
+#define GWLP_ID GWL_ID
+#define GWLP_USERDATA GWL_USERDATA
 // A dialog's extra window longs, each pointer-sized on this host.
 #define DWL_MSGRESULT 0
 #define DWL_DLGPROC (static_cast<int>(sizeof(LONG_PTR)))

@@ -110,6 +110,28 @@ TEST(DialogFocus, WithoutATabStopTheDialogItselfGetsTheFocus) {
   EXPECT_EQ(script.recorder.Count("dlg", WM_SETFOCUS), 1u);
 }
 
+TEST(DialogFocus, TheDialogGivenTheFocusPassesItToItsControl) {
+  msgtest::Watchdog watchdog("DialogFocus.TheDialogGivenTheFocusPassesItToItsControl");
+  DialogScript script;
+  int afterFirst = 0;
+  int afterReturn = 0;
+  script.steps = {
+      [&](HWND dlg) {
+        SetFocus(dlg);
+        afterFirst = FocusId();
+        PostKey(GetFocus(), VK_TAB);
+      },
+      [&](HWND dlg) {
+        SetFocus(nullptr);
+        SetFocus(dlg);
+        afterReturn = FocusId();
+      },
+  };
+  RunScripted(IDD_FORM, script);
+  EXPECT_EQ(afterFirst, IDC_NAME);
+  EXPECT_EQ(afterReturn, IDC_COUNT) << "the control the dialog last gave the focus to";
+}
+
 TEST(DialogFocus, FalseLeavesTheFocusThatInitDialogChose) {
   msgtest::Watchdog watchdog("DialogFocus.FalseLeavesTheFocusThatInitDialogChose");
   DialogScript script;

@@ -18,7 +18,7 @@ struct Painter {
 
 LRESULT CALLBACK PaintProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_PAINT) {
-    auto* p = reinterpret_cast<Painter*>(GetWindowLongW(h, GWL_USERDATA));
+    auto* p = reinterpret_cast<Painter*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
     RECT r;
@@ -46,7 +46,7 @@ class Screen : public ::testing::Test {
   HWND Make(Painter& p, DWORD exStyle, DWORD style, RECT r, HWND parent = nullptr, const wchar_t* title = L"") {
     HWND h = CreateWindowExW(exStyle, L"PaintTest", title, style, r.left, r.top, r.right - r.left,
                              r.bottom - r.top, parent, nullptr, nullptr, nullptr);
-    SetWindowLongW(h, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&p));
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&p));
     InvalidateRect(h, nullptr, TRUE);
     made_.push_back(h);
     return h;

@@ -34,10 +34,12 @@ constexpr WORD kNameEdit = 103;
 constexpr WORD kPress = 104;
 constexpr wchar_t kTitle[] = L"Framework Test";
 
-// Polls from a thread that owns no windows, so sleeping there holds nothing up.
+// Polls from a thread that owns no windows, so sleeping there holds nothing up. A dialog is
+// ready once shown: it exists, hidden, while it is still being made and initialised.
 HWND WaitForWindow(const wchar_t* cls, const wchar_t* title) {
   for (int i = 0; i < 600; ++i) {
-    if (HWND h = FindWindowW(cls, title)) return h;
+    HWND h = FindWindowW(cls, title);
+    if (h != nullptr && IsWindowVisible(h)) return h;
     Sleep(5);
   }
   return nullptr;
@@ -310,10 +312,46 @@ class CPickerDlg : public CDialog {
     readBack = m_picker.GetTime(&shownAtInit);
     return TRUE;
   }
+  afx_msg void OnTimeChange(NMHDR* pNMHDR, LRESULT* pResult) {
+    notified.push_back(pNMHDR->code);
+    *pResult = 7;
+  }
+  DECLARE_MESSAGE_MAP()
+
+ public:
+  std::vector<UINT> notified;
 
  private:
   TemplateBuilder builder_{0, L"", 0, 0};
 };
+
+BEGIN_MESSAGE_MAP(CPickerDlg, CDialog)
+  ON_NOTIFY(DTN_DATETIMECHANGE, kPicker, &CPickerDlg::OnTimeChange)
+END_MESSAGE_MAP()
+
+TEST_F(FrameworkTest, NotificationsReachTheEntryOfTheirCodeAndControlOnly) {
+  CPickerDlg dlg;
+  std::vector<LRESULT> results;
+  RunDriven(dlg, [&] {
+    HWND h = WaitForWindow(L"Dialog", L"Picker Test");
+    ASSERT_NE(h, nullptr);
+    HWND picker = GetDlgItem(h, kPicker);
+    struct Case {
+      UINT_PTR id;
+      UINT code;
+    };
+    for (Case c : {Case{kPicker, DTN_DATETIMECHANGE}, Case{999, DTN_DATETIMECHANGE},
+                   Case{kPicker, NM_SETFOCUS}}) {
+      NMDATETIMECHANGE nm{};
+      nm.nmhdr = NMHDR{picker, c.id, c.code};
+      results.push_back(SendMessageW(h, WM_NOTIFY, c.id, reinterpret_cast<LPARAM>(&nm)));
+    }
+    PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(dlg.notified, std::vector<UINT>{DTN_DATETIMECHANGE});
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0], 7) << "the handler's result is the message's";
+}
 
 TEST_F(FrameworkTest, ThePickersTimeIsExchangedBothWays) {
   CPickerDlg dlg;

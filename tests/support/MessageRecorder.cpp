@@ -32,9 +32,9 @@ namespace {
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
   }
-  auto* info = reinterpret_cast<RecordedWindow*>(GetWindowLongW(hwnd, GWL_USERDATA));
+  auto* info = reinterpret_cast<RecordedWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (info) {
     info->recorder->Record(info->tag, message, wParam, lParam);
     if (info->next) return CallWindowProcW(info->next, hwnd, message, wParam, lParam);

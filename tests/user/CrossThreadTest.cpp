@@ -123,9 +123,9 @@ TEST(CrossThread, SubclassingFromAnotherThreadRunsOnTheOwnerThread) {
   HWND h = nullptr;
   GuiThread gui([&] { h = CreateRecordedWindow(info, 0, WS_VISIBLE, 0, 0, 240, 26, nullptr); });
   ASSERT_NE(h, nullptr);
-  g_previous = reinterpret_cast<WNDPROC>(SetWindowLongW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&Subclass)));
+  g_previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Subclass)));
   ASSERT_NE(g_previous, nullptr);
-  EXPECT_EQ(GetWindowLongW(h, GWL_WNDPROC), reinterpret_cast<LONG_PTR>(&Subclass));
+  EXPECT_EQ(GetWindowLongPtrW(h, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&Subclass));
   rec.Take();
   PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(200, 10));
   PostMessageW(h, WM_LBUTTONUP, 0, MAKELONG(200, 10));
@@ -137,7 +137,7 @@ TEST(CrossThread, SubclassingFromAnotherThreadRunsOnTheOwnerThread) {
                           {"bar", WM_LBUTTONUP, 0, MAKELONG(200, 10)}}))
       << "CallWindowProc passed both on";
   // Putting the old procedure back returns the subclass.
-  EXPECT_EQ(SetWindowLongW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous)),
+  EXPECT_EQ(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous)),
             reinterpret_cast<LONG_PTR>(&Subclass));
   gui.Run([&] { DestroyWindow(h); });
 }

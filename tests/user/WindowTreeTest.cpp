@@ -104,14 +104,14 @@ TEST_F(WindowTree, GetWindowTextCopiesAtMostCountMinusOne) {
 
 TEST_F(WindowTree, SetWindowLongReturnsThePreviousValue) {
   HWND h = Make(L"longs");
-  EXPECT_EQ(GetWindowLongW(h, GWL_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainProc));
+  EXPECT_EQ(GetWindowLongPtrW(h, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainProc));
   LONG_PTR marker = reinterpret_cast<LONG_PTR>(&marker);  // a value wider than 32 bits
-  EXPECT_EQ(SetWindowLongW(h, GWL_USERDATA, marker), 0);
-  EXPECT_EQ(GetWindowLongW(h, GWL_USERDATA), marker);
-  EXPECT_EQ(SetWindowLongW(h, static_cast<int>(sizeof(LONG_PTR)), marker), 0);
-  EXPECT_EQ(GetWindowLongW(h, static_cast<int>(sizeof(LONG_PTR))), marker);
+  EXPECT_EQ(SetWindowLongPtrW(h, GWLP_USERDATA, marker), 0);
+  EXPECT_EQ(GetWindowLongPtrW(h, GWLP_USERDATA), marker);
+  EXPECT_EQ(SetWindowLongPtrW(h, static_cast<int>(sizeof(LONG_PTR)), marker), 0);
+  EXPECT_EQ(GetWindowLongPtrW(h, static_cast<int>(sizeof(LONG_PTR))), marker);
   SetLastError(0);
-  EXPECT_EQ(GetWindowLongW(h, 2 * static_cast<int>(sizeof(LONG_PTR))), 0);
+  EXPECT_EQ(GetWindowLongPtrW(h, 2 * static_cast<int>(sizeof(LONG_PTR))), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
 }
 
@@ -119,7 +119,7 @@ TEST_F(WindowTree, SetWindowLongOnABadWindowFails) {
   HWND h = Make(L"gone");
   DestroyWindow(h);
   SetLastError(0);
-  EXPECT_EQ(SetWindowLongW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&PlainProc)), 0);
+  EXPECT_EQ(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlainProc)), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
@@ -163,6 +163,28 @@ TEST_F(WindowTree, TopmostWindowsStayAboveOthersAndHitTestingFindsThem) {
   EXPECT_EQ(ChildWindowFromPoint(below, POINT{200, 10}), below);
   ShowWindow(below, SW_HIDE);
   EXPECT_EQ(WindowFromPoint(POINT{50, 50}), normal);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Icons, SetIconKeepsTheIconAndReturnsThePreviousOne) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"IconTestClass";
+  RegisterClassW(&wc);
+  HWND h = CreateWindowExW(0, L"IconTestClass", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HICON first = LoadIconW(nullptr, MAKEINTRESOURCEW(101));
+  HICON second = LoadIconW(nullptr, MAKEINTRESOURCEW(102));
+  ASSERT_NE(first, nullptr);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(101)), first) << "the same icon is shared";
+  EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(first)), 0);
+  EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(second)), reinterpret_cast<LRESULT>(first));
+  EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(second));
+  EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_SMALL, 0), 0) << "the small icon is its own slot";
+  DestroyWindow(h);
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+// Any bytes as the device's clock file: the strict reader never crashes; it gives a state or a
+// DeviceError naming the file; a state it reads is written as one line that reads back as the
+// same state and is written the same again.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "DeviceClock.h"
+#include "DeviceError.h"
+#include "DeviceTime.h"
+
+namespace {
+
+const char kFile[] = "/device/.device/clock";
+
+void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "clock state fuzz: %s\n", what);
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  cedev::clock::ClockState state;
+  try {
+    state = cedev::clock::ParseClockState(text, kFile);
+  } catch (const cedev::DeviceError& e) {
+    Check(std::string(e.what()).rfind(std::string(kFile) + ": ", 0) == 0, "an error that does not name the file");
+    return 0;
+  }
+  const std::string written = cedev::clock::FormatClockState(state);
+  Check(!written.empty() && written.back() == '\n' && written.find('\n') == written.size() - 1,
+        "a state not written as one line");
+  try {
+    const cedev::clock::ClockState again = cedev::clock::ParseClockState(written, kFile);
+    Check(again == state, "a state written back reads as another");
+    Check(cedev::clock::FormatClockState(again) == written, "a state written twice gives other text");
+  } catch (const cedev::DeviceError&) {
+    Check(false, "a state written back is refused");
+  }
+  if (state.mode != cedev::clock::Mode::host) {
+    Check(cedev::IsValid(state.time) && state.time.millisecond == 0, "a time that is not a whole valid second");
+  }
+  return 0;
+}

@@ -1,0 +1,109 @@
+// Any bytes as the notification store: the reader never crashes; every line it cannot read is
+// named as a problem and the rest are kept in handle order below the next handle; what it kept
+// writes out as a store that reads back whole and the same. The same bytes as the store file of
+// a device give the same notifications through the service, with the damaged file set aside.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "DeviceError.h"
+#include "DeviceRoot.h"
+#include "NotificationStore.h"
+#include "StoreText.h"
+
+namespace fs = std::filesystem;
+using namespace cedev::notify;
+
+namespace {
+
+void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "notification store fuzz: %s\n", what);
+    std::abort();
+  }
+}
+
+void CheckWellFormed(const StoreContent& content) {
+  for (std::size_t i = 0; i < content.records.size(); ++i) {
+    Check(content.records[i].handle != 0, "a kept record with handle 0");
+    Check(content.records[i].handle < content.nextHandle, "a kept handle at or above the next handle");
+    Check(i == 0 || content.records[i - 1].handle < content.records[i].handle, "records out of handle order");
+  }
+}
+
+bool SameContent(const StoreContent& a, const StoreContent& b) {
+  return a.nextHandle == b.nextHandle && a.records == b.records;
+}
+
+// Removes what an earlier run set aside, so the next damage has the plain name again.
+void RemoveAsideCopies() {
+  const fs::path store = StorePath();
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(store.parent_path(), ec)) {
+    if (entry.path().filename().string().rfind(store.filename().string() + ".damaged", 0) == 0) {
+      fs::remove(entry.path(), ec);
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  if (std::getenv("CEDEVICE_ROOT") == nullptr) {
+    static std::string root = (fs::temp_directory_path() / "quenmora-fuzz-notify").string();
+    setenv("CEDEVICE_ROOT", root.c_str(), 1);
+  }
+  cedev::DeviceRoot();
+  SetDamageReporter([](const std::string&) {});
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const ParsedStore parsed = ParseStore(text);
+  CheckWellFormed(parsed.content);
+  for (const std::string& problem : parsed.problems) {
+    // A bad line is named by its number; a missing or too low next handle has no line of its own.
+    Check(problem.rfind("line ", 0) == 0 || problem == "no next-handle line" ||
+              problem.rfind("next handle ", 0) == 0,
+          "a problem that does not name its line");
+  }
+
+  const std::string written = FormatStore(parsed.content);
+  const ParsedStore reread = ParseStore(written);
+  Check(reread.problems.empty(), "the store as written back has problems");
+  Check(SameContent(parsed.content, reread.content), "the store as written back reads as another");
+  Check(FormatStore(reread.content) == written, "writing the store twice gives other text");
+  if (parsed.problems.empty() && !parsed.content.records.empty()) {
+    Check(text.find("next-handle") != std::string_view::npos, "a store without next-handle read as whole");
+  }
+
+  // Through the service: the bytes as the device's store file.
+  // The service knows its store by inode, size and times; the last file is kept alive while the
+  // new one is written so that the new one cannot reuse its inode within one clock tick.
+  RemoveAsideCopies();
+  fs::path previous = StorePath();
+  previous += ".previous";
+  std::error_code ec;
+  fs::rename(StorePath(), previous, ec);
+  {
+    std::ofstream out(StorePath(), std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  }
+  try {
+    const auto content = ReadStore();
+    Check(SameContent(*content, parsed.content), "the service kept other notifications than the reader");
+    fs::path aside = StorePath();
+    aside += ".damaged";
+    Check(fs::exists(aside) == !parsed.problems.empty(), "a damaged store was not set aside (or a whole one was)");
+  } catch (const cedev::DeviceError&) {
+    Check(false, "a store file of any content must read");
+  }
+  fs::remove(previous, ec);
+  return 0;
+}

@@ -1,0 +1,76 @@
+// The notification service's faults (CEDEVICE_NOTIFY_FAULTS) driving the device tool: each
+// refused call says which error, and the store keeps what it had.
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ChildProcess.h"
+#include "Scratch.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct ToolRun {
+  std::optional<int> status;
+  std::string out, err;
+};
+
+class NotifyFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Tool("", {"clock", "freeze", "2026-12-07 10:00:00"}).status, 0);
+    ASSERT_EQ(Tool("", {"notify", "time", "2026-12-10 09:00:00", "\\Windows\\Foreign.exe", "A"}).out, "1\n");
+    store_ = ReadBytes(scratch_.root / ".device" / "notifications");
+  }
+  ToolRun Tool(const std::string& faults, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{CEDEVICE_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::map<std::string, std::string> env{{"CEDEVICE_ROOT", scratch_.root.string()}};
+    if (!faults.empty()) env["CEDEVICE_NOTIFY_FAULTS"] = faults;
+    const fs::path out = scratch_.dir / "out", err = scratch_.dir / "err";
+    ToolRun run;
+    {
+      ChildProcess child(argv, env, out.string(), err.string());
+      run.status = child.Wait(60s);
+    }
+    run.out = ReadBytes(out);
+    run.err = ReadBytes(err);
+    return run;
+  }
+  std::string Store() const { return ReadBytes(scratch_.root / ".device" / "notifications"); }
+
+  Scratch scratch_;
+  std::string store_;
+};
+
+TEST_F(NotifyFaults, ARefusedRegistrationOrClearSaysTheErrorAndChangesNothing) {
+  struct Case {
+    const char* faults;
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"set:14", {"notify", "time", "2026-12-11 09:00:00", "\\Windows\\Foreign.exe", "B"},
+       "cedevice: the service refused the notification: error 14\n"},
+      {"set:87", {"notify", "classic", "2026-12-11 09:00:00", "\\Windows\\Foreign.exe"},
+       "cedevice: the service refused the notification: an invalid trigger (error 87)\n"},
+      {"clear:5", {"clear", "1"}, "cedevice: cannot clear 1: error 5\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.faults);
+    const ToolRun run = Tool(c.faults, c.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(Store(), store_);
+  }
+  // A fault that lets the first call through leaves this one alone.
+  EXPECT_EQ(Tool("set:14@1", {"notify", "time", "2026-12-11 09:00:00", "\\Windows\\Foreign.exe", "B"}).out, "2\n");
+}
+
+}  // namespace

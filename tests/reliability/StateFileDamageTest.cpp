@@ -1,0 +1,97 @@
+// The device's own state files cut short at every byte, read by the device tool: a whole value
+// or a failure with status 2 naming the file, never a crash and never a guess.
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ChildProcess.h"
+#include "Scratch.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct ToolRun {
+  std::optional<int> status;
+  std::string out, err;
+};
+
+class StateFileDamage : public ::testing::Test {
+ protected:
+  ToolRun Tool(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{CEDEVICE_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const fs::path out = scratch_.dir / "out", err = scratch_.dir / "err";
+    ToolRun run;
+    {
+      ChildProcess child(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}}, out.string(), err.string());
+      run.status = child.Wait(60s);
+    }
+    run.out = ReadBytes(out);
+    run.err = ReadBytes(err);
+    return run;
+  }
+  fs::path State(const std::string& name) const { return scratch_.root / ".device" / name; }
+
+  Scratch scratch_;
+};
+
+TEST_F(StateFileDamage, AClockFileCutAnywhereIsReadWholeOrRefusedNamingTheFile) {
+  for (const char* mode : {"freeze", "set"}) {
+    SCOPED_TRACE(mode);
+    ASSERT_EQ(Tool({"clock", mode, "2026-12-07 10:00:00"}).status, 0);
+    const std::string whole = ReadBytes(State("clock"));
+    ASSERT_FALSE(whole.empty());
+    for (std::size_t n = 0; n < whole.size(); ++n) {
+      WriteBytes(State("clock"), whole.substr(0, n));
+      const ToolRun run = Tool({"clock"});
+      // Only the newline may go; a set clock's host seconds cut short are still a number, so
+      // only a frozen clock must refuse every shorter text.
+      const bool allButNewline = n + 1 == whole.size();
+      if (allButNewline || std::string(mode) == "set") {
+        ASSERT_TRUE(run.status == 0 || run.status == 2) << "cut at " << n << ": status " << run.status.value_or(-1);
+      } else {
+        ASSERT_EQ(run.status, 2) << "cut at " << n << ": " << run.out;
+      }
+      if (run.status == 2) {
+        EXPECT_NE(run.err.find(State("clock").string()), std::string::npos) << "cut at " << n << ": " << run.err;
+        EXPECT_EQ(run.out, "") << "cut at " << n;
+      } else if (std::string(mode) == "freeze") {
+        EXPECT_EQ(run.out, "2026-12-07 10:00:00\n") << "cut at " << n;
+      }
+    }
+  }
+}
+
+TEST_F(StateFileDamage, ASettingsFileCutInsideAKeyIsRefusedNamingTheFileAndLine) {
+  ASSERT_EQ(Tool({"set", "popup-choices", "Loud,Quiet"}).status, 0);
+  ASSERT_EQ(Tool({"set", "volume-icon", "10,0,40,26"}).status, 0);
+  ASSERT_EQ(Tool({"set", "trace", "yes"}).status, 0);
+  const std::string whole = ReadBytes(State("settings"));
+  ASSERT_FALSE(whole.empty());
+  for (std::size_t n = 0; n < whole.size(); ++n) {
+    WriteBytes(State("settings"), whole.substr(0, n));
+    const ToolRun run = Tool({"get", "trace"});
+    ASSERT_TRUE(run.status == 0 || run.status == 2) << "cut at " << n << ": status " << run.status.value_or(-1);
+    // Where the cut falls: inside the key (or at its "=") of the last line begun.
+    const std::size_t lineBegin = n == 0 ? 0 : whole.rfind('\n', n - 1) + 1;
+    const std::size_t eq = whole.find('=', lineBegin);
+    const bool insideKey = n > lineBegin && n <= eq;
+    if (insideKey) {
+      ASSERT_EQ(run.status, 2) << "cut at " << n << ": " << run.out;
+      const std::string line = "line " + std::to_string(std::count(whole.begin(), whole.begin() + static_cast<long>(n), '\n') + 1);
+      EXPECT_NE(run.err.find(State("settings").string() + ": " + line), std::string::npos) << run.err;
+    }
+    if (run.status == 0) {
+      // The trace line is the last one: before it is reached the default holds.
+      EXPECT_TRUE(run.out == "no\n" || (run.out == "yes\n" && n + 1 >= whole.size())) << "cut at " << n << ": " << run.out;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+// A real notification store, cut short at every byte and damaged at every byte: the service's
+// calls still work, every notification on a line the damage did not touch is kept exactly, and
+// whenever one is lost the damage is reported, naming the store, with the damaged file set aside.
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <notify.h>
+
+#include "DeviceClock.h"
+#include "NotificationStore.h"
+#include "Scratch.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What a caller sees of one notification through CeGetUserNotification.
+struct Seen {
+  DWORD type = 0;
+  std::optional<std::wstring> application, arguments, title, text;
+  SYSTEMTIME start{};
+  bool hasUser = false;
+
+  bool operator==(const Seen& o) const {
+    return type == o.type && application == o.application && arguments == o.arguments && title == o.title &&
+           text == o.text && hasUser == o.hasUser && start.wYear == o.start.wYear &&
+           start.wMonth == o.start.wMonth && start.wDay == o.start.wDay && start.wHour == o.start.wHour &&
+           start.wMinute == o.start.wMinute && start.wSecond == o.start.wSecond;
+  }
+};
+
+std::optional<std::wstring> Text(const WCHAR* s) {
+  return s != nullptr ? std::optional<std::wstring>(s) : std::nullopt;
+}
+
+// Every notification by handle; nothing when a call of the service fails.
+std::optional<std::map<DWORD, Seen>> SeeAll() {
+  DWORD count = 0;
+  if (!CeGetUserNotificationHandles(nullptr, 0, &count)) return std::nullopt;
+  std::vector<HANDLE> handles(count);
+  DWORD got = 0;
+  if (count > 0 && !CeGetUserNotificationHandles(handles.data(), count, &got)) return std::nullopt;
+  std::map<DWORD, Seen> all;
+  for (HANDLE h : handles) {
+    DWORD needed = 0;
+    CeGetUserNotification(h, 0, &needed, nullptr);
+    if (needed == 0) return std::nullopt;
+    std::vector<std::max_align_t> buffer(needed / sizeof(std::max_align_t) + 1);
+    if (!CeGetUserNotification(h, needed, &needed, reinterpret_cast<LPBYTE>(buffer.data()))) return std::nullopt;
+    const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
+    Seen seen;
+    seen.type = header->pcent->dwType;
+    seen.application = Text(header->pcent->lpszApplication);
+    seen.arguments = Text(header->pcent->lpszArguments);
+    seen.start = header->pcent->stStartTime;
+    if (header->pceun != nullptr) {
+      seen.hasUser = true;
+      seen.title = Text(header->pceun->pwszDialogTitle);
+      seen.text = Text(header->pceun->pwszDialogText);
+    }
+    all[static_cast<DWORD>(reinterpret_cast<UINT_PTR>(h))] = seen;
+  }
+  return all;
+}
+
+struct Line {
+  std::size_t begin = 0, end = 0;  // end is past the newline
+  std::optional<DWORD> handle;     // a record's line
+};
+
+std::vector<Line> LinesOf(const std::string& text) {
+  std::vector<Line> lines;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t nl = text.find('\n', at);
+    Line line{at, nl == std::string::npos ? text.size() : nl + 1, std::nullopt};
+    if (text[at] >= '1' && text[at] <= '9') line.handle = static_cast<DWORD>(std::strtoul(text.c_str() + at, nullptr, 10));
+    lines.push_back(line);
+    at = line.end;
+  }
+  return lines;
+}
+
+class StoreDamage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("CEDEVICE_ROOT", scratch_.root.c_str(), 1);
+    cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
+    cedev::notify::SetDamageReporter([this](const std::string& m) { reports_.push_back(m); });
+    Register(L"\\Windows\\Quenmora.exe", L"M1", 8, 9, 0, nullptr);
+    const DWORD gone = Register(L"\\Windows\\Quenmora.exe", L"M0", 8, 18, 30, nullptr);
+    Register(L"\\Windows\\Foreign.exe", L"say \"hi\"\tthere \\ now", 9, 7, 15, nullptr);
+    Register(L"\\Windows\\Alarm.exe", L"", 10, 6, 0, L"Wake up");
+    Register(L"\\Windows\\Quenmora.exe", nullptr, 11, 23, 59, nullptr);
+    Register(L"\\Windows\\Quenmora.exe", L"M0", 12, 0, 0, nullptr);
+    ASSERT_TRUE(CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(gone))));
+    const auto all = SeeAll();
+    ASSERT_TRUE(all.has_value());
+    original_ = *all;
+    ASSERT_EQ(original_.size(), 5u);
+    text_ = ReadBytes(cedev::notify::StorePath());
+    lines_ = LinesOf(text_);
+  }
+  void TearDown() override {
+    cedev::notify::SetDamageReporter(nullptr);
+    unsetenv("CEDEVICE_ROOT");
+    cedev::clock::Reload();
+  }
+
+  DWORD Register(const WCHAR* app, const WCHAR* args, WORD day, WORD hour, WORD minute, const WCHAR* title) {
+    CE_NOTIFICATION_TRIGGER trigger{};
+    trigger.dwSize = sizeof trigger;
+    trigger.dwType = CNT_TIME;
+    trigger.lpszApplication = const_cast<WCHAR*>(app);
+    trigger.lpszArguments = const_cast<WCHAR*>(args);
+    trigger.stStartTime = SYSTEMTIME{2026, 12, 0, day, hour, minute, 0, 0};
+    CE_USER_NOTIFICATION user{};
+    user.ActionFlags = PUN_DIALOG;
+    user.pwszDialogTitle = const_cast<WCHAR*>(title);
+    user.pwszDialogText = const_cast<WCHAR*>(L"Time \"now\"");
+    const HANDLE h = CeSetUserNotificationEx(nullptr, &trigger, title != nullptr ? &user : nullptr);
+    EXPECT_NE(h, nullptr) << GetLastError();
+    return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(h));
+  }
+
+  // Puts `bytes` in place of the store. The service knows its file by inode and times, so the old
+  // file stays alive until the new one is written and no inode can be reused within a tick.
+  void PutStore(const std::string& bytes) {
+    const fs::path store = cedev::notify::StorePath();
+    for (const auto& entry : fs::directory_iterator(store.parent_path())) {
+      if (entry.path().filename().string().find(".damaged") != std::string::npos) fs::remove(entry.path());
+    }
+    const fs::path previous = store.string() + ".previous";
+    fs::rename(store, previous);
+    WriteBytes(store, bytes);
+    fs::remove(previous);
+    reports_.clear();
+  }
+
+  // Checks what the service shows of `bytes`: the notifications of lines outside `touched` are all
+  // there (and, when `strict`, every one kept is as registered); when `lossIsReported`, a loss is
+  // reported, naming the store, with the damaged bytes set aside.
+  void CheckKept(const std::string& bytes, const std::vector<bool>& touched, bool strict, bool lossIsReported,
+                 const std::string& what) {
+    PutStore(bytes);
+    const auto seen = SeeAll();
+    ASSERT_TRUE(seen.has_value()) << what << ": the service failed on the store";
+    std::size_t keptOriginals = 0;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      if (!lines_[i].handle) continue;
+      const DWORD h = *lines_[i].handle;
+      const auto it = seen->find(h);
+      if (!touched[i]) {
+        ASSERT_NE(it, seen->end()) << what << ": lost the untouched notification " << h;
+        ASSERT_TRUE(it->second == original_.at(h)) << what << ": the untouched notification " << h << " changed";
+      }
+      if (it != seen->end()) ++keptOriginals;
+    }
+    if (strict) {
+      for (const auto& [h, s] : *seen) {
+        ASSERT_TRUE(original_.count(h) && s == original_.at(h)) << what << ": notification " << h << " is not as registered";
+      }
+    }
+    if (lossIsReported && keptOriginals < original_.size()) {
+      ASSERT_EQ(reports_.size(), 1u) << what << ": a notification was lost without a report";
+      const fs::path store = cedev::notify::StorePath();
+      EXPECT_NE(reports_[0].find(store.string()), std::string::npos) << reports_[0];
+      EXPECT_EQ(ReadBytes(store.string() + ".damaged"), bytes) << what;
+    }
+    // The store was put right: reading again finds nothing more to report.
+    const auto again = SeeAll();
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->size(), seen->size()) << what;
+    EXPECT_LE(reports_.size(), 1u) << what;
+  }
+
+  Scratch scratch_;
+  std::vector<std::string> reports_;
+  std::map<DWORD, Seen> original_;
+  std::string text_;
+  std::vector<Line> lines_;
+};
+
+TEST_F(StoreDamage, CutShortAtEveryByteKeepsEveryWholeLine) {
+  for (std::size_t n = 0; n < text_.size(); ++n) {
+    std::vector<bool> touched(lines_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i) touched[i] = lines_[i].end > n;
+    // A cut between lines (or just before a newline) leaves a store that reads whole: the store
+    // has no count or end mark to tell it from a shorter one. A cut inside a line must be reported.
+    bool betweenLines = n == 0;
+    for (const Line& line : lines_) betweenLines = betweenLines || line.begin == n || line.end == n + 1;
+    CheckKept(text_.substr(0, n), touched, true, !betweenLines,
+              "cut at " + std::to_string(n) + " (after \"" + text_.substr(n < 20 ? 0 : n - 20, n < 20 ? n : 20) + "\")");
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST_F(StoreDamage, ABadByteAnywhereLosesAtMostTheLinesItIsOn) {
+  // Bytes the device never writes where they land; a value that stays readable (a digit for a
+  // digit) cannot be told from a real one, so none is used.
+  const char kBad[] = {'\x01', '\t', '\n', '"', '\\', '\xff'};
+  for (std::size_t at = 0; at < text_.size(); ++at) {
+    for (char bad : kBad) {
+      if (text_[at] == bad) continue;
+      std::string bytes = text_;
+      bytes[at] = bad;
+      std::vector<bool> touched(lines_.size());
+      for (std::size_t i = 0; i < lines_.size(); ++i) {
+        // A newline made into something else joins its line to the next.
+        touched[i] = (at >= lines_[i].begin && at < lines_[i].end) ||
+                     (text_[at] == '\n' && i > 0 && at + 1 == lines_[i].begin);
+      }
+      CheckKept(bytes, touched, false, true, "byte " + std::to_string(at) + " made " + std::to_string(int(bad)));
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST_F(StoreDamage, AfterDamageANewRegistrationTakesAHandleNoKeptOneHas) {
+  // The next-handle line and the last record damaged: the next handle must still be above every
+  // handle kept.
+  std::string bytes = text_;
+  bytes[0] = 'x';
+  PutStore(bytes);
+  const DWORD h = Register(L"\\Windows\\New.exe", L"", 20, 9, 0, nullptr);
+  const auto seen = SeeAll();
+  ASSERT_TRUE(seen.has_value());
+  EXPECT_EQ(seen->size(), original_.size() + 1);
+  for (const auto& [handle, s] : original_) {
+    EXPECT_NE(handle, h);
+    EXPECT_TRUE(seen->count(handle)) << handle;
+  }
+  EXPECT_FALSE(reports_.empty());
+}
+
+}  // namespace
