@@ -119,7 +119,13 @@ TEST_F(Training, CancelLeavesTheTapPointAsItWas) {
   const bool ok = Train(tapPoint, [] {
     PressTrainAndTap(200, 10);
     ASSERT_TRUE(WaitForText(L"Training is complete!", milliseconds(5000)));
-    ASSERT_TRUE(Key(L"Escape"));
+    // A key that arrives while the training still pumps its last paint goes to the focused
+    // button, past the dialog's keyboard handling, as on the device; press again until the
+    // dialog has gone.
+    for (int i = 0; i < 20 && FindWindow(L"Dialog", L"Setup") != nullptr; ++i) {
+      Key(L"Escape");
+      WaitGone(L"Setup", milliseconds(250));
+    }
   });
   EXPECT_FALSE(ok);
   EXPECT_EQ(tapPoint.x, 0);
