@@ -24,6 +24,12 @@ class CMuteApp : public CWinApp {
   // Saves the schedule; a failure is shown to the user and goes no further.
   void SaveScheduleReportingErrors();
 
+  // Interactive: training when no tap point is known (saved at once on OK), then the main
+  // dialog, then the save if it ended with OK.
+  void RunInteractiveMode();
+  // Launched by a wake-up: the status dialog switches the volume and registers what follows.
+  void RunNotificationMode();
+
   Schedule schedule;
   // The number after the M of the launch argument: 0 = sound on, anything else = mute.
   LONG volumeMode = 0;

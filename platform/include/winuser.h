@@ -246,6 +246,7 @@ typedef struct {
 #define WS_EX_CLIENTEDGE 0x00000200L
 #define WS_EX_CONTROLPARENT 0x00010000L
 #define WS_EX_STATICEDGE 0x00020000L
+#define WS_EX_APPWINDOW 0x00040000L
 #define WS_EX_NODRAG 0x40000000L         // Windows CE
 #define WS_EX_CAPTIONOKBTN 0x80000000L   // Windows CE: an "ok" button for this window
 
@@ -455,6 +456,7 @@ typedef struct {
 #define DS_ABSALIGN 0x01L
 #define DS_SYSMODAL 0x02L
 #define DS_LOCALEDIT 0x20L
+#define DS_FIXEDSYS 0x08L
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
 #define DS_NOIDLEMSG 0x100L
@@ -462,6 +464,7 @@ typedef struct {
 #define DS_CONTROL 0x400L
 #define DS_CENTER 0x800L
 #define DS_CENTERMOUSE 0x1000L
+#define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
 
 #define DM_GETDEFID (WM_USER + 0)
 #define DM_SETDEFID (WM_USER + 1)
