@@ -85,10 +85,12 @@ RECT ToScreen(const DeviceContext& dc, const RECT& r) {
   return RECT{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x, r.bottom + dc.origin.y};
 }
 
-// Text at a client point: one character a cell from the cell holding the point.
+// Text at a client point: one character a cell, from the first column whose centre is at or
+// past the point, in the row holding it. A window owns the cells whose centres it covers, so
+// text that starts at a window's left edge never begins in a column the window does not own.
 void TextLocked(WindowManager& wm, const DeviceContext& dc, int x, int y, std::wstring_view text,
                 const RECT* clip) {
-  const int col0 = FloorDiv(x + dc.origin.x, kCellWidth);
+  const int col0 = FloorDiv(x + dc.origin.x + kCellWidth / 2 - 1, kCellWidth);
   const int row = FloorDiv(y + dc.origin.y, kCellHeight);
   const RECT sclip = clip ? ToScreen(dc, *clip) : RECT{};
   for (size_t i = 0; i < text.size(); ++i) {
