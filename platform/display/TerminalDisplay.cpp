@@ -60,7 +60,7 @@ void Draw() {
   const std::vector<std::wstring> lines = ScreenLines();
   for (int row = 0; row < kScreenRows && row < static_cast<int>(lines.size()); ++row) {
     mvaddnwstr(row, 0, lines[static_cast<size_t>(row)].c_str(), kScreenColumns);
-    mvaddch(row, kScreenColumns, ACS_VLINE);
+    mvaddch(row, kScreenColumns, '|');
   }
   int row = 0;
   for (const wchar_t* text : kHelp) mvaddwstr(row++, kScreenColumns + 2, text);
