@@ -147,7 +147,9 @@ bool KeyFromName(std::wstring_view name, KeyStroke& key) {
   return false;
 }
 
-ParsedInputLine ParseInputLine(std::string_view bytes) {
+namespace {
+
+ParsedInputLine ReadCommand(std::string_view bytes) {
   using Kind = InputCommand::Kind;
   ParsedInputLine out;
   const std::wstring line = WideFromUtf8(bytes);
@@ -225,6 +227,20 @@ ParsedInputLine ParseInputLine(std::string_view bytes) {
     return out;
   }
   return fail("unknown command " + Quote(name));
+}
+
+}  // namespace
+
+// A byte that is not UTF-8 reads as U+FFFD, and a command holding one would type, tap or wait
+// for text nobody wrote; such a line is refused once it reads as a command at all.
+ParsedInputLine ParseInputLine(std::string_view bytes) {
+  ParsedInputLine out = ReadCommand(bytes);
+  if (out.error.empty() && out.command.kind != InputCommand::Kind::Nothing &&
+      Utf8FromWide(WideFromUtf8(bytes)) != bytes) {
+    out.command = InputCommand{};
+    out.error = "the line is not UTF-8 text";
+  }
+  return out;
 }
 
 }  // namespace cedev

@@ -1,6 +1,6 @@
 // Any bytes as one input-script line: the reader never crashes; a refused line says why and
 // carries no command; a line read as a command is written back as a line that reads as the same
-// command.
+// command; and text that is not UTF-8 is refused rather than typed or looked for as U+FFFD.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(IsCommentOrBlank(line), "a line that is neither blank nor a comment read as nothing", line);
     return 0;
   }
+  const bool utf8 = cedev::Utf8FromWide(cedev::WideFromUtf8(line)) == line;
+  Check(utf8, "a line that is not UTF-8 read as a command", line);
   Check(c.kind != Kind::Tap || (c.x >= 0 && c.x < 240 && c.y >= 0 && c.y < 320), "a tap off the screen", line);
   Check(c.duration.count() >= 0 && c.duration.count() <= 86400999, "a pause out of range", line);
 
