@@ -67,23 +67,41 @@ bool ParseOne(const std::string& item, Call* call, DWORD* error, int* skip, int*
   return *p == 0;
 }
 
+struct ParsedFault {
+  Call call;
+  DWORD error;
+  int skip, times;
+};
+
+// The whole list, or false with *why naming the first item that does not follow the grammar.
+bool ParseAll(const std::string& spec, std::vector<ParsedFault>& parsed, std::string* why) {
+  std::stringstream items(spec);
+  std::string item;
+  while (std::getline(items, item, ',')) {
+    ParsedFault p{};
+    if (!ParseOne(item, &p.call, &p.error, &p.skip, &p.times)) {
+      if (why != nullptr) *why = "malformed fault \"" + item + "\"";
+      return false;
+    }
+    parsed.push_back(p);
+  }
+  return true;
+}
+
 void ReadEnvironmentLocked(Faults& faults) {
   if (faults.environmentRead) return;
   faults.environmentRead = true;
   const char* spec = std::getenv("CEDEVICE_NOTIFY_FAULTS");
   if (spec == nullptr || *spec == 0) return;
-  std::stringstream items(spec);
-  std::string item;
-  while (std::getline(items, item, ',')) {
-    Call call{};
-    DWORD error = 0;
-    int skip = 0, times = 0;
-    if (!ParseOne(item, &call, &error, &skip, &times)) {
-      std::fprintf(stderr, "CEDEVICE_NOTIFY_FAULTS: ignored malformed fault \"%s\"\n", item.c_str());
-      continue;
-    }
-    ArmLocked(faults, call, error, skip, times);
+  std::vector<ParsedFault> parsed;
+  std::string why;
+  if (!ParseAll(spec, parsed, &why)) {
+    // Running on without the fault would make a test pass for the wrong reason.
+    std::fprintf(stderr, "CEDEVICE_NOTIFY_FAULTS: %s\n", why.c_str());
+    std::fflush(stderr);
+    std::_Exit(2);
   }
+  for (const ParsedFault& p : parsed) ArmLocked(faults, p.call, p.error, p.skip, p.times);
 }
 
 }  // namespace
@@ -118,26 +136,12 @@ std::optional<DWORD> TakeFault(Call call) {
 }
 
 bool InstallFaults(const std::string& spec, std::string* why) {
-  struct Parsed {
-    Call call;
-    DWORD error;
-    int skip, times;
-  };
-  std::vector<Parsed> parsed;
-  std::stringstream items(spec);
-  std::string item;
-  while (std::getline(items, item, ',')) {
-    Parsed p{};
-    if (!ParseOne(item, &p.call, &p.error, &p.skip, &p.times)) {
-      if (why != nullptr) *why = "malformed fault \"" + item + "\"";
-      return false;
-    }
-    parsed.push_back(p);
-  }
+  std::vector<ParsedFault> parsed;
+  if (!ParseAll(spec, parsed, why)) return false;
   Faults& faults = State();
   std::lock_guard lock(faults.mutex);
   faults.environmentRead = true;
-  for (const Parsed& p : parsed) ArmLocked(faults, p.call, p.error, p.skip, p.times);
+  for (const ParsedFault& p : parsed) ArmLocked(faults, p.call, p.error, p.skip, p.times);
   return true;
 }
 

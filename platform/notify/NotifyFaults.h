@@ -4,6 +4,8 @@
 // The environment variable CEDEVICE_NOTIFY_FAULTS sets faults for a whole run of a built
 // program, read on the service's first call: a comma-separated list of CALL:ERROR[@SKIP][xTIMES],
 // e.g. "set:87@1" (the second registration fails with 87) or "count:5x0" (every count fails).
+// A value that does not follow the grammar stops the program with a message on standard error
+// and exit status 2, rather than running a test without its fault.
 #pragma once
 
 #include <optional>

@@ -73,4 +73,15 @@ TEST_F(NotifyFaults, ARefusedRegistrationOrClearSaysTheErrorAndChangesNothing) {
   EXPECT_EQ(Tool("set:14@1", {"notify", "time", "2026-12-11 09:00:00", "\\Windows\\Foreign.exe", "B"}).out, "2\n");
 }
 
+TEST_F(NotifyFaults, AMalformedFaultListStopsTheToolBeforeTheStoreIsTouched) {
+  for (const char* faults : {"bogus", "set:", "set:14@", "set:14x", "set:14,wipe:5", "set:14@1y"}) {
+    SCOPED_TRACE(faults);
+    const ToolRun run = Tool(faults, {"notify", "time", "2026-12-11 09:00:00", "\\Windows\\Foreign.exe", "B"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "") << "the registration went through without its fault";
+    EXPECT_EQ(run.err.rfind("CEDEVICE_NOTIFY_FAULTS: malformed fault \"", 0), 0u) << run.err;
+    EXPECT_EQ(Store(), store_);
+  }
+}
+
 }  // namespace
