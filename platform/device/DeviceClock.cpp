@@ -1,5 +1,6 @@
 #include "DeviceClock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -49,6 +50,16 @@ void Adopt(const ClockState& state) {
   g_clock.deviceMs = ToMilliseconds(state.time);
   g_clock.hostMs = state.hostEpoch * 1000;
 }
+
+// The device's range (DeviceTime.h) in milliseconds: a running clock stops at its ends rather
+// than showing a time that a SYSTEMTIME cannot hold.
+std::int64_t FirstDeviceMs() { return ToMilliseconds(DeviceTime{kMinDeviceYear, 1, 1, 0, 0, 0, 0}); }
+std::int64_t LastDeviceMs() { return ToMilliseconds(DeviceTime{kMaxDeviceYear, 12, 31, 23, 59, 59, 999}); }
+
+// Host seconds (UTC) the device's years can stand for; a host time outside them is damage.
+constexpr std::int64_t kSecondsPerDay = 86400;
+std::int64_t FirstHostSecond() { return DaysFromCivil(kMinDeviceYear, 1, 1) * kSecondsPerDay; }
+std::int64_t LastHostSecond() { return DaysFromCivil(kMaxDeviceYear + 1, 1, 1) * kSecondsPerDay - 1; }
 
 std::string_view NextWord(std::string_view& rest) {
   const std::size_t end = rest.find(' ');
@@ -102,6 +113,10 @@ ClockState ParseClockState(const std::string& text, const std::string& file) {
   if (errno != 0 || end == number.c_str() || *end != 0 || number.front() == '+' || number.front() == ' ') {
     throw DeviceError(file, "not a host time in seconds: '" + number + "'");
   }
+  if (epoch < FirstHostSecond() || epoch > LastHostSecond()) {
+    throw DeviceError(file, "host time in seconds out of range (years " + std::to_string(kMinDeviceYear) + "-" +
+                                std::to_string(kMaxDeviceYear) + "): '" + number + "'");
+  }
   state.mode = Mode::set;
   state.hostEpoch = epoch;
   return state;
@@ -132,7 +147,8 @@ std::int64_t NowMilliseconds() {
   if (!g_clock.loaded) Adopt(ReadClockState());
   switch (g_clock.mode) {
     case Mode::host: return ToMilliseconds(HostLocalAt(HostUtcMilliseconds()));
-    case Mode::set: return g_clock.deviceMs + (HostUtcMilliseconds() - g_clock.hostMs);
+    case Mode::set:
+      return std::clamp(g_clock.deviceMs + (HostUtcMilliseconds() - g_clock.hostMs), FirstDeviceMs(), LastDeviceMs());
     case Mode::freeze: return g_clock.deviceMs;
   }
   return 0;

@@ -93,6 +93,8 @@ std::string ValidateSetting(std::string_view key, std::string_view value) {
     return v;
   }
   if (key == "popup-choices") {
+    // The popup shows the texts as they are; bytes that are not UTF-8 would show as U+FFFD.
+    if (Utf8FromWide(WideFromUtf8(v)) != v) throw SettingError("popup-choices takes UTF-8 text");
     const std::vector<std::string> choices = Split(v, ',');
     if (choices.size() > kMaxChoices) {
       throw SettingError("popup-choices takes at most " + std::to_string(kMaxChoices) + " texts, not " +

@@ -13,6 +13,7 @@
 #include "DeviceError.h"
 #include "DeviceRoot.h"
 #include "Settings.h"
+#include "WideText.h"
 
 namespace fs = std::filesystem;
 
@@ -46,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
       const std::string stored = cedev::ValidateSetting(first.substr(0, eq), first.substr(eq + 1));
       Check(cedev::ValidateSetting(first.substr(0, eq), stored) == stored, "a stored form is not taken unchanged");
+      Check(cedev::Utf8FromWide(cedev::WideFromUtf8(stored)) == stored, "a setting taken that is not UTF-8 text");
     } catch (const cedev::SettingError& e) {
       Check(std::string_view(e.what()).size() > 0, "a refusal without a reason");
     }

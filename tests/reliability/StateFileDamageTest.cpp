@@ -94,4 +94,53 @@ TEST_F(StateFileDamage, ASettingsFileCutInsideAKeyIsRefusedNamingTheFileAndLine)
   }
 }
 
+TEST_F(StateFileDamage, AClockRunningFromAHostTimeOutsideTheDeviceYearsIsRefused) {
+  ASSERT_EQ(Tool({"clock"}).status, 0);
+  for (const char* epoch : {"-9223372036854775808", "9223372036854775807", "-11644473601", "253402300800"}) {
+    SCOPED_TRACE(epoch);
+    WriteBytes(State("clock"), std::string("set 2026-12-07 10:00:00 ") + epoch + "\n");
+    const ToolRun run = Tool({"clock"});
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_NE(run.err.find(State("clock").string() + ": host time in seconds out of range"), std::string::npos)
+        << run.err;
+  }
+}
+
+TEST_F(StateFileDamage, ARunningClockStopsAtTheEndsOfTheDeviceYears) {
+  struct Case {
+    const char* text;
+    const char* shown;
+  };
+  const Case cases[] = {
+      // Set far ahead of the host's now: run back past the first device year.
+      {"set 2026-12-07 10:00:00 253402300799\n", "1601-01-01 00:00:00\n"},
+      {"set 1601-01-01 00:00:00 4102444800\n", "1601-01-01 00:00:00\n"},
+      // Set long ago at the last device second: run on past it.
+      {"set 9999-12-31 23:59:59 0\n", "9999-12-31 23:59:59\n"},
+  };
+  ASSERT_EQ(Tool({"clock"}).status, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    WriteBytes(State("clock"), c.text);
+    const ToolRun run = Tool({"clock"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, c.shown);
+  }
+}
+
+TEST_F(StateFileDamage, PopupChoicesThatAreNotUtf8AreRefusedAndNothingChanges) {
+  const ToolRun set = Tool({"set", "popup-choices", "On,Vibr\xe9,Off"});
+  EXPECT_EQ(set.status, 2);
+  EXPECT_NE(set.err.find("popup-choices takes UTF-8 text"), std::string::npos) << set.err;
+  EXPECT_EQ(Tool({"get", "popup-choices"}).out, "On,Vibrate,Off\n");
+  EXPECT_EQ(Tool({"set", "popup-choices", "Ein,Vibrieren,Aus\xc3\xa9"}).status, 0) << "UTF-8 text is taken";
+
+  // The same bytes written into the file by hand: refused naming the file and the line.
+  WriteBytes(State("settings"), "trace=yes\npopup-choices=On,\xff\n");
+  const ToolRun get = Tool({"get", "trace"});
+  EXPECT_EQ(get.status, 2);
+  EXPECT_NE(get.err.find(State("settings").string() + ": line 2: popup-choices takes UTF-8 text"), std::string::npos)
+      << get.err;
+}
+
 }  // namespace
