@@ -17,7 +17,7 @@ int DialogUnitsToPixels(int units, int base, int divisor) {
   return static_cast<int>(scaled >= 0 ? (scaled + divisor / 2) / divisor : -((-scaled + divisor / 2) / divisor));
 }
 
-RECT SpecRect(short x, short y, short cx, short cy) {
+RECT LayoutRect(short x, short y, short cx, short cy) {
   int left = DialogUnitsToPixels(x, kDialogBaseUnitX, 4);
   int top = DialogUnitsToPixels(y, kDialogBaseUnitY, 8);
   return RECT{left, top, left + DialogUnitsToPixels(cx, kDialogBaseUnitX, 4),
@@ -33,13 +33,13 @@ HWND TopLevelOf(HWND hwnd) {
   return hwnd;
 }
 
-HFONT MakeTemplateFont(const DialogSpec& spec) {
+HFONT MakeTemplateFont(const DialogLayout& layout) {
   LOGFONTW lf{};
-  lf.lfHeight = FontHeightForPoints(spec.pointSize);
-  lf.lfWeight = spec.weight == 0 ? FW_NORMAL : spec.weight;
-  lf.lfItalic = spec.italic ? 1 : 0;
+  lf.lfHeight = FontHeightForPoints(layout.pointSize);
+  lf.lfWeight = layout.weight == 0 ? FW_NORMAL : layout.weight;
+  lf.lfItalic = layout.italic ? 1 : 0;
   lf.lfCharSet = DEFAULT_CHARSET;
-  std::wstring face = spec.face.substr(0, LF_FACESIZE - 1);
+  std::wstring face = layout.face.substr(0, LF_FACESIZE - 1);
   std::copy(face.begin(), face.end(), lf.lfFaceName);
   return CreateFontIndirectW(&lf);
 }
@@ -133,13 +133,13 @@ struct CreateOptions {
   bool modal = false;
 };
 
-HWND CreateDialogInternal(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param,
+HWND CreateDialogInternal(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param,
                           CreateOptions options) {
   RegisterSystemClasses();
-  DWORD style = spec.style;
+  DWORD style = layout.style;
   bool child = (style & WS_CHILD) != 0;
   HWND owner = child ? parent : TopLevelOf(parent);
-  RECT r = SpecRect(spec.x, spec.y, spec.cx, spec.cy);
+  RECT r = LayoutRect(layout.x, layout.y, layout.cx, layout.cy);
   int width = r.right - r.left;
   int height = r.bottom - r.top;
   int x = r.left;
@@ -153,10 +153,10 @@ HWND CreateDialogInternal(const DialogSpec& spec, HINSTANCE instance, HWND paren
     x = origin.x;
     y = origin.y;
   }
-  DWORD exStyle = spec.exStyle;
+  DWORD exStyle = layout.exStyle;
   if (style & DS_MODALFRAME) exStyle |= WS_EX_DLGMODALFRAME;
-  const wchar_t* className = spec.className.empty() ? kDialogClass : spec.className.c_str();
-  HWND dlg = CreateWindowExW(exStyle, className, spec.title.c_str(), style & ~static_cast<DWORD>(WS_VISIBLE), x, y,
+  const wchar_t* className = layout.className.empty() ? kDialogClass : layout.className.c_str();
+  HWND dlg = CreateWindowExW(exStyle, className, layout.title.c_str(), style & ~static_cast<DWORD>(WS_VISIBLE), x, y,
                              width, height, owner, nullptr, instance, nullptr);
   if (dlg == nullptr) return nullptr;
   DialogState* state = DialogStates().Find(dlg);
@@ -166,8 +166,8 @@ HWND CreateDialogInternal(const DialogSpec& spec, HINSTANCE instance, HWND paren
   SetWindowLongW(dlg, DWL_USER, 0);
   SetWindowLongW(dlg, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
 
-  if (spec.hasFont) {
-    state->ownedFont = MakeTemplateFont(spec);
+  if (layout.hasFont) {
+    state->ownedFont = MakeTemplateFont(layout);
     state->font = state->ownedFont;
     SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(state->font), FALSE);
     state = DialogStates().Find(dlg);
@@ -175,8 +175,8 @@ HWND CreateDialogInternal(const DialogSpec& spec, HINSTANCE instance, HWND paren
   }
   HFONT font = state->font;
   WORD defaultId = 0;
-  for (const DialogItemSpec& item : spec.items) {
-    RECT ir = SpecRect(item.x, item.y, item.cx, item.cy);
+  for (const DialogItemLayout& item : layout.items) {
+    RECT ir = LayoutRect(item.x, item.y, item.cx, item.cy);
     DWORD itemStyle = item.style | WS_CHILD;
     void* data = item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data());
     HWND control = CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), item.title.c_str(),
@@ -295,13 +295,13 @@ void FocusDialogControl(HWND control) {
   SetFocus(control);
 }
 
-HWND CreateDialogFromSpec(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param) {
-  return CreateDialogInternal(spec, instance, parent, proc, param, CreateOptions{false});
+HWND CreateDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param) {
+  return CreateDialogInternal(layout, instance, parent, proc, param, CreateOptions{false});
 }
 
-INT_PTR RunDialogFromSpec(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param,
+INT_PTR RunDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param,
                           bool foreground) {
-  HWND dlg = CreateDialogInternal(spec, instance, parent, proc, param, CreateOptions{true});
+  HWND dlg = CreateDialogInternal(layout, instance, parent, proc, param, CreateOptions{true});
   if (dlg == nullptr) return -1;
   return RunModal(dlg, foreground);  // a dialog ended during WM_INITDIALOG only gives its result here
 }
@@ -343,7 +343,7 @@ HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, 
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  return cedev::CreateDialogFromSpec(parsed.spec, hInstance, hWndParent, lpDialogFunc, dwInitParam);
+  return cedev::CreateDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc, dwInitParam);
 }
 
 HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
@@ -353,7 +353,7 @@ HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndPa
     if (GetLastError() == 0) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }
-  return cedev::CreateDialogFromSpec(parsed.spec, hInstance, hWndParent, lpDialogFunc, dwInitParam);
+  return cedev::CreateDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc, dwInitParam);
 }
 
 INT_PTR DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE hDialogTemplate, HWND hWndParent,
@@ -364,7 +364,7 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE hDialogTempl
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
-  return cedev::RunDialogFromSpec(parsed.spec, hInstance, hWndParent, lpDialogFunc, dwInitParam);
+  return cedev::RunDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc, dwInitParam);
 }
 
 INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
@@ -374,7 +374,7 @@ INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndPa
     if (GetLastError() == 0) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return -1;
   }
-  return cedev::RunDialogFromSpec(parsed.spec, hInstance, hWndParent, lpDialogFunc, dwInitParam);
+  return cedev::RunDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc, dwInitParam);
 }
 
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {

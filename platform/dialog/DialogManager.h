@@ -26,13 +26,13 @@ void RegisterSystemClasses();
 // The pixel height (negative: the character height) of a font of `points` on this screen.
 LONG FontHeightForPoints(int points);
 
-// A modeless dialog from `spec`, as CreateDialogIndirectParam makes one from a template.
-HWND CreateDialogFromSpec(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLGPROC proc,
+// A modeless dialog from `layout`, as CreateDialogIndirectParam makes one from a template.
+HWND CreateDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc,
                           LPARAM param);
 
-// DialogBoxIndirectParam's work for a spec: create, run the modal loop until EndDialog, destroy.
+// DialogBoxIndirectParam's work for a layout: create, run the modal loop until EndDialog, destroy.
 // `foreground` also makes the dialog the foreground window once shown.
-INT_PTR RunDialogFromSpec(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLGPROC proc,
+INT_PTR RunDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc,
                           LPARAM param, bool foreground = false);
 
 // Moves the focus to `control` the way the dialog manager does: an edit field gets its whole

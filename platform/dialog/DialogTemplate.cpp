@@ -79,41 +79,41 @@ ParsedDialog ParseDialogTemplate(const BYTE* bytes, std::size_t size) {
     return result;
   }
   TemplateReader in(bytes, size);
-  DialogSpec& spec = result.spec;
+  DialogLayout& layout = result.layout;
   WORD version = in.Word();
   WORD signature = in.Word();
   bool extended = version == 1 && signature == 0xFFFF;
   WORD count = 0;
   if (extended) {
     in.Dword();  // help id
-    spec.exStyle = in.Dword();
-    spec.style = in.Dword();
+    layout.exStyle = in.Dword();
+    layout.style = in.Dword();
   } else {
-    spec.style = static_cast<DWORD>(version) | (static_cast<DWORD>(signature) << 16);
-    spec.exStyle = in.Dword();
+    layout.style = static_cast<DWORD>(version) | (static_cast<DWORD>(signature) << 16);
+    layout.exStyle = in.Dword();
   }
   count = in.Word();
-  spec.x = in.Short();
-  spec.y = in.Short();
-  spec.cx = in.Short();
-  spec.cy = in.Short();
+  layout.x = in.Short();
+  layout.y = in.Short();
+  layout.cx = in.Short();
+  layout.cy = in.Short();
   WORD ordinal = 0;
   in.NameOrOrdinal(ordinal);  // menu: the device's dialogs have none
-  spec.className = in.NameOrOrdinal(ordinal);
-  spec.title = in.NameOrOrdinal(ordinal);
-  if (spec.style & DS_SETFONT) {
-    spec.hasFont = true;
-    spec.pointSize = in.Word();
+  layout.className = in.NameOrOrdinal(ordinal);
+  layout.title = in.NameOrOrdinal(ordinal);
+  if (layout.style & DS_SETFONT) {
+    layout.hasFont = true;
+    layout.pointSize = in.Word();
     if (extended) {
-      spec.weight = in.Word();
-      spec.italic = in.Byte() != 0;
+      layout.weight = in.Word();
+      layout.italic = in.Byte() != 0;
       in.Byte();  // character set
     }
-    spec.face = in.String();
+    layout.face = in.String();
   }
   for (WORD i = 0; i < count && !in.failed(); ++i) {
     in.AlignDword();
-    DialogItemSpec item;
+    DialogItemLayout item;
     if (extended) {
       in.Dword();  // help id
       item.exStyle = in.Dword();
@@ -149,7 +149,7 @@ ParsedDialog ParseDialogTemplate(const BYTE* bytes, std::size_t size) {
       result.error = "dialog item " + std::to_string(i) + " has no class";
       return result;
     }
-    spec.items.push_back(std::move(item));
+    layout.items.push_back(std::move(item));
   }
   if (in.failed()) result.error = "dialog template ends early (at byte " + std::to_string(in.offset()) + ")";
   return result;

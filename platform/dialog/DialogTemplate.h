@@ -10,7 +10,7 @@
 
 namespace cedev {
 
-struct DialogItemSpec {
+struct DialogItemLayout {
   DWORD style = 0;
   DWORD exStyle = 0;
   short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
@@ -20,7 +20,7 @@ struct DialogItemSpec {
   std::vector<BYTE> creationData;
 };
 
-struct DialogSpec {
+struct DialogLayout {
   DWORD style = 0;
   DWORD exStyle = 0;
   short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
@@ -31,11 +31,11 @@ struct DialogSpec {
   WORD weight = FW_NORMAL;
   bool italic = false;
   std::wstring face;
-  std::vector<DialogItemSpec> items;
+  std::vector<DialogItemLayout> items;
 };
 
 struct ParsedDialog {
-  DialogSpec spec;
+  DialogLayout layout;
   std::string error;  // empty when the template was read whole
 };
 

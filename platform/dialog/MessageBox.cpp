@@ -105,17 +105,17 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   int columns = std::min(kScreenColumns, inner + 4);
   int rows = std::min(kScreenRows, lineCount + 5);
 
-  // Dialog units are pixels on this screen (base units 4 x 8), so the spec is laid out in pixels.
-  cedev::DialogSpec spec;
-  spec.style = WS_POPUP | DS_ABSALIGN | DS_MODALFRAME;
-  spec.exStyle = (uType & MB_TOPMOST) ? WS_EX_TOPMOST : 0;
-  spec.x = static_cast<short>((kScreenColumns - columns) / 2 * kCellWidth);
-  spec.y = static_cast<short>((kScreenRows - rows) / 2 * kCellHeight);
-  spec.cx = static_cast<short>(columns * kCellWidth);
-  spec.cy = static_cast<short>(rows * kCellHeight);
-  spec.title = box.caption;
+  // Dialog units are pixels on this screen (base units 4 x 8), so the layout is laid out in pixels.
+  cedev::DialogLayout layout;
+  layout.style = WS_POPUP | DS_ABSALIGN | DS_MODALFRAME;
+  layout.exStyle = (uType & MB_TOPMOST) ? WS_EX_TOPMOST : 0;
+  layout.x = static_cast<short>((kScreenColumns - columns) / 2 * kCellWidth);
+  layout.y = static_cast<short>((kScreenRows - rows) / 2 * kCellHeight);
+  layout.cx = static_cast<short>(columns * kCellWidth);
+  layout.cy = static_cast<short>(rows * kCellHeight);
+  layout.title = box.caption;
 
-  cedev::DialogItemSpec message;
+  cedev::DialogItemLayout message;
   message.style = WS_VISIBLE | SS_LEFT;
   message.x = static_cast<short>(2 * kCellWidth);
   message.y = static_cast<short>(2 * kCellHeight);
@@ -124,12 +124,12 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   message.id = 0xFFFF;
   message.className = L"Static";
   message.title = text;
-  spec.items.push_back(message);
+  layout.items.push_back(message);
 
   int x = (columns - buttonColumns) / 2 * kCellWidth;
   bool first = true;
   for (const BoxButton& b : box.buttons) {
-    cedev::DialogItemSpec button;
+    cedev::DialogItemLayout button;
     int width = (static_cast<int>(std::wcslen(b.label)) + 4) * kCellWidth;
     button.style = WS_VISIBLE | WS_TABSTOP | (first ? WS_GROUP : 0) |
                    (b.id == box.defaultId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
@@ -140,13 +140,13 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
     button.id = static_cast<DWORD>(b.id);
     button.className = L"Button";
     button.title = b.label;
-    spec.items.push_back(button);
+    layout.items.push_back(button);
     x += width + kCellWidth;
     first = false;
   }
 
   HWND previous = GetForegroundWindow();
-  INT_PTR result = cedev::RunDialogFromSpec(spec, nullptr, hWnd, BoxProc, reinterpret_cast<LPARAM>(&box), true);
+  INT_PTR result = cedev::RunDialogFromLayout(layout, nullptr, hWnd, BoxProc, reinterpret_cast<LPARAM>(&box), true);
   // A box with no owner hands the foreground back to whoever had it.
   if (hWnd == nullptr && previous != nullptr && IsWindow(previous) && GetForegroundWindow() == nullptr) {
     SetForegroundWindow(previous);

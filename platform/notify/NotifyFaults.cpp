@@ -74,8 +74,8 @@ struct ParsedFault {
 };
 
 // The whole list, or false with *why naming the first item that does not follow the grammar.
-bool ParseAll(const std::string& spec, std::vector<ParsedFault>& parsed, std::string* why) {
-  std::stringstream items(spec);
+bool ParseAll(const std::string& list, std::vector<ParsedFault>& parsed, std::string* why) {
+  std::stringstream items(list);
   std::string item;
   while (std::getline(items, item, ',')) {
     ParsedFault p{};
@@ -91,11 +91,11 @@ bool ParseAll(const std::string& spec, std::vector<ParsedFault>& parsed, std::st
 void ReadEnvironmentLocked(Faults& faults) {
   if (faults.environmentRead) return;
   faults.environmentRead = true;
-  const char* spec = std::getenv("CEDEVICE_NOTIFY_FAULTS");
-  if (spec == nullptr || *spec == 0) return;
+  const char* list = std::getenv("CEDEVICE_NOTIFY_FAULTS");
+  if (list == nullptr || *list == 0) return;
   std::vector<ParsedFault> parsed;
   std::string why;
-  if (!ParseAll(spec, parsed, &why)) {
+  if (!ParseAll(list, parsed, &why)) {
     // Running on without the fault would make a test pass for the wrong reason.
     std::fprintf(stderr, "CEDEVICE_NOTIFY_FAULTS: %s\n", why.c_str());
     std::fflush(stderr);
@@ -135,9 +135,9 @@ std::optional<DWORD> TakeFault(Call call) {
   return error;
 }
 
-bool InstallFaults(const std::string& spec, std::string* why) {
+bool InstallFaults(const std::string& list, std::string* why) {
   std::vector<ParsedFault> parsed;
-  if (!ParseAll(spec, parsed, why)) return false;
+  if (!ParseAll(list, parsed, why)) return false;
   Faults& faults = State();
   std::lock_guard lock(faults.mutex);
   faults.environmentRead = true;

@@ -34,6 +34,6 @@ std::optional<DWORD> TakeFault(Call call);
 
 // Parses the CEDEVICE_NOTIFY_FAULTS grammar and installs the faults; false (nothing installed)
 // with *why set for a malformed text.
-bool InstallFaults(const std::string& spec, std::string* why);
+bool InstallFaults(const std::string& list, std::string* why);
 
 }  // namespace cedev::notify

@@ -11,7 +11,7 @@
 
 namespace {
 
-struct ItemSpec {
+struct ItemRow {
   BYTE days;
   int hour, minute, second;
   bool valid = true;
@@ -20,7 +20,7 @@ struct ItemSpec {
 struct SearchCase {
   const char* name;
   const char* now;
-  std::vector<ItemSpec> items;
+  std::vector<ItemRow> items;
   int expectedIndex;  // -1: none
   int expectedDay;
 };
@@ -43,11 +43,11 @@ TEST_P(NextChange, PicksTheNearestOccurrenceAhead) {
   KeepTrace(std::get<1>(GetParam()));
   FreezeAt(c.now);
   Schedule schedule;
-  for (const ItemSpec& spec : c.items) {
-    if (spec.valid) {
-      schedule.Append(Item(spec.days, spec.hour, spec.minute, spec.second));
+  for (const ItemRow& row : c.items) {
+    if (row.valid) {
+      schedule.Append(Item(row.days, row.hour, row.minute, row.second));
     } else {
-      schedule.Append(std::make_unique<ScheduleItem>(spec.days, TimeOfDay(99, 0, 0), 1));
+      schedule.Append(std::make_unique<ScheduleItem>(row.days, TimeOfDay(99, 0, 0), 1));
     }
   }
   const ScheduleItem* chosen = GetNextItem(schedule);
