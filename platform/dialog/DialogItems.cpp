@@ -68,8 +68,8 @@ UINT GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL* lpTranslated, BOOL bSigned) 
     if (value > 0xFFFFFFFFull) return 0;
     ++p;
   }
-  while (*p == L' ' || *p == L'\t') ++p;
-  if (*p != L'\0') return 0;
+  // Translation stops at the first character that is not a digit, as the C library's strtol
+  // does: "12a" is 12.
   if (bSigned) {
     if (negative ? value > 0x80000000ull : value > 0x7FFFFFFFull) return 0;
     if (lpTranslated != nullptr) *lpTranslated = TRUE;

@@ -284,7 +284,7 @@ TEST_F(DialogItems, IntegersInAndOut) {
       {L"42", FALSE, TRUE, 42},
       {L" -7 ", TRUE, TRUE, static_cast<UINT>(-7)},
       {L"-7", FALSE, FALSE, 0},
-      {L"12a", TRUE, FALSE, 0},
+      {L"12a", TRUE, TRUE, 12},    // translation stops at the first non-digit
       {L"", TRUE, FALSE, 0},
       {L"4294967295", FALSE, TRUE, 4294967295u},
       {L"4294967296", FALSE, FALSE, 0},
