@@ -104,7 +104,7 @@ TEST(CrossThread, TwoThreadsSendingToEachOtherBothFinish) {
   b.Run([] { DestroyWindow(g_peer[1]); });
 }
 
-WNDPROC g_previous = nullptr;
+std::atomic<WNDPROC> g_previous{nullptr};
 std::atomic<DWORD> g_subclassThread{0};
 std::atomic<int> g_subclassSaw{0};
 
@@ -123,8 +123,12 @@ TEST(CrossThread, SubclassingFromAnotherThreadRunsOnTheOwnerThread) {
   HWND h = nullptr;
   GuiThread gui([&] { h = CreateRecordedWindow(info, 0, WS_VISIBLE, 0, 0, 240, 26, nullptr); });
   ASSERT_NE(h, nullptr);
-  g_previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Subclass)));
-  ASSERT_NE(g_previous, nullptr);
+  // The owner thread may call the new procedure as soon as it is in place, so the procedure it
+  // passes messages on to is known before the switch, and the switch must return that one.
+  g_previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(h, GWLP_WNDPROC));
+  ASSERT_NE(g_previous.load(), nullptr);
+  EXPECT_EQ(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Subclass)),
+            reinterpret_cast<LONG_PTR>(g_previous.load()));
   EXPECT_EQ(GetWindowLongPtrW(h, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&Subclass));
   rec.Take();
   PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(200, 10));
@@ -137,7 +141,7 @@ TEST(CrossThread, SubclassingFromAnotherThreadRunsOnTheOwnerThread) {
                           {"bar", WM_LBUTTONUP, 0, MAKELONG(200, 10)}}))
       << "CallWindowProc passed both on";
   // Putting the old procedure back returns the subclass.
-  EXPECT_EQ(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous)),
+  EXPECT_EQ(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous.load())),
             reinterpret_cast<LONG_PTR>(&Subclass));
   gui.Run([&] { DestroyWindow(h); });
 }
