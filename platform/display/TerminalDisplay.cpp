@@ -68,16 +68,30 @@ void Draw() {
   refresh();
 }
 
+std::optional<KeyStroke> NamedKey(const wchar_t* name) {
+  KeyStroke key;
+  if (name == nullptr || !KeyFromName(name, key)) return std::nullopt;
+  return key;
+}
+
+TerminalInput KeyInput(const std::optional<KeyStroke>& key) {
+  TerminalInput in;
+  if (key) {
+    in.kind = TerminalInput::Kind::key;
+    in.key = *key;
+  }
+  return in;
+}
+
 // The key a character from the terminal stands for, when it is one the device has.
 std::optional<KeyStroke> KeyOfCharacter(wint_t c) {
-  KeyStroke key;
   switch (c) {
-    case L'\t': return KeyFromName(L"Tab", key) ? std::optional(key) : std::nullopt;
+    case L'\t': return NamedKey(L"Tab");
     case L'\n':
-    case L'\r': return KeyFromName(L"Enter", key) ? std::optional(key) : std::nullopt;
+    case L'\r': return NamedKey(L"Enter");
     case 127:
-    case 8: return KeyFromName(L"Backspace", key) ? std::optional(key) : std::nullopt;
-    case L' ': return KeyFromName(L"Space", key) ? std::optional(key) : std::nullopt;
+    case 8: return NamedKey(L"Backspace");
+    case L' ': return NamedKey(L"Space");
     default: break;
   }
   if (c < 0x20) return std::nullopt;
@@ -85,19 +99,16 @@ std::optional<KeyStroke> KeyOfCharacter(wint_t c) {
 }
 
 std::optional<KeyStroke> KeyOfCode(wint_t code) {
-  const wchar_t* name = nullptr;
   switch (code) {
-    case KEY_UP: name = L"Up"; break;
-    case KEY_DOWN: name = L"Down"; break;
-    case KEY_LEFT: name = L"Left"; break;
-    case KEY_RIGHT: name = L"Right"; break;
-    case KEY_BTAB: name = L"Shift+Tab"; break;
-    case KEY_BACKSPACE: name = L"Backspace"; break;
-    case KEY_ENTER: name = L"Enter"; break;
+    case KEY_UP: return NamedKey(L"Up");
+    case KEY_DOWN: return NamedKey(L"Down");
+    case KEY_LEFT: return NamedKey(L"Left");
+    case KEY_RIGHT: return NamedKey(L"Right");
+    case KEY_BTAB: return NamedKey(L"Shift+Tab");
+    case KEY_BACKSPACE: return NamedKey(L"Backspace");
+    case KEY_ENTER: return NamedKey(L"Enter");
     default: return std::nullopt;
   }
-  KeyStroke key;
-  return KeyFromName(name, key) ? std::optional(key) : std::nullopt;
 }
 
 // A press remembers its cell; the release makes the tap there, as a stylus tap is one press
@@ -141,15 +152,10 @@ TerminalInput ReadEscape() {
     if (body.size() == 2 && body[0] == '[' && body[1] != '<') break;
   }
   timeout(100);
-  TerminalInput in;
-  if (body.empty()) {
-    in.kind = TerminalInput::Kind::key;
-    KeyFromName(L"Escape", in.key);
-    return in;
-  }
+  if (body.empty()) return KeyInput(NamedKey(L"Escape"));
   if (body.compare(0, 2, "[<") == 0) {
     if (auto mouse = DecodeSgrMouse(std::string_view(body).substr(2))) return *mouse;
-    return in;
+    return {};
   }
   const wchar_t* name = nullptr;
   if (body == "[Z") name = L"Shift+Tab";
@@ -157,8 +163,7 @@ TerminalInput ReadEscape() {
   if (body == "[B") name = L"Down";
   if (body == "[C") name = L"Right";
   if (body == "[D") name = L"Left";
-  if (name && KeyFromName(name, in.key)) in.kind = TerminalInput::Kind::key;
-  return in;
+  return KeyInput(NamedKey(name));
 }
 
 TerminalInput ReadInput() {
@@ -184,9 +189,8 @@ TerminalInput ReadInput() {
           in.kind = TerminalInput::Kind::none;
         }
       }
-    } else if (auto key = KeyOfCode(c)) {
-      in.kind = TerminalInput::Kind::key;
-      in.key = *key;
+    } else {
+      in = KeyInput(KeyOfCode(c));
     }
     return in;
   }
@@ -195,11 +199,7 @@ TerminalInput ReadInput() {
     in.kind = TerminalInput::Kind::quit;
     return in;
   }
-  if (auto key = KeyOfCharacter(c)) {
-    in.kind = TerminalInput::Kind::key;
-    in.key = *key;
-  }
-  return in;
+  return KeyInput(KeyOfCharacter(c));
 }
 
 void DisplayThread() {

@@ -332,32 +332,27 @@ BOOL DrawFocusRect(HDC hDC, const RECT* lprc) {
   return (hDC && lprc) ? TRUE : FALSE;
 }
 
-COLORREF SetTextColor(HDC hdc, COLORREF crColor) {
+// The three drawing-state setters: put the new value into the device context and hand back
+// the old one, or `invalid` for a device context that does not exist.
+template <typename Value>
+Value SwapDcSetting(HDC hdc, Value DeviceContext::*field, Value value, Value invalid) {
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);
   DeviceContext* dc = DcLocked(hdc);
-  if (!dc) return 0xFFFFFFFF;
-  std::swap(dc->textColor, crColor);
-  return crColor;
+  if (!dc) return invalid;
+  std::swap(dc->*field, value);
+  return value;
+}
+
+COLORREF SetTextColor(HDC hdc, COLORREF crColor) {
+  return SwapDcSetting(hdc, &DeviceContext::textColor, crColor, COLORREF{0xFFFFFFFF});
 }
 
 COLORREF SetBkColor(HDC hdc, COLORREF crColor) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  DeviceContext* dc = DcLocked(hdc);
-  if (!dc) return 0xFFFFFFFF;
-  std::swap(dc->bkColor, crColor);
-  return crColor;
+  return SwapDcSetting(hdc, &DeviceContext::bkColor, crColor, COLORREF{0xFFFFFFFF});
 }
 
-int SetBkMode(HDC hdc, int iBkMode) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  DeviceContext* dc = DcLocked(hdc);
-  if (!dc) return 0;
-  std::swap(dc->bkMode, iBkMode);
-  return iBkMode;
-}
+int SetBkMode(HDC hdc, int iBkMode) { return SwapDcSetting(hdc, &DeviceContext::bkMode, iBkMode, 0); }
 
 int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) {
   if (!lprc || !lpchText) return 0;
