@@ -1,6 +1,6 @@
-// LoadSchedule and SaveSchedule at 100,000 items beside the same records read and written with
-// stdio, one 5-byte record a call, timed in the same iterations. The "ratio" counter is the
-// schedule file's time over stdio's; it should stay under 3.
+// LoadSchedule and SaveSchedule at 10 to 1,000,000 items beside the same records read and written
+// with stdio, one 5-byte record a call, timed in the same iterations. The "ratio" counter is the
+// schedule file's time over stdio's; it should stay under 3 at every size.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -9,36 +9,39 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
+#include "BenchTable.h"
 #include "ScheduleFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kItems = 100000;
+const std::vector<long long> kSizes = {10, 1000, 100000, 1000000};
 const wchar_t kCePath[] = L"\\My Documents\\Quenmora.dat";
 
 fs::path g_root;
 
 fs::path StdioPath() { return g_root / "My Documents" / "stdio.dat"; }
+fs::path StdioNewPath() { return g_root / "My Documents" / "stdio.dat.new"; }
 
-Schedule MakeSchedule() {
+Schedule MakeSchedule(int items) {
   Schedule s;
   s.tapPoint.Set(200, 10);
-  s.Reserve(kItems);
-  for (int i = 0; i < kItems; ++i) {
+  s.Reserve(static_cast<size_t>(items));
+  for (int i = 0; i < items; ++i) {
     s.Append(std::make_unique<ScheduleItem>(static_cast<BYTE>(1 << (i % 7)), TimeOfDay(i % 24, i % 60, i % 60), i % 2));
   }
   return s;
 }
 
-// What SaveSchedule does, with stdio: header, one fwrite a record, and the file on disk before
-// it counts as saved (SaveSchedule flushes to disk too).
+// What SaveSchedule does, with stdio: header, one fwrite a record, the file on disk before it
+// counts as saved (SaveSchedule flushes to disk too), and the new file renamed over the old.
 bool StdioSave(const Schedule& s) {
-  std::FILE* f = std::fopen(StdioPath().c_str(), "wb");
+  std::FILE* f = std::fopen(StdioNewPath().c_str(), "wb");
   if (f == nullptr) return false;
   const BYTE header[8] = {LOBYTE(s.tapPoint.x), HIBYTE(s.tapPoint.x), LOBYTE(s.tapPoint.y), HIBYTE(s.tapPoint.y), 0, 0, 0, 0};
   bool ok = std::fwrite(header, sizeof header, 1, f) == 1;
@@ -50,7 +53,8 @@ bool StdioSave(const Schedule& s) {
     ok = std::fwrite(record, sizeof record, 1, f) == 1;
   }
   ok = ok && std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
-  return std::fclose(f) == 0 && ok;
+  ok = std::fclose(f) == 0 && ok;
+  return ok && std::rename(StdioNewPath().c_str(), StdioPath().c_str()) == 0;
 }
 
 bool StdioLoad(Schedule& s) {
@@ -75,14 +79,19 @@ double Seconds(F&& f) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void Report(benchmark::State& state, double ours, double stdio) {
-  state.counters["items"] = kItems;
-  state.counters["stdio_ms"] = benchmark::Counter(stdio * 1e3 / static_cast<double>(state.iterations()));
+void Report(benchmark::State& state, const char* figure, double ours, double stdio) {
+  const auto items = static_cast<double>(state.range(0));
+  const auto iterations = static_cast<double>(state.iterations());
+  state.counters["items"] = items;
+  state.counters["stdio_ms"] = benchmark::Counter(stdio * 1e3 / iterations);
   state.counters["ratio"] = stdio > 0 ? ours / stdio : 0;
+  bench::Record({figure, bench::Count(state.range(0)), bench::DurationPerItem(ours / iterations, items),
+                 bench::DurationPerItem(stdio / iterations, items), bench::Ratio(ours, stdio),
+                 bench::Goal("< 3x", ours < 3 * stdio)});
 }
 
 void BM_SaveSchedule(benchmark::State& state) {
-  const Schedule s = MakeSchedule();
+  const Schedule s = MakeSchedule(static_cast<int>(state.range(0)));
   double ours = 0, stdio = 0;
   for (auto _ : state) {
     const double t = Seconds([&] { SaveSchedule(s, kCePath); });
@@ -92,11 +101,12 @@ void BM_SaveSchedule(benchmark::State& state) {
     });
     state.SetIterationTime(t);
   }
-  Report(state, ours, stdio);
+  Report(state, "schedule save (floor: stdio + fsync + rename)", ours, stdio);
 }
 
 void BM_LoadSchedule(benchmark::State& state) {
-  const Schedule s = MakeSchedule();
+  const int items = static_cast<int>(state.range(0));
+  const Schedule s = MakeSchedule(items);
   SaveSchedule(s, kCePath);
   if (!StdioSave(s)) state.SkipWithError("stdio save failed");
   double ours = 0, stdio = 0;
@@ -105,16 +115,20 @@ void BM_LoadSchedule(benchmark::State& state) {
     const double t = Seconds([&] { LoadSchedule(a, kCePath); });
     ours += t;
     stdio += Seconds([&] { StdioLoad(b); });
-    if (a.Count() != kItems || b.Count() != kItems) state.SkipWithError("a load lost items");
+    if (a.Count() != items || b.Count() != items) state.SkipWithError("a load lost items");
     state.SetIterationTime(t);
     benchmark::DoNotOptimize(a);
     benchmark::DoNotOptimize(b);
   }
-  Report(state, ours, stdio);
+  Report(state, "schedule load (floor: stdio fread)", ours, stdio);
 }
 
-BENCHMARK(BM_SaveSchedule)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadSchedule)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadSchedule)->UseManualTime()->Unit(benchmark::kMillisecond)->Apply([](auto* b) {
+  bench::ApplySizes(b, kSizes);
+});
+BENCHMARK(BM_SaveSchedule)->UseManualTime()->Unit(benchmark::kMillisecond)->Apply([](auto* b) {
+  bench::ApplySizes(b, kSizes);
+});
 
 }  // namespace
 
@@ -123,10 +137,7 @@ int main(int argc, char** argv) {
   fs::remove_all(g_root);
   ::setenv("CEDEVICE_ROOT", g_root.c_str(), 1);
   fs::create_directories(g_root / "My Documents");
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  const int status = bench::RunBenchmarksAndWriteTable(argc, argv);
   fs::remove_all(g_root);
-  return 0;
+  return status;
 }

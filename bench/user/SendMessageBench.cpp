@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "BenchTable.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -113,6 +115,9 @@ void BM_SendMessageBesidePingPong(benchmark::State& state) {
   state.counters["send_ns"] = sendNs / iterations;
   state.counters["pingpong_ns"] = pingNs / iterations;
   state.counters["ratio"] = pingNs > 0 ? sendNs / pingNs : 0;
+  bench::Record({"cross-thread SendMessage (floor: mutex + condition variable ping-pong)", "1 round trip",
+                 bench::Duration(sendNs * 1e-9 / iterations), bench::Duration(pingNs * 1e-9 / iterations),
+                 bench::Ratio(sendNs, pingNs), bench::Goal("< 3x", sendNs < 3 * pingNs)});
 }
 BENCHMARK(BM_SendMessageBesidePingPong)->UseRealTime();
 
@@ -130,4 +135,4 @@ BENCHMARK(BM_SendMessageSameThread);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+QUENMORA_BENCH_MAIN();

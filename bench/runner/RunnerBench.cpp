@@ -1,0 +1,174 @@
+// The notification service as a user meets it. Lateness: `cedevice run` in real time fires
+// notifications a few to the second, each starting the least program, which notes when it
+// started; lateness is that start minus the notification's start time, both on the host's clock
+// (the device follows it, in UTC here). Listing: `cedevice notifications` over stores of 10 to
+// 10,000 records beside a program that reads the same file and prints the same fields.
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BenchTable.h"
+#include "ChildProcess.h"
+#include "DeviceTime.h"
+#include "StateFiles.h"
+#include "StoreText.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<long long> kStoreSizes = {10, 100, 1000, 10000};
+constexpr double kLatenessGoalSeconds = 0.050;
+
+cedev::DeviceTime FromEpoch(std::time_t seconds) {
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  return cedev::DeviceTime{utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, 0};
+}
+
+std::string Text(std::time_t seconds) {
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
+  return text;
+}
+
+fs::path FreshRoot(const char* name) {
+  const fs::path root = fs::temp_directory_path() / ("quenmora-bench-" + std::string(name) + "-" + std::to_string(getpid()));
+  fs::remove_all(root);
+  ::setenv("CEDEVICE_ROOT", root.c_str(), 1);
+  ::setenv("CEDEVICE_DISPLAY", "none", 1);
+  ::unsetenv("CEDEVICE_INPUT");
+  ::setenv("TZ", "UTC", 1);
+  ::tzset();
+  return root;
+}
+
+cedev::notify::NotificationRecord TimeRecord(DWORD handle, std::time_t start, const std::wstring& application,
+                                             const std::wstring& arguments) {
+  cedev::notify::NotificationRecord record;
+  record.handle = handle;
+  record.application = application;
+  record.arguments = arguments;
+  record.start = cedev::ToSystemTime(FromEpoch(start));
+  return record;
+}
+
+void BM_RunnerLateness(benchmark::State& state) {
+  const long long count = bench::Quick() ? 10 : 100;
+  const long long spanSeconds = bench::Quick() ? 2 : 30;
+  const fs::path root = FreshRoot("runner");
+  if (bench::RunChild({CEDEVICE_BINARY, "init"}).status != 0 ||
+      bench::RunChild({CEDEVICE_BINARY, "clock", "host"}).status != 0) {
+    state.SkipWithError("cedevice init failed");
+    return;
+  }
+  const fs::path app = root / "Windows" / "Stamp.exe";
+  fs::copy_file(FLOOR_APP_BINARY, app, fs::copy_options::overwrite_existing);
+  fs::permissions(app, fs::perms::owner_all);
+  const fs::path stamps = root.string() + "-stamps";
+  fs::remove(stamps);
+  ::setenv("QUENMORA_BENCH_STAMPS", stamps.c_str(), 1);
+
+  std::vector<double> lateness;
+  for (auto _ : state) {
+    const std::time_t base = std::time(nullptr) + 2;
+    cedev::notify::StoreContent store;
+    for (long long i = 0; i < count; ++i) {
+      const std::time_t start = base + static_cast<std::time_t>(i * spanSeconds / count);
+      store.records.push_back(
+          TimeRecord(static_cast<DWORD>(i + 1), start, L"\\Windows\\Stamp.exe", std::to_wstring(start)));
+    }
+    store.nextHandle = static_cast<DWORD>(count + 1);
+    cedev::WriteStateAtomic("notifications", cedev::notify::FormatStore(store));
+    const std::string until = Text(base + static_cast<std::time_t>(spanSeconds) + 1);
+    const bench::ChildRun run = bench::RunChild({CEDEVICE_BINARY, "run", "--until", until}, bench::Output::Capture);
+    if (run.status != 0) state.SkipWithError("cedevice run failed");
+    std::ifstream in(stamps);
+    long long start = 0, ms = 0;
+    while (in >> start >> ms) lateness.push_back(static_cast<double>(ms - start * 1000) / 1e3);
+    state.SetIterationTime(run.secondsToExit);
+  }
+  ::unsetenv("QUENMORA_BENCH_STAMPS");
+  fs::remove(stamps);
+  fs::remove_all(root);
+  if (static_cast<long long>(lateness.size()) != count) {
+    state.SkipWithError("not every notification started its program");
+    return;
+  }
+  for (double l : lateness) {
+    if (l < -0.001) state.SkipWithError("a program started before its notification's time");
+  }
+  const std::string size = std::to_string(count) + " over " + std::to_string(spanSeconds) + " s";
+  const double p50 = bench::Percentile(lateness, 0.5), p99 = bench::Percentile(lateness, 0.99);
+  const double max = bench::Percentile(lateness, 1.0);
+  state.counters["p50_ms"] = p50 * 1e3;
+  state.counters["p99_ms"] = p99 * 1e3;
+  state.counters["max_ms"] = max * 1e3;
+  const char* floor = "0 (its due time)";
+  bench::Record({"runner lateness p50 (cedevice run, real time)", size, bench::Duration(p50), floor, "-", "-"});
+  bench::Record({"runner lateness p99 (cedevice run, real time)", size, bench::Duration(p99), floor, "-",
+                 bench::Goal("< 50 ms", p99 < kLatenessGoalSeconds)});
+  bench::Record({"runner lateness max (cedevice run, real time)", size, bench::Duration(max), floor, "-", "-"});
+}
+BENCHMARK(BM_RunnerLateness)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+size_t Lines(const std::string& text) {
+  size_t n = 0;
+  for (char c : text) n += c == '\n';
+  return n;
+}
+
+void BM_ListNotifications(benchmark::State& state) {
+  const auto count = static_cast<DWORD>(state.range(0));
+  const fs::path root = FreshRoot("list");
+  if (bench::RunChild({CEDEVICE_BINARY, "init"}).status != 0) {
+    state.SkipWithError("cedevice init failed");
+    return;
+  }
+  cedev::notify::StoreContent store;
+  const std::time_t base = 1796637600;  // 2026-12-07 10:00:00 UTC
+  for (DWORD i = 1; i <= count; ++i) {
+    store.records.push_back(TimeRecord(i, base + 60 * static_cast<std::time_t>(i), L"\\Windows\\Other.exe", L"M1"));
+  }
+  store.nextHandle = count + 1;
+  cedev::WriteStateAtomic("notifications", cedev::notify::FormatStore(store));
+  const std::string file = (root / ".device" / "notifications").string();
+  std::vector<double> listing, floors;
+  for (auto _ : state) {
+    const bench::ChildRun run = bench::RunChild({CEDEVICE_BINARY, "notifications"}, bench::Output::Capture);
+    const bench::ChildRun floor = bench::RunChild({FLOOR_APP_BINARY, "list", file}, bench::Output::Capture);
+    if (run.status != 0 || Lines(run.out) != count || floor.status != 0 || Lines(floor.out) != count) {
+      state.SkipWithError("a listing missed records");
+      break;
+    }
+    listing.push_back(run.secondsToExit);
+    floors.push_back(floor.secondsToExit);
+    state.SetIterationTime(run.secondsToExit);
+  }
+  fs::remove_all(root);
+  if (listing.empty()) return;
+  const double median = bench::Median(listing), floor = bench::Median(floors);
+  bench::Record({"cedevice notifications, exec to exit (floor: a program that reads the store and prints its fields)",
+                 bench::Count(count), bench::DurationPerItem(median, count), bench::DurationPerItem(floor, count),
+                 bench::Ratio(median, floor), bench::Goal("< 3x", median < 3 * floor)});
+}
+BENCHMARK(BM_ListNotifications)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(bench::Quick() ? 2 : 15)
+    ->Apply([](auto* b) { bench::ApplySizes(b, kStoreSizes); });
+
+}  // namespace
+
+QUENMORA_BENCH_MAIN();
