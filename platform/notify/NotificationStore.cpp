@@ -134,10 +134,30 @@ std::shared_ptr<const StoreContent> ReadStore() {
   return content;
 }
 
+namespace {
+
+// A writer killed between writing its temporary file and renaming it leaves that file behind
+// (notifications.tmp.PID.N). Every writer of the store holds the device lock, so with the lock
+// held any such file is a dead writer's: it is never read, and removed here so none pile up.
+void RemoveLeftoverTemporariesLocked() {
+  const fs::path store = StorePath();
+  const std::string prefix = store.filename().string() + ".tmp.";
+  std::error_code ec;
+  for (fs::directory_iterator it(store.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename().string().starts_with(prefix)) {
+      std::error_code ignored;
+      fs::remove(it->path(), ignored);
+    }
+  }
+}
+
+}  // namespace
+
 void UpdateStore(const std::function<bool(StoreContent&)>& change) {
   DeviceLock deviceLock;
   StoreContent content = LoadLocked();
   if (!change(content)) return;
+  RemoveLeftoverTemporariesLocked();
   WriteStateAtomic(kStoreFile, FormatStore(content));
   Remember(std::make_shared<const StoreContent>(std::move(content)));
 }

@@ -1,6 +1,7 @@
 #include "NotifyFaults.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -45,9 +46,12 @@ bool ParseOne(const std::string& item, Call* call, DWORD* error, int* skip, int*
   if (index == kCalls) return false;
   *call = static_cast<Call>(index);
   const char* p = item.c_str() + colon + 1;
+  // strtoul would take a sign or blanks ("-5" as 4294967291): the code is digits only.
+  if (*p < '0' || *p > '9') return false;
   char* endp = nullptr;
+  errno = 0;
   const unsigned long code = std::strtoul(p, &endp, 10);
-  if (endp == p) return false;
+  if (errno == ERANGE || code > 0xFFFFFFFFul) return false;
   *error = static_cast<DWORD>(code);
   *skip = 0;
   *times = 1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <optional>
 
 #include "DeviceTime.h"
 #include "WideText.h"
@@ -11,6 +12,9 @@ namespace cedev::notify {
 namespace {
 
 constexpr std::string_view kNextHandle = "next-handle ";
+// The header's count of records: a store cut short between two lines still parses, so only the
+// count tells that records are missing.
+constexpr std::string_view kRecordCount = " records ";
 
 void AppendQuoted(std::string& out, const std::optional<std::wstring>& text) {
   if (!text) {
@@ -147,6 +151,8 @@ std::string FormatStore(const StoreContent& content) {
   std::string out = "# registered notifications, in handle order\n";
   out += kNextHandle;
   out += std::to_string(content.nextHandle);
+  out += kRecordCount;
+  out += std::to_string(content.records.size());
   out += '\n';
   for (const NotificationRecord& r : content.records) {
     out += std::to_string(r.handle);
@@ -183,7 +189,14 @@ ParsedStore ParseStore(std::string_view text) {
   StoreContent& content = parsed.content;
   bool haveNext = false;
   DWORD next = 1;
+  std::optional<std::size_t> counted;  // the header's record count
+  int countLine = 0;
   int number = 0;
+  if (text.empty()) {
+    // The device never writes an empty store: this one lost all it had.
+    parsed.problems.push_back("line 1: missing (the file is empty, cut short)");
+    return parsed;
+  }
   while (!text.empty()) {
     const size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -194,13 +207,25 @@ ParsedStore ParseStore(std::string_view text) {
     const std::string where = "line " + std::to_string(number) + ": ";
     if (line.starts_with(kNextHandle)) {
       DWORD value = 0;
+      std::string_view handleText = line.substr(kNextHandle.size());
+      std::size_t count = 0;
+      const std::size_t countAt = handleText.find(kRecordCount);
+      const bool countRead =
+          countAt != std::string_view::npos && ParseNumber(handleText.substr(countAt + kRecordCount.size()), count);
+      handleText = handleText.substr(0, countAt);
       if (haveNext) {
         parsed.problems.push_back(where + "a second next-handle line");
-      } else if (!ParseNumber(line.substr(kNextHandle.size()), value) || value == 0) {
+      } else if (!ParseNumber(handleText, value) || value == 0) {
         parsed.problems.push_back(where + "bad next handle");
       } else {
         haveNext = true;
-        next = value;
+        next = value;  // kept even without a count: a cleared handle is never given again
+        if (countRead) {
+          counted = count;
+          countLine = number;
+        } else {
+          parsed.problems.push_back(where + "no record count after the next handle");
+        }
       }
       continue;
     }
@@ -220,6 +245,10 @@ ParsedStore ParseStore(std::string_view text) {
   }
   if (!haveNext && number > 0 && parsed.problems.empty()) {
     parsed.problems.push_back("no next-handle line");
+  }
+  if (counted && *counted != content.records.size()) {
+    parsed.problems.push_back("line " + std::to_string(countLine) + ": the store counts " + std::to_string(*counted) +
+                              " records, " + std::to_string(content.records.size()) + " read");
   }
   const DWORD afterKept = content.records.empty() ? 1 : content.records.back().handle + 1;
   if (haveNext && next < afterKept) {

@@ -1,12 +1,14 @@
 // The text of the notification store, ROOT/.device/notifications: plain UTF-8 lines.
-//   next-handle N
+//   next-handle N records C
 //   HANDLE<TAB>TYPE<TAB>EVENT<TAB>START<TAB>END<TAB>APPLICATION<TAB>ARGUMENTS<TAB>USER
 // TYPE is time/event/period/classic; START and END are "YYYY-MM-DD HH:MM:SS" for a whole-second
 // time whose weekday matches its date, else "raw Y,M,W,D,h,m,s,ms" (the SYSTEMTIME's fields as
 // registered); a string is "-" when absent, else in double quotes with \\ \" \t \n \r escaped;
 // USER is "-" for no user notification, else six more columns follow its "user" word:
 // FLAGS, TITLE, TEXT, SOUND, MAXSOUND, RESERVED. Lines starting with # and blank lines are
-// ignored. Records are kept in handle order.
+// ignored. Records are kept in handle order. C counts the record lines, so that a store cut
+// short at a line boundary is told from a shorter one; a store without it (cut inside that
+// line, or written before the count) and an empty file read as damaged, their records kept.
 #pragma once
 
 #include <string>

@@ -14,7 +14,7 @@ namespace {
 using DamagedStore = ServiceTest;
 
 const char* const kDamaged =
-    "next-handle 8\n"
+    "next-handle 8 records 3\n"
     "2\ttime\t0\t2026-12-08 09:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\A.exe\"\t\"M1\"\t-\n"
     "3\ttime\t0\tyesterday\t-\n"
     "7\ttime\t0\t2026-12-09 09:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\B.exe\"\t-\t-\n";

@@ -22,6 +22,8 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool Started() const { return pid_ > 0; }
+  // The child's process id while it has not been waited for (for /proc), else -1.
+  pid_t Pid() const { return pid_; }
   // Reads the pipe until `bytes` bytes have come or `limit` has passed; what came.
   std::string ReadOutput(std::size_t bytes, std::chrono::milliseconds limit);
   // Everything still in the pipe now, without waiting.

@@ -74,7 +74,9 @@ TEST_F(NotifyFaults, ARefusedRegistrationOrClearSaysTheErrorAndChangesNothing) {
 }
 
 TEST_F(NotifyFaults, AMalformedFaultListStopsTheToolBeforeTheStoreIsTouched) {
-  for (const char* faults : {"bogus", "set:", "set:14@", "set:14x", "set:14,wipe:5", "set:14@1y"}) {
+  // A code is decimal digits that fit a DWORD: a sign, a blank or an overflow is no code.
+  for (const char* faults : {"bogus", "set:", "set:14@", "set:14x", "set:14,wipe:5", "set:14@1y", "set:-5",
+                             "set:+5", "set: 5", "set:4294967296", "set:99999999999999999999"}) {
     SCOPED_TRACE(faults);
     const ToolRun run = Tool(faults, {"notify", "time", "2026-12-11 09:00:00", "\\Windows\\Foreign.exe", "B"});
     EXPECT_EQ(run.status, 2);

@@ -189,11 +189,9 @@ TEST_F(StoreDamage, CutShortAtEveryByteKeepsEveryWholeLine) {
   for (std::size_t n = 0; n < text_.size(); ++n) {
     std::vector<bool> touched(lines_.size());
     for (std::size_t i = 0; i < lines_.size(); ++i) touched[i] = lines_[i].end > n;
-    // A cut between lines (or just before a newline) leaves a store that reads whole: the store
-    // has no count or end mark to tell it from a shorter one. A cut inside a line must be reported.
-    bool betweenLines = n == 0;
-    for (const Line& line : lines_) betweenLines = betweenLines || line.begin == n || line.end == n + 1;
-    CheckKept(text_.substr(0, n), touched, true, !betweenLines,
+    // Every cut that loses a notification is reported, a cut between two lines too: the store's
+    // header counts its records.
+    CheckKept(text_.substr(0, n), touched, true, true,
               "cut at " + std::to_string(n) + " (after \"" + text_.substr(n < 20 ? 0 : n - 20, n < 20 ? n : 20) + "\")");
     if (HasFatalFailure()) return;
   }
@@ -218,6 +216,49 @@ TEST_F(StoreDamage, ABadByteAnywhereLosesAtMostTheLinesItIsOn) {
       if (HasFatalFailure()) return;
     }
   }
+}
+
+TEST_F(StoreDamage, ACutAtEachLineBoundaryIsReportedWithTheCountsItFound) {
+  std::size_t records = 0;
+  for (const Line& line : lines_) records += line.handle ? 1 : 0;
+  ASSERT_EQ(records, original_.size());
+  std::size_t cutsLosingRecords = 0;
+  for (const Line& line : lines_) {
+    if (!line.handle) continue;
+    PutStore(text_.substr(0, line.begin));  // this record and all after it are gone
+    const auto seen = SeeAll();
+    ASSERT_TRUE(seen.has_value());
+    ASSERT_EQ(reports_.size(), 1u) << "a cut before record " << *line.handle << " was not reported";
+    EXPECT_NE(reports_[0].find("records, " + std::to_string(seen->size()) + " read"), std::string::npos) << reports_[0];
+    ++cutsLosingRecords;
+  }
+  EXPECT_EQ(cutsLosingRecords, records);
+  // An empty file is a store cut at its first byte.
+  PutStore("");
+  ASSERT_TRUE(SeeAll().has_value());
+  ASSERT_EQ(reports_.size(), 1u) << "an emptied store was not reported";
+  EXPECT_NE(reports_[0].find("empty"), std::string::npos) << reports_[0];
+}
+
+TEST_F(StoreDamage, AKilledWritersTemporaryFileIsNeverReadAndIsRemovedByTheNextChange) {
+  // What a writer killed before its rename leaves: a whole-looking store of other notifications,
+  // and one cut short.
+  const fs::path store = cedev::notify::StorePath();
+  const fs::path whole = store.string() + ".tmp.99999.0", cut = store.string() + ".tmp.99998.3";
+  WriteBytes(whole, "next-handle 50 records 1\n49\ttime\t0\t2026-12-20 09:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\Evil.exe\"\t-\t-\n");
+  WriteBytes(cut, text_.substr(0, text_.size() / 2));
+  PutStore(text_);
+  const auto seen = SeeAll();
+  ASSERT_TRUE(seen.has_value());
+  EXPECT_EQ(*seen, original_) << "a temporary file was read as the store";
+  EXPECT_TRUE(reports_.empty()) << reports_.front();
+  const DWORD h = Register(L"\\Windows\\New.exe", L"", 20, 9, 0, nullptr);
+  EXPECT_LT(h, 49u) << "the handle count came from a temporary file";
+  EXPECT_FALSE(fs::exists(whole));
+  EXPECT_FALSE(fs::exists(cut));
+  const auto after = SeeAll();
+  ASSERT_TRUE(after.has_value());
+  EXPECT_EQ(after->size(), original_.size() + 1);
 }
 
 TEST_F(StoreDamage, AfterDamageANewRegistrationTakesAHandleNoKeptOneHas) {

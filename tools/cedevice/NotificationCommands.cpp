@@ -1,6 +1,8 @@
 // cedevice notifications | notify TYPE TIME APPLICATION [ARGUMENTS] | clear HANDLE
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
 
 #include <notify.h>
@@ -34,7 +36,32 @@ std::string ErrorText(DWORD error) {
   }
 }
 
+// The column of a registration that cannot be listed as it is given, if any.
+const char* UnlistableColumn(const char* application, const char* arguments) {
+  const auto breaksLine = [](const char* text) { return text != nullptr && std::strpbrk(text, "\t\n\r") != nullptr; };
+  if (breaksLine(application)) return "the application";
+  if (breaksLine(arguments)) return "the arguments";
+  return nullptr;
+}
+
 }  // namespace
+
+// The listing is one line a notification with tab-separated columns, so a column's own tab,
+// newline or carriage return would break it. The tool refuses them in what it registers; a
+// notification another program registered through the API may still hold them, and they are
+// shown as \t, \n and \r (a backslash stays itself: CE paths are full of them).
+std::string ListedText(const std::optional<std::wstring>& text) {
+  std::string shown;
+  for (const char c : cedev::Utf8FromWide(text.value_or(L""))) {
+    switch (c) {
+      case '\t': shown += "\\t"; break;
+      case '\n': shown += "\\n"; break;
+      case '\r': shown += "\\r"; break;
+      default: shown += c;
+    }
+  }
+  return shown;
+}
 
 std::string TimeText(const SYSTEMTIME& st) {
   char text[64];
@@ -51,9 +78,9 @@ std::string NotificationLine(const cedev::notify::NotificationRecord& record) {
   line += '\t';
   line += TimeText(record.start);
   line += '\t';
-  line += cedev::Utf8FromWide(record.application.value_or(L""));
+  line += ListedText(record.application);
   line += '\t';
-  line += cedev::Utf8FromWide(record.arguments.value_or(L""));
+  line += ListedText(record.arguments);
   return line;
 }
 
@@ -87,6 +114,10 @@ int NotifyCommand(int argc, char** argv) {
   const std::optional<cedev::DeviceTime> time = cedev::ParseDeviceTime(argv[3]);
   if (!time) {
     return Fail("not a device time: '" + std::string(argv[3]) + "' (YYYY-MM-DD HH:MM:SS, a real date)");
+  }
+  if (const char* column = UnlistableColumn(argv[4], argc == 6 ? argv[5] : nullptr)) {
+    return Fail(std::string(column) + " may not hold a tab, newline or carriage return: `cedevice notifications` " +
+                "lists each notification on one line of tab-separated columns");
   }
   std::wstring application = cedev::WideFromUtf8(argv[4]);
   std::wstring arguments = argc == 6 ? cedev::WideFromUtf8(argv[5]) : std::wstring();

@@ -2,6 +2,7 @@
 // notifications, the runner that fires them, and the device's summary.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "NotificationRecord.h"
@@ -16,6 +17,10 @@ int StatusCommand(int argc, char** argv);
 
 // HANDLE<TAB>TYPE<TAB>YYYY-MM-DD HH:MM:SS<TAB>APPLICATION<TAB>ARGUMENTS, without a line break.
 std::string NotificationLine(const cedev::notify::NotificationRecord& record);
+
+// A notification's text for a tab-separated line: its tabs, newlines and carriage returns as
+// \t, \n and \r, everything else as it is.
+std::string ListedText(const std::optional<std::wstring>& text);
 
 // A SYSTEMTIME as YYYY-MM-DD HH:MM:SS, its fields as they are (an event's unused time too).
 std::string TimeText(const SYSTEMTIME& st);

@@ -74,10 +74,10 @@ void Fire(const cedev::notify::NotificationRecord& record) {
   const std::wstring application = record.application.value_or(L"");
   const std::wstring arguments = record.arguments.value_or(L"");
   const std::string outcome = LaunchAndWait(application, arguments, LaunchTimeout());
-  std::string shown = cedev::Utf8FromWide(application);
+  std::string shown = ListedText(application);
   if (!arguments.empty()) {
     shown += ' ';
-    shown += cedev::Utf8FromWide(arguments);
+    shown += ListedText(arguments);
   }
   std::printf("%s\t%lu\t%s\t%s\n", TimeText(record.start).c_str(), static_cast<unsigned long>(record.handle),
               shown.c_str(), outcome.c_str());

@@ -1,0 +1,252 @@
+// Processes of the program and the device tool at once on one device: an interactive run held
+// open while the notification service fires the chain of wake-ups, two wake-up launches at the
+// same moment, and registrations and clears hammered while the service works. Every process
+// ends (bounded: a deadlock is a failure), the store reads whole, and it holds what the
+// processes left in it, no more and no less.
+#include <chrono>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "DeviceRun.h"
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr auto kLimit = 120s;
+
+// Weekday mornings sound on at 07:30, weekday nights mute at 22:00; Monday 2026-12-07 10:00 lies
+// between them.
+const std::vector<FileItem> kWeekdays = {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}};
+constexpr char kOwn[] = "\\Windows\\Quenmora.exe";
+
+std::string Shown(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& l : lines) text += "  " + l + "\n";
+  return text;
+}
+
+class ConcurrentRuns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    device_ = std::make_unique<TestDevice>(scratch_, "2026-12-07 10:00:00");
+    file_ = ScheduleFileBytes(200, 10, 0, kWeekdays);
+    WriteBytes(device_->ScheduleFile(), file_);
+  }
+  // The program's own notifications as "TIME ARGUMENTS", and how many others there are.
+  std::vector<std::string> Own(std::size_t* others = nullptr) const {
+    std::vector<std::string> own;
+    std::size_t foreign = 0;
+    for (const auto& row : device_->Notifications()) {
+      if (row.size() != 5) continue;
+      if (row[3] == kOwn) {
+        own.push_back(row[2] + " " + row[4]);
+      } else {
+        ++foreign;
+      }
+    }
+    if (others != nullptr) *others = foreign;
+    return own;
+  }
+  // Starts the chain as the interactive run's OK would: a wake-up launch at 10:00 (Vibrate).
+  void StartChain() {
+    auto first = device_->Start("first", {"M1"});
+    ASSERT_EQ(first->Wait(kLimit), 0) << device_->Errors("first");
+    ASSERT_EQ(Own(), (std::vector<std::string>{"2026-12-07 22:00:00 M1", "2026-12-07 22:02:00 M1"}));
+  }
+  // The runner's lines as "TIME ARGUMENTS OUTCOME" (handles left out).
+  static std::vector<std::string> Fired(const std::string& out) {
+    std::vector<std::string> fired;
+    for (const std::string& line : LinesOf(out)) {
+      const auto c = ColumnsOf(line);
+      fired.push_back(c.size() == 4 ? c[0] + " " + c[2] + " " + c[3] : "malformed: " + line);
+    }
+    return fired;
+  }
+
+  Scratch scratch_;
+  std::unique_ptr<TestDevice> device_;
+  std::string file_;
+};
+
+TEST_F(ConcurrentRuns, AnInteractiveRunHeldOpenWhileTheServiceFiresTheChain) {
+  StartChain();
+  // The person's run waits on the main dialog (printing the screen once it shows) while the
+  // service works through three days, then leaves with Escape, which changes nothing.
+  auto person = device_->Start("person", {}, R"(
+wait "Mute Off at 07:30:00 Mo Tu We Th Fr "
+screen
+sleep 3000
+expect "Mute On at 22:00:00 Mo Tu We Th Fr "
+key Escape
+)");
+  const auto shown = Clock::now() + 30s;
+  while (device_->Output("person").empty() && Clock::now() < shown) std::this_thread::sleep_for(5ms);
+  ASSERT_FALSE(device_->Output("person").empty()) << "the main dialog never showed: " << device_->Errors("person");
+  auto service = device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
+
+  ASSERT_EQ(service->Wait(kLimit), 0) << device_->Errors("service");
+  ASSERT_EQ(person->Wait(kLimit), 0) << device_->Errors("person");
+  EXPECT_EQ(device_->Errors("service") + device_->Errors("person"), "");
+  const std::vector<std::string> wantFired = {
+      "2026-12-07 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-08 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
+      "2026-12-08 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-09 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
+      "2026-12-09 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-10 07:30:00 \\Windows\\Quenmora.exe M0 exit 0"};
+  const auto fired = Fired(device_->Output("service"));
+  EXPECT_EQ(fired, wantFired) << "expected:\n" << Shown(wantFired) << "actual:\n" << Shown(fired);
+  const std::vector<std::string> wantLog = {
+      "2026-12-07 10:00:00\tVibrate", "2026-12-07 22:00:00\tVibrate", "2026-12-08 07:30:00\tOn",
+      "2026-12-08 22:00:00\tVibrate", "2026-12-09 07:30:00\tOn",      "2026-12-09 22:00:00\tVibrate",
+      "2026-12-10 07:30:00\tOn"};
+  const auto log = LinesOf(device_->ToolOut({"sound-log"}));
+  EXPECT_EQ(log, wantLog) << "expected:\n" << Shown(wantLog) << "actual:\n" << Shown(log);
+  EXPECT_EQ(Own(), (std::vector<std::string>{"2026-12-10 22:00:00 M1", "2026-12-10 22:02:00 M1"}));
+  EXPECT_EQ(ReadBytes(device_->ScheduleFile()), file_) << "Escape wrote the file";
+}
+
+TEST_F(ConcurrentRuns, AnInteractiveSaveWhileTheServiceFiresLeavesOneChain) {
+  StartChain();
+  auto person = device_->Start("person", {}, R"(
+wait "Mute Off at 07:30:00 Mo Tu We Th Fr "
+screen
+sleep 300
+ok
+)");
+  const auto shown = Clock::now() + 30s;
+  while (device_->Output("person").empty() && Clock::now() < shown) std::this_thread::sleep_for(5ms);
+  auto service = device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
+  ASSERT_EQ(service->Wait(kLimit), 0) << device_->Errors("service");
+  ASSERT_EQ(person->Wait(kLimit), 0) << device_->Errors("person");
+  EXPECT_EQ(device_->Errors("service") + device_->Errors("person"), "");
+  for (const std::string& line : Fired(device_->Output("service"))) {
+    EXPECT_NE(line.find("Quenmora.exe M"), std::string::npos) << line;
+    EXPECT_NE(line.find(" exit 0"), std::string::npos) << line;
+  }
+  // Whichever registered last, the program has its two notifications: a change and its spare.
+  const auto own = Own();
+  ASSERT_EQ(own.size(), 2u) << Shown(own);
+  const std::string saved = ReadBytes(device_->ScheduleFile());
+  ASSERT_EQ(saved.size(), file_.size());
+  EXPECT_EQ(saved.substr(8), file_.substr(8)) << "the items changed";
+}
+
+TEST_F(ConcurrentRuns, TwoWakeUpLaunchesAtOnceLeaveTheProgramsTwoNotifications) {
+  device_->ToolOut({"notify", "time", "2026-12-20 09:00:00", "\\Windows\\Foreign.exe", "keep"});
+  constexpr int kRounds = 8;
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    device_->ToolOut({"sound", "set", "On"});
+    auto a = device_->Start("a", {"M1"});
+    auto b = device_->Start("b", {"M1"});
+    ASSERT_EQ(a->Wait(kLimit), 0) << device_->Errors("a");
+    ASSERT_EQ(b->Wait(kLimit), 0) << device_->Errors("b");
+    EXPECT_EQ(device_->Errors("a") + device_->Errors("b"), "");
+    EXPECT_EQ(device_->ToolOut({"sound"}), "Vibrate\n");
+    std::size_t foreign = 0;
+    const auto own = Own(&foreign);
+    EXPECT_EQ(foreign, 1u);
+    EXPECT_EQ(own, (std::vector<std::string>{"2026-12-07 22:00:00 M1", "2026-12-07 22:02:00 M1"}))
+        << "expected the change and its spare, once each; actual:\n"
+        << Shown(own);
+    EXPECT_EQ(ReadBytes(device_->ScheduleFile()), file_) << "a wake-up launch wrote the file";
+  }
+}
+
+TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
+  StartChain();
+  // Three loops of registrations: foreign notifications beyond the service's end (kept) and one
+  // in its range (fired when the service sees it, or left when it has finished); each loop
+  // clears every second one of its own.
+  constexpr int kEach = 16;
+  std::vector<std::unique_ptr<ChildProcess>> loops;
+  for (int p = 0; p < 3; ++p) {
+    std::string body = "set -e\nC=\"$1\"\n";
+    for (int i = 1; i <= kEach; ++i) {
+      const std::string tag = "P" + std::to_string(p) + "-" + std::to_string(i);
+      const char* when = i % 4 == 0 ? "2026-12-09 12:00:00" : "2026-12-20 09:00:00";
+      body += "h=$(\"$C\" notify time \"" + std::string(when) + "\" '\\Windows\\Foreign.exe' " + tag + ")\n";
+      body += "echo \"$h " + tag + "\"\n";
+      if (i % 2 == 1 && i % 4 != 0) body += "\"$C\" clear \"$h\"\necho \"cleared $h\"\n";
+    }
+    loops.push_back(std::make_unique<ChildProcess>(
+        std::vector<std::string>{"/bin/sh", "-c", body, "sh", CEDEVICE_EXE},
+        std::map<std::string, std::string>{{"CEDEVICE_ROOT", device_->Root().string()}},
+        (scratch_.dir / ("loop" + std::to_string(p) + ".out")).string(),
+        (scratch_.dir / ("loop" + std::to_string(p) + ".err")).string()));
+  }
+  auto service = device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
+  for (int p = 0; p < 3; ++p) {
+    ASSERT_EQ(loops[static_cast<std::size_t>(p)]->Wait(kLimit), 0) << ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err"));
+  }
+  ASSERT_EQ(service->Wait(kLimit), 0) << device_->Errors("service");
+  EXPECT_EQ(device_->Errors("service"), "");
+
+  // What each loop registered and cleared, by tag.
+  std::map<std::string, std::string> handleOf;  // tag -> handle
+  std::set<std::string> cleared, handles;
+  for (int p = 0; p < 3; ++p) {
+    EXPECT_EQ(ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err")), "");
+    for (const std::string& line : LinesOf(ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".out")))) {
+      const auto words = ColumnsOf(line, ' ');
+      ASSERT_EQ(words.size(), 2u) << line;
+      if (words[0] == "cleared") {
+        cleared.insert(words[1]);
+      } else {
+        handleOf[words[1]] = words[0];
+        EXPECT_TRUE(handles.insert(words[0]).second) << "handle " << words[0] << " given twice";
+      }
+    }
+  }
+  ASSERT_EQ(handleOf.size(), 3u * kEach);
+
+  std::map<std::string, std::string> listed;  // handle -> arguments
+  for (const auto& row : device_->Notifications()) {
+    if (row.size() == 5 && row[3] != kOwn) {
+      EXPECT_TRUE(listed.emplace(row[0], row[4]).second) << row[0];
+    }
+  }
+  std::map<std::string, int> firedTimes;  // tag -> times the service fired it
+  std::vector<std::string> ownFired;
+  for (const std::string& line : LinesOf(device_->Output("service"))) {
+    const auto c = ColumnsOf(line);
+    ASSERT_EQ(c.size(), 4u) << line;
+    if (c[2].starts_with("\\Windows\\Foreign.exe ")) {
+      ++firedTimes[c[2].substr(21)];
+      EXPECT_EQ(c[3], "not run: no such file") << line;
+    } else {
+      ownFired.push_back(c[0] + " " + c[2] + " " + c[3]);
+    }
+  }
+  for (const auto& [tag, handle] : handleOf) {
+    const int i = std::stoi(tag.substr(3));
+    const bool isCleared = cleared.count(handle) > 0;
+    EXPECT_EQ(isCleared, i % 2 == 1 && i % 4 != 0) << tag;
+    const bool inStore = listed.count(handle) > 0;
+    if (inStore) {
+      EXPECT_EQ(listed[handle], tag) << "handle " << handle;
+    }
+    if (i % 4 == 0) {
+      // In the service's range: fired exactly once, or registered after the service ended.
+      EXPECT_EQ(firedTimes[tag] + (inStore ? 1 : 0), 1) << tag << " fired " << firedTimes[tag] << " times, stored "
+                                                        << inStore;
+    } else {
+      EXPECT_EQ(firedTimes[tag], 0) << tag;
+      EXPECT_EQ(inStore, !isCleared) << tag << (isCleared ? " was cleared but is listed" : " was lost");
+    }
+  }
+  // The chain went on as if alone.
+  const std::vector<std::string> wantFired = {
+      "2026-12-07 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-08 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
+      "2026-12-08 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-09 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
+      "2026-12-09 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-10 07:30:00 \\Windows\\Quenmora.exe M0 exit 0"};
+  EXPECT_EQ(ownFired, wantFired) << "expected:\n" << Shown(wantFired) << "actual:\n" << Shown(ownFired);
+  EXPECT_EQ(Own(), (std::vector<std::string>{"2026-12-10 22:00:00 M1", "2026-12-10 22:02:00 M1"}));
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+// `cedevice notifications` lists one notification a line in five tab-separated columns. A tab,
+// newline or carriage return in an application or argument text would break that line: the
+// tool refuses them when it registers, and shows those that came through the API as \t, \n, \r.
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <notify.h>
+
+#include "ChildProcess.h"
+#include "DeviceClock.h"
+#include "Scratch.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char by) {
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t next = text.find(by, at);
+    parts.push_back(text.substr(at, next == std::string::npos ? std::string::npos : next - at));
+    if (next == std::string::npos) return parts;
+    at = next + 1;
+  }
+}
+
+class ListedArguments : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("CEDEVICE_ROOT", scratch_.root.c_str(), 1);
+    cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
+  }
+  void TearDown() override {
+    unsetenv("CEDEVICE_ROOT");
+    cedev::clock::Reload();
+  }
+  struct Run {
+    std::optional<int> status;
+    std::string out, err;
+  };
+  Run Tool(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{CEDEVICE_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Run run;
+    {
+      ChildProcess child(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}}, (scratch_.dir / "out").string(),
+                         (scratch_.dir / "err").string());
+      run.status = child.Wait(60s);
+    }
+    run.out = ReadBytes(scratch_.dir / "out");
+    run.err = ReadBytes(scratch_.dir / "err");
+    return run;
+  }
+  // Registers through the API, as another program on the device would.
+  void Register(const WCHAR* app, const WCHAR* args) {
+    CE_NOTIFICATION_TRIGGER trigger{};
+    trigger.dwSize = sizeof trigger;
+    trigger.dwType = CNT_TIME;
+    trigger.lpszApplication = const_cast<WCHAR*>(app);
+    trigger.lpszArguments = const_cast<WCHAR*>(args);
+    trigger.stStartTime = SYSTEMTIME{2026, 12, 2, 8, 9, 0, 0, 0};
+    ASSERT_NE(CeSetUserNotificationEx(nullptr, &trigger, nullptr), nullptr) << GetLastError();
+  }
+
+  Scratch scratch_;
+};
+
+TEST_F(ListedArguments, TheToolRefusesTextsThatWouldBreakTheListing) {
+  ASSERT_EQ(Tool({"notify", "time", "2026-12-08 09:00:00", "\\Windows\\A.exe", "first"}).status, 0);
+  const std::string store = ReadBytes(scratch_.root / ".device" / "notifications");
+  struct Case {
+    const char* application;
+    const char* arguments;
+    const char* column;
+  };
+  const Case cases[] = {
+      {"\\Windows\\A.exe", "M1\tM0", "the arguments"},     {"\\Windows\\A.exe", "two\nlines", "the arguments"},
+      {"\\Windows\\A.exe", "cr\r", "the arguments"},       {"\\Windows\\A\t.exe", "x", "the application"},
+      {"\\Windows\\A\n.exe", "", "the application"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.application) + " / " + c.arguments);
+    const Run run = Tool({"notify", "time", "2026-12-08 09:00:00", c.application, c.arguments});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "") << "a handle was printed for a refused registration";
+    EXPECT_EQ(run.err.rfind(std::string("cedevice: ") + c.column + " may not hold a tab, newline or carriage return", 0),
+              0u)
+        << run.err;
+    EXPECT_EQ(ReadBytes(scratch_.root / ".device" / "notifications"), store) << "the store changed";
+  }
+  // Other unusual text still goes through as it is, a backslash and quotes included.
+  const Run plain = Tool({"notify", "time", "2026-12-08 09:00:00", "\\Windows\\A.exe", "say \"hi\" \\n"});
+  EXPECT_EQ(plain.status, 0) << plain.err;
+  const Run listed = Tool({"notifications"});
+  EXPECT_NE(listed.out.find("\t\\Windows\\A.exe\tsay \"hi\" \\n\n"), std::string::npos) << listed.out;
+}
+
+TEST_F(ListedArguments, ApiRegisteredControlCharactersAreShownEscapedOnOneLine) {
+  Register(L"\\Windows\\Tab\tApp.exe", L"a\tb");
+  Register(L"\\Windows\\B.exe", L"line one\nline two\r\n");
+  Register(L"\\Windows\\C.exe", L"plain");
+  const Run run = Tool({"notifications"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> expected = {
+      "1\ttime\t2026-12-08 09:00:00\t\\Windows\\Tab\\tApp.exe\ta\\tb",
+      "2\ttime\t2026-12-08 09:00:00\t\\Windows\\B.exe\tline one\\nline two\\r\\n",
+      "3\ttime\t2026-12-08 09:00:00\t\\Windows\\C.exe\tplain",
+      "",
+  };
+  const std::vector<std::string> lines = Split(run.out, '\n');
+  EXPECT_EQ(lines, expected);
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_EQ(Split(lines[i], '\t').size(), 5u) << lines[i];
+
+  // The runner's line of each fired notification keeps its four columns too.
+  const Run fired = Tool({"run", "--fast", "--until", "2026-12-08 10:00:00"});
+  ASSERT_EQ(fired.status, 0) << fired.err;
+  const std::vector<std::string> firedLines = Split(fired.out, '\n');
+  ASSERT_EQ(firedLines.size(), 4u) << fired.out;
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(Split(firedLines[i], '\t').size(), 4u) << firedLines[i];
+  EXPECT_NE(fired.out.find("\\Windows\\B.exe line one\\nline two\\r\\n\t"), std::string::npos) << fired.out;
+}
+
+}  // namespace
