@@ -270,12 +270,15 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case LB_GETCURSEL:
       return s.selected;
     case LB_SETCURSEL: {
+      // -1 clears the selection (and still answers LB_ERR); any other index out of range is an
+      // error that leaves the selection alone.
       int row = static_cast<int>(wParam);
-      if (row < 0 || row >= s.Count()) {
+      if (row == -1) {
         s.selected = -1;
         Changed(hwnd, s);
         return LB_ERR;
       }
+      if (row < 0 || row >= s.Count()) return LB_ERR;
       s.selected = row;
       ShowRow(hwnd, s, row);
       Changed(hwnd, s);

@@ -9,11 +9,11 @@ constexpr DWORD kErrorControlIdNotFound = 1421;  // ERROR_CONTROL_ID_NOT_FOUND
 }  // namespace
 
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem) {
-  // Template ids are 16-bit: -1 (the usual id of static text) is 0xFFFF in the window.
-  const auto wanted = static_cast<WORD>(nIDDlgItem);
+  // The id must be the control's own. A DIALOG template keeps ids in a WORD, so its IDC_STATIC
+  // (-1) labels are 0xFFFF and -1 does not find them. Ids are the device's 32-bit LONGs: a
+  // DIALOGEX id of 0xFFFFFFFF is -1.
   for (HWND c = GetWindow(hDlg, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    LONG_PTR id = GetWindowLongW(c, GWL_ID);
-    if (id == nIDDlgItem || (id >= 0 && id <= 0xFFFF && static_cast<WORD>(id) == wanted)) return c;
+    if (static_cast<LONG>(GetWindowLongW(c, GWL_ID)) == nIDDlgItem) return c;
   }
   SetLastError(kErrorControlIdNotFound);
   return nullptr;

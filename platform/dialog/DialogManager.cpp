@@ -64,15 +64,23 @@ bool ReturnsDirectly(UINT msg) {
   }
 }
 
-// The focus goes back to the control that had it when the dialog was last left, or else to the
-// first tab stop. On activation only when the focus is not already in the dialog; when the
-// dialog itself is given the focus, always (it keeps it only when it has no control to give).
+// The focus goes back to the control that had it when the dialog was last deactivated or
+// hidden, or else to the first tab stop; the saved control serves once. On activation only when
+// the focus is not already in the dialog; when the dialog itself is given the focus, always (it
+// keeps it only when it has no control to give).
 void RestoreFocus(HWND dlg, DialogState& state, bool dialogGotFocus) {
+  HWND saved = state.savedFocus;
+  state.savedFocus = nullptr;
   HWND focus = GetFocus();
   if (!dialogGotFocus && focus != nullptr && (focus == dlg || IsChild(dlg, focus))) return;
-  HWND target = state.savedFocus;
+  HWND target = saved;
   if (target == nullptr || !IsWindow(target) || !IsChild(dlg, target)) target = GetNextDlgTabItem(dlg, nullptr, FALSE);
   if (target != nullptr && target != dlg && target != focus) FocusDialogControl(target);
+}
+
+void SaveFocus(HWND dlg, DialogState& state) {
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(dlg, focus)) state.savedFocus = focus;
 }
 
 void SetDefaultId(HWND dlg, DialogState& state, WORD id) {
@@ -100,12 +108,14 @@ LRESULT DefaultDialogMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(dlg, focus)) state->savedFocus = focus;
+        SaveFocus(dlg, *state);
       } else if (state->savedFocus != nullptr) {
         RestoreFocus(dlg, *state, false);
       }
       return 0;
+    case WM_SHOWWINDOW:
+      if (wParam == FALSE) SaveFocus(dlg, *state);
+      return DefWindowProcW(dlg, msg, wParam, lParam);
     case WM_KILLFOCUS:
       return 0;
     case DM_GETDEFID:
@@ -116,7 +126,7 @@ LRESULT DefaultDialogMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NEXTDLGCTL: {
       HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
                                         : GetNextDlgTabItem(dlg, GetFocus(), wParam != 0 ? TRUE : FALSE);
-      if (target != nullptr) FocusDialogControl(target);
+      if (target != nullptr) NavigateDialogFocus(dlg, target);
       return 0;
     }
     case WM_SETFONT:
@@ -289,10 +299,30 @@ void RegisterSystemClasses() {
 
 void FocusDialogControl(HWND control) {
   if (control == nullptr) return;
-  // The dialog remembers the control it last gave the focus to, to give it back.
-  if (DialogState* state = DialogStates().Find(GetParent(control))) state->savedFocus = control;
   if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(control, EM_SETSEL, 0, -1);
   SetFocus(control);
+}
+
+void NavigateDialogFocus(HWND dlg, HWND control) {
+  if (control == nullptr) return;
+  FocusDialogControl(control);
+  // A push button with the focus is the default; away from push buttons the dialog's own
+  // default (DM_GETDEFID) is again.
+  const LRESULT pushButton = DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON;
+  HWND wanted = nullptr;
+  if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & pushButton) {
+    wanted = control;
+  } else if (DialogState* state = DialogStates().Find(dlg); state != nullptr && state->defId != 0) {
+    wanted = GetDlgItem(dlg, state->defId);
+  }
+  for (HWND c = GetWindow(dlg, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (c != wanted && (SendMessageW(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
+      SendMessageW(c, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    }
+  }
+  if (wanted != nullptr && (SendMessageW(wanted, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
+    SendMessageW(wanted, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+  }
 }
 
 HWND CreateDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param) {

@@ -39,4 +39,10 @@ INT_PTR RunDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND
 // text selected.
 void FocusDialogControl(HWND control);
 
+// Moves the focus to `control` as the dialog's keyboard (Tab, arrows, WM_NEXTDLGCTL) does, and
+// the default push button with it: a push button given the focus so becomes the default, and
+// the dialog's DM_GETDEFID button is the default again when the focus leaves push buttons. A
+// push button given the focus by SetFocus alone is not the default, and Enter there is not it.
+void NavigateDialogFocus(HWND dlg, HWND control);
+
 }  // namespace cedev

@@ -1,5 +1,6 @@
 // A dialog's keyboard: IsDialogMessage with Tab and Shift+Tab through the tab stops, arrows
-// through a group, Enter for the default (or focused) push button or IDOK, Escape for IDCANCEL;
+// through a group, Enter for the default push button (DM_GETDEFID, or the push button the
+// keyboard moved to, which is the default while it has the focus) or IDOK, Escape for IDCANCEL;
 // a control keeps the keys its WM_GETDLGCODE asks for. Space reaches the focused button, which
 // presses itself.
 #include <vector>
@@ -35,7 +36,7 @@ void Command(HWND dlg, int id) {
 }
 
 int EnterCommand(HWND dlg, HWND focus) {
-  if (focus != nullptr && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+  if (focus != nullptr && IsChild(dlg, focus) && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
     return GetDlgCtrlID(focus);
   }
   LRESULT def = SendMessageW(dlg, DM_GETDEFID, 0, 0);
@@ -98,7 +99,7 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
             if (code & DLGC_WANTTAB) break;
             {
               HWND next = GetNextDlgTabItem(hDlg, GetFocus() == hDlg ? nullptr : GetFocus(), ShiftDown());
-              if (next != nullptr) cedev::FocusDialogControl(next);
+              if (next != nullptr) cedev::NavigateDialogFocus(hDlg, next);
             }
             return TRUE;
           case VK_LEFT:
@@ -111,7 +112,7 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
               if (focus == nullptr || focus == hDlg) return TRUE;
               HWND next = GetNextDlgGroupItem(hDlg, focus, key == VK_LEFT || key == VK_UP);
               if (next != nullptr && next != ControlOf(hDlg, focus)) {
-                cedev::FocusDialogControl(next);
+                cedev::NavigateDialogFocus(hDlg, next);
                 if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) SendMessageW(next, BM_CLICK, 0, 0);
               }
             }

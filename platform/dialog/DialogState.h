@@ -15,7 +15,7 @@ struct DialogState {
   HFONT font = nullptr;             // WM_GETFONT
   HFONT ownedFont = nullptr;        // made from the template; deleted with the dialog
   WORD defId = 0;                   // DM_GETDEFID
-  HWND savedFocus = nullptr;        // the focus when the dialog was last deactivated
+  HWND savedFocus = nullptr;        // the focus when the dialog was last deactivated or hidden
 };
 
 WindowStates<DialogState>& DialogStates();

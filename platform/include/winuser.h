@@ -31,6 +31,13 @@ typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
 #define RT_RCDATA MAKEINTRESOURCE(10)
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
 
+// The system's predefined icons, loaded with a null instance.
+#define IDI_APPLICATION MAKEINTRESOURCE(32512)
+#define IDI_HAND MAKEINTRESOURCE(32513)
+#define IDI_QUESTION MAKEINTRESOURCE(32514)
+#define IDI_EXCLAMATION MAKEINTRESOURCE(32515)
+#define IDI_ASTERISK MAKEINTRESOURCE(32516)
+
 // ---- Structures ---------------------------------------------------------------------------
 
 typedef struct tagWNDCLASSW {

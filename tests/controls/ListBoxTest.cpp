@@ -64,7 +64,9 @@ TEST_F(ListBoxTest, SelectionByMessage) {
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2);
   EXPECT_TRUE(Commands(5).empty()) << "a selection made by message is not told";
   EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, 7, 0), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2) << "an index past the end changes nothing";
+  EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0), LB_ERR) << "-1 answers LB_ERR too";
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR) << "-1 clears the selection";
   SendMessageW(list, LB_SETCURSEL, 1, 0);
   SendMessageW(list, LB_DELETESTRING, 0, 0);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0) << "the selected row moved up";

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include <ostream>
+#include <vector>
+
 #include "DialogScript.h"
 #include "TestDialogIds.h"
 #include "Watchdog.h"
@@ -129,7 +132,37 @@ TEST(DialogFocus, TheDialogGivenTheFocusPassesItToItsControl) {
   };
   RunScripted(IDD_FORM, script);
   EXPECT_EQ(afterFirst, IDC_NAME);
-  EXPECT_EQ(afterReturn, IDC_COUNT) << "the control the dialog last gave the focus to";
+  EXPECT_EQ(afterReturn, IDC_NAME) << "the dialog was never left, so it saved no control: the first tab stop";
+}
+
+TEST(DialogFocus, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
+  msgtest::Watchdog watchdog("DialogFocus.ReactivationGivesTheFocusBackToTheControlThatHadIt");
+  DialogScript script;
+  HWND other = nullptr;
+  bool focusLeft = false;
+  int afterReactivation = 0;
+  int afterSetFocus = 0;
+  script.steps = {
+      [&](HWND) { PostKey(GetFocus(), VK_TAB); },
+      [&](HWND dlg) {
+        other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
+                                nullptr, nullptr);
+        SetActiveWindow(other);
+        focusLeft = GetActiveWindow() == other && !IsChild(dlg, GetFocus());
+      },
+      [&](HWND dlg) {
+        SetActiveWindow(dlg);
+        afterReactivation = FocusId();
+        DestroyWindow(other);
+        SetFocus(nullptr);
+        SetFocus(dlg);
+        afterSetFocus = FocusId();
+      },
+  };
+  RunScripted(IDD_FORM, script);
+  EXPECT_TRUE(focusLeft);
+  EXPECT_EQ(afterReactivation, IDC_COUNT) << "the control that had the focus when the dialog was left";
+  EXPECT_EQ(afterSetFocus, IDC_NAME) << "the saved control served its reactivation; then the first tab stop";
 }
 
 TEST(DialogFocus, FalseLeavesTheFocusThatInitDialogChose) {
@@ -217,10 +250,58 @@ INSTANTIATE_TEST_SUITE_P(
     Keys, DialogKeys,
     ::testing::Values(KeyCase{"Enter in an edit is the default button", 0, VK_RETURN, 0, IDOK, IDOK},
                       KeyCase{"Escape is IDCANCEL", 0, VK_ESCAPE, 0, IDCANCEL, IDCANCEL},
-                      KeyCase{"Enter on a push button is that button", IDC_APPLY, VK_RETURN, 0, kScriptEnded, IDC_APPLY},
+                      KeyCase{"Enter on a push button SetFocus chose is still the default", IDC_APPLY, VK_RETURN, 0, IDOK, IDOK},
                       KeyCase{"Enter follows DM_SETDEFID", IDC_NAME, VK_RETURN, IDC_APPLY, kScriptEnded, IDC_APPLY},
                       KeyCase{"Space presses the focused push button", IDCANCEL, VK_SPACE, 0, IDCANCEL, IDCANCEL},
                       KeyCase{"Space presses the focused check box", IDC_LOUD, VK_SPACE, 0, kScriptEnded, IDC_LOUD}));
+
+// The ids of the controls that show themselves as the default push button.
+std::vector<int> DefaultButtons(HWND dlg) {
+  std::vector<int> ids;
+  for (HWND c = GetWindow(dlg, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (SendMessageW(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) ids.push_back(GetDlgCtrlID(c));
+  }
+  return ids;
+}
+
+// The focused control's id and the default push buttons' ids at one moment.
+struct Seen {
+  int focus;
+  std::vector<int> defaults;
+  bool operator==(const Seen&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Seen& s) {
+  out << "{focus " << s.focus << ", default";
+  for (int id : s.defaults) out << ' ' << id;
+  return out << '}';
+}
+
+TEST(DialogKeyboard, TheDefaultButtonFollowsTheKeyboardAmongPushButtons) {
+  msgtest::Watchdog watchdog("DialogKeyboard.TheDefaultButtonFollowsTheKeyboardAmongPushButtons");
+  DialogScript script;
+  std::vector<Seen> seen;
+  auto note = [&](HWND dlg) { seen.push_back(Seen{FocusId(), DefaultButtons(dlg)}); };
+  auto moveTo = [](int id) {
+    return [id](HWND dlg) { SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dlg, id)), TRUE); };
+  };
+  script.steps = {
+      note,
+      [&](HWND dlg) { moveTo(IDC_APPLY)(dlg); note(dlg); PostKey(GetFocus(), VK_TAB); },
+      [&](HWND dlg) { note(dlg); PostKey(GetFocus(), VK_TAB); },
+      [&](HWND dlg) { note(dlg); moveTo(IDC_NAME)(dlg); note(dlg); moveTo(IDC_APPLY)(dlg); PostKey(GetFocus(), VK_RETURN); },
+  };
+  EXPECT_EQ(RunScripted(IDD_FORM, script), kScriptEnded);
+  const std::vector<Seen> wanted = {
+      {IDC_NAME, {IDOK}}, {IDC_APPLY, {IDC_APPLY}}, {IDOK, {IDOK}}, {IDCANCEL, {IDCANCEL}}, {IDC_NAME, {IDOK}},
+  };
+  EXPECT_EQ(seen, wanted);
+  std::vector<int> clicked;
+  for (const Recorded& r : script.recorder.Take({WM_COMMAND})) {
+    if (HIWORD(r.wParam) == BN_CLICKED) clicked.push_back(LOWORD(r.wParam));
+  }
+  EXPECT_EQ(clicked, std::vector<int>{IDC_APPLY}) << "Enter on the push button the keyboard moved to";
+}
 
 TEST(DialogKeyboard, CheckBoxTogglesByTapAndBySpace) {
   msgtest::Watchdog watchdog("DialogKeyboard.CheckBoxTogglesByTapAndBySpace");
@@ -283,7 +364,7 @@ TEST_F(DialogItems, IntegersInAndOut) {
   const Case cases[] = {
       {L"42", FALSE, TRUE, 42},
       {L" -7 ", TRUE, TRUE, static_cast<UINT>(-7)},
-      {L"-7", FALSE, FALSE, 0},
+      {L"-7", FALSE, FALSE, 0},    // unsigned: the minus sign is not a digit, so no number
       {L"12a", TRUE, TRUE, 12},    // translation stops at the first non-digit
       {L"", TRUE, FALSE, 0},
       {L"4294967295", FALSE, TRUE, 4294967295u},
@@ -316,7 +397,11 @@ TEST_F(DialogItems, TextIsCutToTheBuffer) {
 }
 
 TEST_F(DialogItems, ItemsByIdAndCheckMarks) {
-  EXPECT_NE(GetDlgItem(dlg_, IDC_STATIC), nullptr) << "the label's id is -1";
+  // A DIALOG template keeps ids in a WORD: the label's IDC_STATIC is 0xFFFF, which -1 is not.
+  HWND label = GetDlgItem(dlg_, 0xFFFF);
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(GetDlgCtrlID(label), 0xFFFF);
+  EXPECT_EQ(GetDlgItem(dlg_, IDC_STATIC), nullptr);
   EXPECT_EQ(GetDlgItem(dlg_, 4242), nullptr);
   EXPECT_EQ(GetDlgCtrlID(GetDlgItem(dlg_, IDC_WHEN)), IDC_WHEN);
   wchar_t cls[32] = {};
@@ -330,6 +415,31 @@ TEST_F(DialogItems, ItemsByIdAndCheckMarks) {
   SendDlgItemMessageW(dlg_, IDC_ROWS, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
   EXPECT_STREQ(row, L"A") << "the template's list box sorts";
   EXPECT_EQ(SendMessageW(dlg_, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
+}
+
+// GetDlgItem finds the child whose id is the one asked for, whatever the parent: no id stands
+// for another that shares its low 16 bits.
+TEST(DialogItemIds, GetDlgItemMatchesTheWholeId) {
+  HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(parent, nullptr);
+  const INT_PTR ids[] = {-1, 0x1FFFF, 7, 0x10007};
+  std::vector<HWND> children;
+  for (INT_PTR id : ids) {
+    children.push_back(CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 5, 5, parent,
+                                       reinterpret_cast<HMENU>(id), nullptr, nullptr));
+    ASSERT_NE(children.back(), nullptr);
+  }
+  struct Case {
+    int asked;
+    HWND found;
+  };
+  const Case cases[] = {
+      {-1, children[0]}, {0x1FFFF, children[1]}, {7, children[2]}, {0x10007, children[3]},
+      {0xFFFF, nullptr}, {0x20007, nullptr},   {8, nullptr},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GetDlgItem(parent, c.asked), c.found) << "id " << c.asked;
+  EXPECT_EQ(GetDlgCtrlID(children[0]), -1);
+  DestroyWindow(parent);
 }
 
 TEST_F(DialogItems, DialogUnitsArePixelsAtBaseUnitsFourByEight) {

@@ -175,16 +175,33 @@ TEST(Icons, SetIconKeepsTheIconAndReturnsThePreviousOne) {
   wc.lpszClassName = L"IconTestClass";
   RegisterClassW(&wc);
   HWND h = CreateWindowExW(0, L"IconTestClass", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  HICON first = LoadIconW(nullptr, MAKEINTRESOURCEW(101));
-  HICON second = LoadIconW(nullptr, MAKEINTRESOURCEW(102));
+  HICON first = LoadIconW(nullptr, IDI_APPLICATION);
+  HICON second = LoadIconW(nullptr, IDI_QUESTION);
   ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
   EXPECT_NE(first, second);
-  EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(101)), first) << "the same icon is shared";
+  EXPECT_EQ(LoadIconW(nullptr, IDI_APPLICATION), first) << "the same icon is shared";
   EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(first)), 0);
   EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(second)), reinterpret_cast<LRESULT>(first));
   EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(second));
   EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_SMALL, 0), 0) << "the small icon is its own slot";
   DestroyWindow(h);
+}
+
+// A null instance loads only the system's predefined icons; another id is no icon of its.
+TEST(Icons, ANullInstanceHasOnlyThePredefinedIcons) {
+  struct Case {
+    LPCWSTR name;
+    bool found;
+  };
+  const Case cases[] = {
+      {IDI_APPLICATION, true}, {IDI_HAND, true},           {IDI_QUESTION, true},
+      {IDI_EXCLAMATION, true}, {IDI_ASTERISK, true},       {MAKEINTRESOURCEW(101), false},
+      {MAKEINTRESOURCEW(32511), false}, {MAKEINTRESOURCEW(32600), false}, {L"NoSuchIcon", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LoadIconW(nullptr, c.name) != nullptr, c.found) << "case " << (&c - cases);
+  }
 }
 
 }  // namespace
