@@ -1,6 +1,7 @@
 // A real notification store, cut short at every byte and damaged at every byte: the service's
 // calls still work, every notification on a line the damage did not touch is kept exactly, and
 // whenever one is lost the damage is reported, naming the store, with the damaged file set aside.
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -195,12 +196,14 @@ TEST_F(StoreDamage, CutShortAtEveryByteKeepsEveryWholeLine) {
               "cut at " + std::to_string(n) + " (after \"" + text_.substr(n < 20 ? 0 : n - 20, n < 20 ? n : 20) + "\")");
     if (HasFatalFailure()) return;
   }
+  std::printf("[ damage ] the store cut at each of its %zu bytes\n", text_.size());
 }
 
 TEST_F(StoreDamage, ABadByteAnywhereLosesAtMostTheLinesItIsOn) {
   // Bytes the device never writes where they land; a value that stays readable (a digit for a
   // digit) cannot be told from a real one, so none is used.
   const char kBad[] = {'\x01', '\t', '\n', '"', '\\', '\xff'};
+  std::size_t tried = 0;
   for (std::size_t at = 0; at < text_.size(); ++at) {
     for (char bad : kBad) {
       if (text_[at] == bad) continue;
@@ -214,8 +217,10 @@ TEST_F(StoreDamage, ABadByteAnywhereLosesAtMostTheLinesItIsOn) {
       }
       CheckKept(bytes, touched, false, true, "byte " + std::to_string(at) + " made " + std::to_string(int(bad)));
       if (HasFatalFailure()) return;
+      ++tried;
     }
   }
+  std::printf("[ damage ] %zu stores with one bad byte\n", tried);
 }
 
 TEST_F(StoreDamage, ACutAtEachLineBoundaryIsReportedWithTheCountsItFound) {
