@@ -1,5 +1,6 @@
 #include "AppLauncher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,6 +76,38 @@ std::string Outcome(int status) {
   return "exit ?";
 }
 
+// Waits for a child's end without polling where the kernel offers a descriptor for it: the next
+// notification due is launched as soon as this one ends, not up to a poll's slice later.
+class ExitWatch {
+ public:
+  explicit ExitWatch(pid_t child) {
+#ifdef SYS_pidfd_open
+    fd_ = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+#else
+    (void)child;
+#endif
+  }
+  ~ExitWatch() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ExitWatch(const ExitWatch&) = delete;
+  ExitWatch& operator=(const ExitWatch&) = delete;
+
+  // Returns when the child has ended, an interrupt came, or `bound` (at most a second) passed.
+  void Wait(std::chrono::milliseconds bound) const {
+    bound = std::clamp(bound, std::chrono::milliseconds(1), std::chrono::milliseconds(1000));
+    if (fd_ < 0) {
+      std::this_thread::sleep_for(std::min(bound, std::chrono::milliseconds(5)));
+      return;
+    }
+    pollfd ready{fd_, POLLIN, 0};
+    ::poll(&ready, 1, static_cast<int>(bound.count()));
+  }
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace
 
 std::chrono::milliseconds LaunchTimeout() {
@@ -119,19 +154,21 @@ std::string LaunchAndWait(const std::wstring& application, const std::wstring& a
   }
 
   const auto deadline = std::chrono::steady_clock::now() + timeout;
+  const ExitWatch watch(child);
   for (;;) {
     int status = 0;
     const pid_t done = ::waitpid(child, &status, WNOHANG);
     if (done == child) return Outcome(status);
     if (done < 0 && errno != EINTR) return std::string("exit ?: ") + std::strerror(errno);
-    if (std::chrono::steady_clock::now() >= deadline) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) {
       ::kill(-child, SIGKILL);
       ::kill(child, SIGKILL);
       while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
       }
       return "killed: timeout";
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    watch.Wait(std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
   }
 }
 
