@@ -143,25 +143,15 @@ LRESULT DialogCode(HWND hwnd) {
   }
 }
 
-LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    States().Create(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  ButtonState* state = States().Find(hwnd);
-  if (state == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT ButtonMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ButtonState& s) {
   LRESULT result = 0;
-  if (state->font.Handle(hwnd, msg, wParam, lParam, result)) return result;
   DWORD type = TypeOf(hwnd);
   switch (msg) {
     case WM_CREATE:
-      Publish(hwnd, *state);
+      Publish(hwnd, s);
       return 0;
-    case WM_NCDESTROY:
-      States().Destroy(hwnd);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-      Paint(hwnd, *state);
+      Paint(hwnd, s);
       return 0;
     case WM_ERASEBKGND:
       return 1;
@@ -176,83 +166,87 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
       if (type == BS_GROUPBOX) return 0;
       if (GetFocus() != hwnd) SetFocus(hwnd);
-      state->tracking = true;
+      s.tracking = true;
       SetCapture(hwnd);
-      SetPushed(hwnd, *state, true);
+      SetPushed(hwnd, s, true);
       return 0;
     case WM_MOUSEMOVE:
-      if (state->tracking) SetPushed(hwnd, *state, Inside(hwnd, lParam));
+      if (s.tracking) SetPushed(hwnd, s, Inside(hwnd, lParam));
       return 0;
     case WM_LBUTTONUP:
-      if (!state->tracking) return 0;
-      state->tracking = false;
+      if (!s.tracking) return 0;
+      s.tracking = false;
       if (GetCapture() == hwnd) ReleaseCapture();
-      SetPushed(hwnd, *state, false);
-      if (Inside(hwnd, lParam)) Click(hwnd, *state);
+      SetPushed(hwnd, s, false);
+      if (Inside(hwnd, lParam)) Click(hwnd, s);
       return 0;
     case WM_CAPTURECHANGED:
-      if (state->tracking && reinterpret_cast<HWND>(lParam) != hwnd) {
-        state->tracking = false;
-        SetPushed(hwnd, *state, false);
+      if (s.tracking && reinterpret_cast<HWND>(lParam) != hwnd) {
+        s.tracking = false;
+        SetPushed(hwnd, s, false);
       }
       return 0;
     case WM_KEYDOWN:
       if (wParam == VK_SPACE && type != BS_GROUPBOX) {
-        state->spaceDown = true;
-        SetPushed(hwnd, *state, true);
+        s.spaceDown = true;
+        SetPushed(hwnd, s, true);
         return 0;
       }
       break;
     case WM_KEYUP:
-      if (wParam == VK_SPACE && state->spaceDown) {
-        state->spaceDown = false;
-        SetPushed(hwnd, *state, false);
-        Click(hwnd, *state);
+      if (wParam == VK_SPACE && s.spaceDown) {
+        s.spaceDown = false;
+        SetPushed(hwnd, s, false);
+        Click(hwnd, s);
         return 0;
       }
       break;
     case WM_SETFOCUS:
-      state->focused = true;
+      s.focused = true;
       Redraw(hwnd);
       if (StyleOf(hwnd) & BS_NOTIFY) NotifyParent(hwnd, BN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
-      state->focused = false;
-      state->spaceDown = false;
-      if (!state->tracking) SetPushed(hwnd, *state, false);
+      s.focused = false;
+      s.spaceDown = false;
+      if (!s.tracking) SetPushed(hwnd, s, false);
       Redraw(hwnd);
       if (StyleOf(hwnd) & BS_NOTIFY) NotifyParent(hwnd, BN_KILLFOCUS);
       return 0;
     case BM_GETCHECK:
-      return IsCheckType(type) ? state->check : BST_UNCHECKED;
+      return IsCheckType(type) ? s.check : BST_UNCHECKED;
     case BM_SETCHECK:
       if (IsCheckType(type)) {
         UINT check = static_cast<UINT>(wParam);
         if (check > BST_INDETERMINATE || (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE)) {
           check = check == BST_INDETERMINATE ? BST_CHECKED : BST_UNCHECKED;
         }
-        SetCheck(hwnd, *state, check);
+        SetCheck(hwnd, s, check);
       }
       return 0;
     case BM_GETSTATE:
-      return state->check | (state->pushed ? BST_PUSHED : 0) | (state->focused ? BST_FOCUS : 0);
+      return s.check | (s.pushed ? BST_PUSHED : 0) | (s.focused ? BST_FOCUS : 0);
     case BM_SETSTATE:
-      SetPushed(hwnd, *state, wParam != 0);
+      SetPushed(hwnd, s, wParam != 0);
       return 0;
     case BM_SETSTYLE: {
       DWORD style = (StyleOf(hwnd) & ~static_cast<DWORD>(BS_TYPEMASK)) | (static_cast<DWORD>(wParam) & BS_TYPEMASK);
       SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
-      Publish(hwnd, *state);
+      Publish(hwnd, s);
       if (LOWORD(lParam) != 0) Redraw(hwnd);
       return 0;
     }
     case BM_CLICK:
-      if (type != BS_GROUPBOX && IsWindowEnabled(hwnd)) Click(hwnd, *state);
+      if (type != BS_GROUPBOX && IsWindowEnabled(hwnd)) Click(hwnd, s);
       return 0;
     default:
       break;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ControlProc(States(), hwnd, msg, wParam, lParam, &ButtonMessage);
 }
 
 }  // namespace

@@ -91,4 +91,29 @@ struct FontSlot {
   bool Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 };
 
+// The prologue every control's window procedure shares: the window's state is made on
+// WM_NCCREATE (then `init`, when given, fills it from the CREATESTRUCT), found for every later
+// message and dropped on WM_NCDESTROY; WM_SETFONT and WM_GETFONT keep the state's `font`. Any
+// other message goes to `handle` with the state. A window without state (its WM_NCCREATE came
+// before the class's procedure was in place) gets DefWindowProc.
+template <class State>
+LRESULT ControlProc(WindowStates<State>& states, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                    LRESULT (*handle)(HWND, UINT, WPARAM, LPARAM, State&),
+                    void (*init)(State&, const CREATESTRUCTW*) = nullptr) {
+  if (msg == WM_NCCREATE) {
+    State* created = states.Create(hwnd);
+    if (init != nullptr) init(*created, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  State* state = states.Find(hwnd);
+  if (state == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  LRESULT result = 0;
+  if (state->font.Handle(hwnd, msg, wParam, lParam, result)) return result;
+  if (msg == WM_NCDESTROY) {
+    states.Destroy(hwnd);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  return handle(hwnd, msg, wParam, lParam, *state);
+}
+
 }  // namespace cedev

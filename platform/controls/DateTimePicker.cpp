@@ -123,25 +123,17 @@ void Paint(HWND hwnd, const PickerState& state) {
   paint.Text(0, CentredRowY(client.bottom - client.top), text);
 }
 
-LRESULT CALLBACK PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    PickerState* created = States().Create(hwnd);
-    GetLocalTime(&created->time);
-    created->time.wMilliseconds = 0;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  PickerState* state = States().Find(hwnd);
-  if (state == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  PickerState& s = *state;
-  LRESULT result = 0;
-  if (s.font.Handle(hwnd, msg, wParam, lParam, result)) return result;
+// A new picker shows the time of day it was made.
+void InitPicker(PickerState& s, const CREATESTRUCTW*) {
+  GetLocalTime(&s.time);
+  s.time.wMilliseconds = 0;
+}
+
+LRESULT PickerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, PickerState& s) {
   switch (msg) {
     case WM_CREATE:
       Publish(hwnd, s);
       return 0;
-    case WM_NCDESTROY:
-      States().Destroy(hwnd);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_PAINT:
       Paint(hwnd, s);
       return 0;
@@ -200,6 +192,10 @@ LRESULT CALLBACK PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ControlProc(States(), hwnd, msg, wParam, lParam, &PickerMessage, &InitPicker);
 }
 
 }  // namespace

@@ -146,23 +146,15 @@ void Paint(HWND hwnd, const EditState& state) {
   paint.Text(0, CentredRowY(client.bottom - client.top), shown);
 }
 
-LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    EditState* created = States().Create(hwnd);
-    const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName)) created->text = cs->lpszName;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  EditState* state = States().Find(hwnd);
-  if (state == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  LRESULT result = 0;
-  if (state->font.Handle(hwnd, msg, wParam, lParam, result)) return result;
+// The window's text at creation is the edit's first text.
+void InitEdit(EditState& s, const CREATESTRUCTW* cs) {
+  if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName)) s.text = cs->lpszName;
+}
+
+LRESULT EditMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, EditState& s) {
   switch (msg) {
-    case WM_NCDESTROY:
-      States().Destroy(hwnd);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-      Paint(hwnd, *state);
+      Paint(hwnd, s);
       return 0;
     case WM_ERASEBKGND:
       return 1;
@@ -170,45 +162,45 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
     case WM_SETTEXT: {
       const auto* text = reinterpret_cast<LPCWSTR>(lParam);
-      state->text = text != nullptr ? text : L"";
-      state->anchor = state->caret = state->scroll = 0;
-      TextChanged(hwnd, *state);
+      s.text = text != nullptr ? text : L"";
+      s.anchor = s.caret = s.scroll = 0;
+      TextChanged(hwnd, s);
       return TRUE;
     }
     case WM_CHAR:
-      TypeCharacter(hwnd, *state, static_cast<wchar_t>(wParam));
+      TypeCharacter(hwnd, s, static_cast<wchar_t>(wParam));
       return 0;
     case WM_KEYDOWN:
-      if (Key(hwnd, *state, wParam)) return 0;
+      if (Key(hwnd, s, wParam)) return 0;
       break;
     case WM_LBUTTONDOWN: {
       if (GetFocus() != hwnd) SetFocus(hwnd);
       int x = static_cast<short>(LOWORD(lParam));
-      MoveCaret(hwnd, *state, state->scroll + static_cast<std::size_t>(std::max(0, x / kCellWidth)));
+      MoveCaret(hwnd, s, s.scroll + static_cast<std::size_t>(std::max(0, x / kCellWidth)));
       return 0;
     }
     case WM_SETFOCUS:
-      state->focused = true;
+      s.focused = true;
       Redraw(hwnd);
       NotifyParent(hwnd, EN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
-      state->focused = false;
+      s.focused = false;
       Redraw(hwnd);
       NotifyParent(hwnd, EN_KILLFOCUS);
       return 0;
     case EM_GETSEL: {
-      DWORD start = static_cast<DWORD>(state->SelStart());
-      DWORD end = static_cast<DWORD>(state->SelEnd());
+      DWORD start = static_cast<DWORD>(s.SelStart());
+      DWORD end = static_cast<DWORD>(s.SelEnd());
       if (wParam != 0) *reinterpret_cast<DWORD*>(wParam) = start;
       if (lParam != 0) *reinterpret_cast<DWORD*>(lParam) = end;
       return (start > 0xFFFF || end > 0xFFFF) ? -1 : MAKELRESULT(start, end);
     }
     case EM_SETSEL:
-      SetSelection(hwnd, *state, wParam, lParam);
+      SetSelection(hwnd, s, wParam, lParam);
       return 0;
     case EM_LIMITTEXT:
-      state->limit = wParam == 0 ? kDefaultLimit : static_cast<std::size_t>(wParam);
+      s.limit = wParam == 0 ? kDefaultLimit : static_cast<std::size_t>(wParam);
       return 0;
     case EM_SETREADONLY: {
       DWORD style = StyleOf(hwnd);
@@ -221,6 +213,10 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ControlProc(States(), hwnd, msg, wParam, lParam, &EditMessage, &InitEdit);
 }
 
 }  // namespace

@@ -173,23 +173,11 @@ bool Key(HWND hwnd, ListBoxState& state, WPARAM key) {
   return true;
 }
 
-LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    States().Create(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  ListBoxState* state = States().Find(hwnd);
-  if (state == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  ListBoxState& s = *state;
-  LRESULT result = 0;
-  if (s.font.Handle(hwnd, msg, wParam, lParam, result)) return result;
+LRESULT ListBoxMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ListBoxState& s) {
   switch (msg) {
     case WM_CREATE:
       Publish(hwnd, s);
       return 0;
-    case WM_NCDESTROY:
-      States().Destroy(hwnd);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_SIZE:
       ClampTop(hwnd, s);
       ShowRow(hwnd, s, s.selected);
@@ -348,6 +336,10 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       break;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ControlProc(States(), hwnd, msg, wParam, lParam, &ListBoxMessage);
 }
 
 }  // namespace

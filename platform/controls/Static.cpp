@@ -42,19 +42,9 @@ void Paint(HWND hwnd) {
   }
 }
 
-LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    States().Create(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  StaticState* state = States().Find(hwnd);
-  if (state == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT StaticMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, StaticState&) {
   LRESULT result = 0;
-  if (state->font.Handle(hwnd, msg, wParam, lParam, result)) return result;
   switch (msg) {
-    case WM_NCDESTROY:
-      States().Destroy(hwnd);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_PAINT:
       Paint(hwnd);
       return 0;
@@ -77,6 +67,10 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ControlProc(States(), hwnd, msg, wParam, lParam, &StaticMessage);
 }
 
 }  // namespace
