@@ -21,16 +21,7 @@ void ActivateOnThisThread(HWND hwnd, bool setForeground) {
     if (old == hwnd && (!setForeground || wm.foreground == hwnd)) return;
     me->active = hwnd;
     if (w && !w->parent) {
-      std::erase(wm.zorder, hwnd);
-      auto at = wm.zorder.begin();
-      if (!(w->exStyle & WS_EX_TOPMOST)) {
-        while (at != wm.zorder.end()) {
-          Window* other = FindLocked(wm, *at);
-          if (!other || !(other->exStyle & WS_EX_TOPMOST)) break;
-          ++at;
-        }
-      }
-      wm.zorder.insert(at, hwnd);
+      RaiseLocked(wm, *w, (w->exStyle & WS_EX_TOPMOST) != 0);
       if (IsVisibleLocked(wm, *w)) InvalidateTreeLocked(wm, *w);
     }
     if (setForeground && wm.foreground != hwnd && (hwnd || wm.foreground == old)) {
@@ -186,16 +177,7 @@ BOOL SetForegroundWindow(HWND hWnd) {
     HWND previous = wm.foreground;
     changed = previous != top;
     wm.foreground = top;
-    std::erase(wm.zorder, top);
-    auto at = wm.zorder.begin();
-    if (!(t->exStyle & WS_EX_TOPMOST)) {
-      while (at != wm.zorder.end()) {
-        Window* other = FindLocked(wm, *at);
-        if (!other || !(other->exStyle & WS_EX_TOPMOST)) break;
-        ++at;
-      }
-    }
-    wm.zorder.insert(at, top);
+    RaiseLocked(wm, *t, (t->exStyle & WS_EX_TOPMOST) != 0);
     if (IsVisibleLocked(wm, *t)) InvalidateTreeLocked(wm, *t);
     RunOnThreadLocked(*t->queue, [top] { ActivateOnThisThread(top, false); });
     // The thread that had the foreground loses its activation at its next wait.
