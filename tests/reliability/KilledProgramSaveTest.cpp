@@ -23,6 +23,9 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kKills = 60;
+// Kills go on past kKills, aimed at the temporary file's moment, until one has landed inside a
+// save (its temporary file there), but no further than this.
+constexpr int kMostKills = 120;
 
 // Adds "Mute On at 18:30:00 Mo" and presses OK on the main dialog, which saves.
 const char kAddItemAndSave[] = R"(
@@ -83,7 +86,7 @@ TEST_F(KilledProgramSave, EveryKillLeavesTheOldOrTheNewFileWhole) {
   // A run left alone gives the new file, and shows when its save happens: the OK first
   // changes the notification store (the program's own notifications replaced), then writes the
   // temporary file, then replaces the schedule file.
-  Clock::duration toSave{}, wholeRun{};
+  Clock::duration toNew{}, toSave{}, wholeRun{};
   std::string fresh;
   {
     Reset();
@@ -94,6 +97,7 @@ TEST_F(KilledProgramSave, EveryKillLeavesTheOldOrTheNewFileWhole) {
     const auto deadline = Clock::now() + 30s;
     while (Clock::now() < deadline) {
       if (!registering && StateOf(device_->StoreFile()) != store) registering = Clock::now();
+      if (registering && toNew == Clock::duration{} && fs::exists(NewFile())) toNew = Clock::now() - *registering;
       if (StateOf(device_->ScheduleFile()) != file) {
         if (registering) toSave = Clock::now() - *registering;
         break;
@@ -119,7 +123,8 @@ TEST_F(KilledProgramSave, EveryKillLeavesTheOldOrTheNewFileWhole) {
 
   std::mt19937 random(20261208);
   int sawOld = 0, sawNew = 0, midSave = 0;
-  for (int i = 0; i < kKills; ++i) {
+  int kills = 0;
+  for (int i = 0; i < kKills || (midSave == 0 && i < kMostKills); ++i, ++kills) {
     SCOPED_TRACE("kill " + std::to_string(i));
     Reset();
     auto run = device_->Start("run", {}, kAddItemAndSave);
@@ -132,7 +137,14 @@ TEST_F(KilledProgramSave, EveryKillLeavesTheOldOrTheNewFileWhole) {
       while (Clock::now() < deadline && StateOf(device_->StoreFile()) == store) {
       }
       const int k = i - i / 4, n = kKills - kKills / 4;
-      std::this_thread::sleep_for(window * k / n);
+      if (i < kKills) {
+        std::this_thread::sleep_for(window * k / n);
+      } else {
+        // Around the moment the calibration saw the temporary file (or, if it saw none, the
+        // last part of the window).
+        const auto from = toNew != Clock::duration{} ? toNew - toNew / 4 : toSave / 2;
+        std::this_thread::sleep_for(from + (toSave - from) * static_cast<long>(random() % 1000) / 1000);
+      }
     } else {
       std::this_thread::sleep_for(wholeRun * (random() % 1000) / 1000);
     }
@@ -164,7 +176,7 @@ TEST_F(KilledProgramSave, EveryKillLeavesTheOldOrTheNewFileWhole) {
   }
   std::printf("[ kills ] %d: old file %d, new file %d, killed with the temporary file there %d, "
               "temporary file left %d; store change to file replaced %lld us\n",
-              kKills, sawOld, sawNew, midSave, leftovers_,
+              kills, sawOld, sawNew, midSave, leftovers_,
               static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(toSave).count()));
   EXPECT_GT(sawOld, 0);
   EXPECT_GT(sawNew, 0);
