@@ -87,7 +87,21 @@ int Insert(HWND hwnd, ListBoxState& state, int at, std::wstring text, LPARAM dat
   state.rows.insert(state.rows.begin() + at, Row{std::move(text), data});
   if (state.selected >= at) ++state.selected;
   ClampTop(hwnd, state);
-  Changed(hwnd, state);
+  // The published rows gain the one row: a copy of them all on each insert made filling a long
+  // list cost the square of its length.
+  const auto row = static_cast<std::size_t>(at);
+  ChangePublishedWindowState(hwnd, [&](PublishedState& published) {
+    if (published.rows.size() + 1 == state.rows.size()) {
+      published.rows.insert(published.rows.begin() + at, state.rows[row].text);
+    } else {
+      published.rows.clear();
+      for (const Row& r : state.rows) published.rows.push_back(r.text);
+    }
+    published.topRow = state.top;
+    published.rowHeight = state.rowHeight;
+    published.selectedRow = state.selected;
+  });
+  InvalidateRect(hwnd, nullptr, TRUE);
   return at;
 }
 

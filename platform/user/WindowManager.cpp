@@ -222,6 +222,16 @@ void PublishWindowState(HWND hwnd, const PublishedState& state) {
   }
 }
 
+void ChangePublishedWindowState(HWND hwnd, const std::function<void(PublishedState&)>& change) {
+  auto& wm = user::Wm();
+  std::lock_guard lk(wm.lock);
+  if (user::Window* w = user::FindLocked(wm, hwnd)) {
+    if (!w->published) w->published.emplace();
+    change(*w->published);
+    user::TouchLocked(wm);
+  }
+}
+
 std::optional<PublishedState> PublishedWindowState(HWND hwnd) {
   auto& wm = user::Wm();
   std::lock_guard lk(wm.lock);

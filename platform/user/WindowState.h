@@ -3,6 +3,7 @@
 // seconds. Controls publish it whenever it changes; readers take a copy.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,12 @@ struct PublishedState {
 
 // Replaces what `hwnd` publishes. Any thread; ignored for a window that does not exist.
 void PublishWindowState(HWND hwnd, const PublishedState& state);
+
+// Changes what `hwnd` publishes in place, under the lock its readers take: a small change to a
+// large state (one more list row) then costs that change, not a copy of the whole. `change` gets
+// the last published state, or a default one. Any thread; `change` must not call the window
+// manager. Ignored for a window that does not exist.
+void ChangePublishedWindowState(HWND hwnd, const std::function<void(PublishedState&)>& change);
 
 // What `hwnd` last published, or nothing if it never did (or no longer exists).
 std::optional<PublishedState> PublishedWindowState(HWND hwnd);

@@ -145,3 +145,31 @@ TEST(MessageBoxLook, FramedWithItsCaptionTextAndButtons) {
 }
 
 }  // namespace
+
+// The device's readers (tree dumps, taps and waits by text) see a sorted list's rows in the
+// list's own order however they were added, selection and all: the published rows follow each
+// insert without being copied whole.
+TEST(ListBoxDeviceView, PublishedRowsFollowEachInsertInTheListsOrder) {
+  HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr, nullptr,
+                                nullptr);
+  ASSERT_NE(parent, nullptr);
+  HWND list = CreateWindowExW(0, L"ListBox", L"", WS_CHILD | WS_VISIBLE | LBS_SORT, 0, 0, 120, 200, parent,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(5)), nullptr, nullptr);
+  ASSERT_NE(list, nullptr);
+  AddRows(list, {L"delta", L"Bravo", L"alpha"});
+  SendMessageW(list, LB_SETCURSEL, 1, 0);  // Bravo
+  AddRows(list, {L"charlie", L"Echo", L"aardvark"});
+  Pump();
+  const std::wstring tree = cedev::WindowTreeText();
+  const std::vector<std::wstring> wanted = {L"row \"aardvark\"\n", L"row \"alpha\"\n", L"row \"Bravo\" selected\n",
+                                            L"row \"charlie\"\n",  L"row \"delta\"\n", L"row \"Echo\"\n"};
+  std::size_t at = 0;
+  for (const std::wstring& row : wanted) {
+    const std::size_t found = tree.find(row, at);
+    ASSERT_NE(found, std::wstring::npos) << "no " << std::string(row.begin(), row.end()) << " after the rows before it in:\n"
+                                         << std::string(tree.begin(), tree.end());
+    at = found + row.size();
+  }
+  EXPECT_TRUE(cedev::FindShowingText(L"aardvark").has_value());
+  DestroyWindow(parent);
+}
