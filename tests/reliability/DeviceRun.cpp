@@ -82,11 +82,13 @@ std::map<std::string, std::string> TestDevice::ProgramEnvironment(const std::str
 }
 
 std::unique_ptr<ChildProcess> TestDevice::Start(const std::string& name, const std::vector<std::string>& args,
-                                                const std::string& script, bool tool) const {
+                                                const std::string& script, bool tool,
+                                                const std::map<std::string, std::string>& moreEnv) const {
   std::vector<std::string> argv{tool ? CEDEVICE_EXE : QUENMORA_EXE};
   argv.insert(argv.end(), args.begin(), args.end());
   std::map<std::string, std::string> env = ProgramEnvironment(script);
   if (script.empty()) env["CEDEVICE_INPUT"] = "";
+  for (const auto& [key, value] : moreEnv) env[key] = value;
   return std::make_unique<ChildProcess>(argv, env, (dir_ / (name + ".out")).string(), (dir_ / (name + ".err")).string());
 }
 

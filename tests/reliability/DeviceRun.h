@@ -49,7 +49,8 @@ class TestDevice {
   // Starts the program (or the device tool with `tool`) without waiting; output to files in
   // the scratch folder named after `name`.
   std::unique_ptr<ChildProcess> Start(const std::string& name, const std::vector<std::string>& args,
-                                      const std::string& script = {}, bool tool = false) const;
+                                      const std::string& script = {}, bool tool = false,
+                                      const std::map<std::string, std::string>& moreEnv = {}) const;
   std::string Output(const std::string& name) const;
   std::string Errors(const std::string& name) const;
 
