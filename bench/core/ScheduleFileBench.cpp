@@ -64,6 +64,11 @@ bool StdioLoad(Schedule& s) {
   if (std::fread(header, sizeof header, 1, f) == 1) {
     s.tapPoint.Set(static_cast<WORD>(header[0] | header[1] << 8), static_cast<WORD>(header[2] | header[3] << 8));
   }
+  // Room for every record at once, as LoadSchedule makes from the file's size.
+  std::fseek(f, 0, SEEK_END);
+  const long size = std::ftell(f);
+  std::fseek(f, sizeof header, SEEK_SET);
+  if (size > static_cast<long>(sizeof header)) s.Reserve(static_cast<size_t>(size - static_cast<long>(sizeof header)) / 5);
   BYTE record[5];
   while (std::fread(record, sizeof record, 1, f) == 1) {
     s.Append(std::make_unique<ScheduleItem>(record[0], TimeOfDay(record[1], record[2], record[3]), record[4]));

@@ -64,7 +64,8 @@ void BM_InteractiveStartUp(benchmark::State& state) {
   bench::Record({"interactive start-up, exec to drawn main dialog (floor: exec to exit of a program that only exits)",
                  size + ", median of " + std::to_string(drawn.size()), bench::Duration(median), bench::Duration(floor),
                  bench::Ratio(median, floor),
-                 bench::Goal("floor + 20 ms", median - floor < kGoalSeconds)});
+                 items == 1 ? bench::Goal("floor + 20 ms", median - floor < kGoalSeconds)
+                            : std::string("recorded (the goal is for one item)")});
   if (items > 1) {
     bench::Record({"peak RSS, interactive run that opens and quits (floor: a program that only exits)", size,
                    bench::Mebibytes(rss), bench::Mebibytes(floorRss),
