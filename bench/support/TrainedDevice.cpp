@@ -41,9 +41,11 @@ std::string MakeTrainedDevice(const Binaries& bin, const fs::path& root, long lo
   if (RunChild({bin.cedevice, "init"}).status != 0) return "cedevice init failed";
   if (RunChild({bin.cedevice, "clock", "freeze", "2026-12-07 10:00:00"}).status != 0) return "cedevice clock failed";
 
-  ::setenv("CEDEVICE_INPUT", WriteScript(root, "training", kTraining).c_str(), 1);
+  const std::string script = WriteScript(root, "training", kTraining);
+  ::setenv("CEDEVICE_INPUT", script.c_str(), 1);
   const ChildRun training = RunChild({bin.quenmora});
   ::unsetenv("CEDEVICE_INPUT");
+  fs::remove(script, ec);
   if (training.status != 0) return "the training run failed with status " + std::to_string(training.status);
 
   const fs::path file = root / "My Documents" / "Quenmora.dat";
