@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 #include <mutex>
 #include <system_error>
 
@@ -27,14 +29,12 @@ struct FileStamp {
   off_t size = 0;
   long long modifiedNs = 0;
   long long changedNs = 0;
-  fs::path path;
 
   bool operator==(const FileStamp&) const = default;
 };
 
-FileStamp StampOf(const fs::path& path) {
+FileStamp StampOf(const std::string& path) {
   FileStamp stamp;
-  stamp.path = path;
   struct stat info{};
   if (::stat(path.c_str(), &info) != 0) return stamp;
   stamp.exists = true;
@@ -48,6 +48,7 @@ FileStamp StampOf(const fs::path& path) {
 
 struct Cache {
   std::mutex mutex;
+  std::string path;  // the stamp's file: a cache of another device root is no cache
   FileStamp stamp;
   std::shared_ptr<const StoreContent> content;
   DamageReporter reporter;
@@ -106,13 +107,35 @@ StoreContent LoadLocked() {
 }
 
 // The store's host path for the freshness check, found without touching the disk: the walk
-// asks for every record, and each ask must cost no more than one stat.
-fs::path StampPath() { return DeviceRootPath() / ".device" / kStoreFile; }
+// asks for every record, and each ask must cost no more than one stat. The path is built again
+// only when a variable that names the device root changes (tests move the root in-process).
+const std::string& StampPath() {
+  struct Known {
+    std::string root, data, home, path;
+    bool made = false;
+  };
+  thread_local Known known;
+  const auto text = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string_view(value != nullptr ? value : "");
+  };
+  const std::string_view root = text("CEDEVICE_ROOT"), data = text("XDG_DATA_HOME"), home = text("HOME");
+  if (!known.made || root != known.root || data != known.data || home != known.home) {
+    known.root = root;
+    known.data = data;
+    known.home = home;
+    known.path = (DeviceRootPath() / ".device" / kStoreFile).string();
+    known.made = true;
+  }
+  return known.path;
+}
 
 void Remember(std::shared_ptr<const StoreContent> content) {
   Cache& cache = TheCache();
-  const FileStamp stamp = StampOf(StampPath());
+  const std::string& path = StampPath();
+  const FileStamp stamp = StampOf(path);
   std::lock_guard lock(cache.mutex);
+  cache.path = path;
   cache.stamp = stamp;
   cache.content = std::move(content);
 }
@@ -124,9 +147,10 @@ fs::path StorePath() { return DeviceStatePath(kStoreFile); }
 std::shared_ptr<const StoreContent> ReadStore() {
   Cache& cache = TheCache();
   {
-    const FileStamp stamp = StampOf(StampPath());
+    const std::string& path = StampPath();
+    const FileStamp stamp = StampOf(path);
     std::lock_guard lock(cache.mutex);
-    if (cache.content && stamp.exists && stamp == cache.stamp) return cache.content;
+    if (cache.content && stamp.exists && stamp == cache.stamp && path == cache.path) return cache.content;
   }
   DeviceLock deviceLock;  // a damaged store is repaired by one process only
   auto content = std::make_shared<const StoreContent>(LoadLocked());
