@@ -46,41 +46,81 @@ const char* UnlistableColumn(const char* application, const char* arguments) {
 
 }  // namespace
 
+namespace {
+
+// The listing's pieces are appended in place: a store of ten thousand notifications is listed
+// without a temporary string, or a printf, for each of its fields.
+void AppendListed(std::string& out, const std::optional<std::wstring>& text) {
+  if (!text) return;
+  for (const char c : cedev::Utf8FromWide(*text)) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+}
+
+// `value` in decimal, zero-padded to `width` digits.
+void AppendNumber(std::string& out, unsigned long value, int width = 1) {
+  char digits[24];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0 || n < width);
+  while (n > 0) out += digits[--n];
+}
+
+void AppendTime(std::string& out, const SYSTEMTIME& st) {
+  AppendNumber(out, st.wYear, 4);
+  out += '-';
+  AppendNumber(out, st.wMonth, 2);
+  out += '-';
+  AppendNumber(out, st.wDay, 2);
+  out += ' ';
+  AppendNumber(out, st.wHour, 2);
+  out += ':';
+  AppendNumber(out, st.wMinute, 2);
+  out += ':';
+  AppendNumber(out, st.wSecond, 2);
+}
+
+void AppendNotificationLine(std::string& out, const cedev::notify::NotificationRecord& record) {
+  const char* type = cedev::notify::TypeName(record.type);
+  AppendNumber(out, record.handle);
+  out += '\t';
+  out += type != nullptr ? type : "unknown";
+  out += '\t';
+  AppendTime(out, record.start);
+  out += '\t';
+  AppendListed(out, record.application);
+  out += '\t';
+  AppendListed(out, record.arguments);
+}
+
+}  // namespace
+
 // The listing is one line a notification with tab-separated columns, so a column's own tab,
 // newline or carriage return would break it. The tool refuses them in what it registers; a
 // notification another program registered through the API may still hold them, and they are
 // shown as \t, \n and \r (a backslash stays itself: CE paths are full of them).
 std::string ListedText(const std::optional<std::wstring>& text) {
   std::string shown;
-  for (const char c : cedev::Utf8FromWide(text.value_or(L""))) {
-    switch (c) {
-      case '\t': shown += "\\t"; break;
-      case '\n': shown += "\\n"; break;
-      case '\r': shown += "\\r"; break;
-      default: shown += c;
-    }
-  }
+  AppendListed(shown, text);
   return shown;
 }
 
 std::string TimeText(const SYSTEMTIME& st) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour,
-                st.wMinute, st.wSecond);
+  std::string text;
+  AppendTime(text, st);
   return text;
 }
 
 std::string NotificationLine(const cedev::notify::NotificationRecord& record) {
-  const char* type = cedev::notify::TypeName(record.type);
-  std::string line = std::to_string(record.handle);
-  line += '\t';
-  line += type != nullptr ? type : "unknown";
-  line += '\t';
-  line += TimeText(record.start);
-  line += '\t';
-  line += ListedText(record.application);
-  line += '\t';
-  line += ListedText(record.arguments);
+  std::string line;
+  AppendNotificationLine(line, record);
   return line;
 }
 
@@ -99,7 +139,7 @@ int NotificationsCommand(int argc, char** /*argv*/) {
   std::string out;
   out.reserve(store->records.size() * 64);
   for (const cedev::notify::NotificationRecord& record : store->records) {
-    out += NotificationLine(record);
+    AppendNotificationLine(out, record);
     out += '\n';
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
