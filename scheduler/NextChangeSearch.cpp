@@ -1,5 +1,6 @@
 #include "NextChangeSearch.h"
 
+#include <algorithm>
 #include <bit>
 
 #include <windows.h>
@@ -87,20 +88,20 @@ void ConsiderEachDay(Choice& choice, ScheduleItem& item, int today, int totalsec
   }
 }
 
-// The item's nearest occurrence only. Its other occurrences lie further away and share its
-// offset, so after the nearest one they change nothing, and before it whatever they took is
-// replaced by it: the outcome is that of ConsiderEachDay, without a pass over seven days.
-void ConsiderNearestDay(Choice& choice, ScheduleItem& item, int today, int totalseconds) {
+// The nearest occurrence's distance from now in seconds: whole days ahead (0 to 7) and the
+// item's offset from now within the day. For one `now` every offset lies in one span of a day's
+// length, so ordering by this number is ordering by days ahead, then by offset: the order in
+// which Choice::Consider takes occurrences (its ties keep the first). -1 for an item with no day.
+long long SecondsToNearest(const ScheduleItem& item, int today, int totalseconds, int& day) {
   const unsigned days = item.days & 0x7Fu;
+  if (days == 0) return -1;
   // Bit k of ahead: the weekday k days after today.
   unsigned ahead = ((days >> today) | (days << (7 - today))) & 0x7Fu;
   if (totalseconds < 0) ahead &= ~1u;  // today's time has passed: today counts as a week ahead
-  if (ahead != 0) {
-    const int k = std::countr_zero(ahead);
-    choice.Consider(item, (today + k) % 7, k, totalseconds);
-  } else if ((days >> today) & 1u) {
-    choice.Consider(item, today, 7, totalseconds);
-  }
+  // No bit left: the only day is today, a week ahead (countr_zero of 0 is 32).
+  const int k = std::min(std::countr_zero(ahead), 7);
+  day = (today + k) % 7;
+  return static_cast<long long>(k) * TimeOfDay::kSecondsPerDay + totalseconds;
 }
 
 }  // namespace
@@ -115,17 +116,35 @@ ScheduleItem* GetNextItem(Schedule& schedule) {
   choice.traced = DebugOutputEnabled() != FALSE;
   if (choice.traced) AppTrace(L"GetNextItem: now: %d:%d:%d\r\n", now.wHour, now.wMinute, now.wSecond);
 
+  if (choice.traced) {
+    for (int i = 0; i < schedule.Count(); ++i) {
+      ScheduleItem& item = schedule.Item(i);
+      if (!item.time.valid()) continue;
+      if (item.time.hour() == now.wHour && item.time.minute() == now.wMinute) continue;
+      const int totalseconds = item.time.SecondsAfter(nowTime);
+      AppTrace(L"GetNextItem: totalseconds: %d\r\n", totalseconds);
+      ConsiderEachDay(choice, item, today, totalseconds);
+    }
+    return choice.result;
+  }
+
+  // Untraced, each item counts by its nearest occurrence alone: its other occurrences lie
+  // further away at the same offset, so they would change nothing; and the earliest wins.
+  ScheduleItem* result = nullptr;
+  long long nearest = 0;
+  int resultDay = 0;
   for (int i = 0; i < schedule.Count(); ++i) {
     ScheduleItem& item = schedule.Item(i);
     if (!item.time.valid()) continue;
     if (item.time.hour() == now.wHour && item.time.minute() == now.wMinute) continue;
-    const int totalseconds = item.time.SecondsAfter(nowTime);
-    if (choice.traced) {
-      AppTrace(L"GetNextItem: totalseconds: %d\r\n", totalseconds);
-      ConsiderEachDay(choice, item, today, totalseconds);
-    } else {
-      ConsiderNearestDay(choice, item, today, totalseconds);
+    int day = 0;
+    const long long ahead = SecondsToNearest(item, today, item.time.SecondsAfter(nowTime), day);
+    if (ahead >= 0 && (result == nullptr || ahead < nearest)) {
+      result = &item;
+      nearest = ahead;
+      resultDay = day;
     }
   }
-  return choice.result;
+  if (result != nullptr) result->nextDay = static_cast<BYTE>(resultDay);
+  return result;
 }

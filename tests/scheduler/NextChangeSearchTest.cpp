@@ -108,10 +108,10 @@ TEST_F(ClockedDeviceTest, DayByDayAndNearestDayChooseAlike) {
   std::mt19937 random(20261207);
   const char* const nows[] = {"2026-12-06 00:00:00", "2026-12-07 10:00:00", "2026-12-12 23:59:59",
                               "2026-12-09 12:30:30"};
-  for (int round = 0; round < 16; ++round) {
+  for (int round = 0; round < 64; ++round) {
     FreezeAt(nows[round % 4]);
     Schedule schedule;
-    const int count = 1 + static_cast<int>(random() % 6);
+    const int count = 1 + static_cast<int>(random() % 12);
     for (int i = 0; i < count; ++i) {
       // Few distinct times, so that ties and equal distances come up often.
       schedule.Append(Item(static_cast<BYTE>(random() & 0xFF), static_cast<int>(random() % 4) * 6 + 4,
