@@ -12,23 +12,13 @@
 
 #include "ChildProcess.h"
 #include "DeviceClock.h"
+#include "DeviceRun.h"
 #include "Scratch.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::vector<std::string> Split(const std::string& text, char by) {
-  std::vector<std::string> parts;
-  std::size_t at = 0;
-  for (;;) {
-    const std::size_t next = text.find(by, at);
-    parts.push_back(text.substr(at, next == std::string::npos ? std::string::npos : next - at));
-    if (next == std::string::npos) return parts;
-    at = next + 1;
-  }
-}
 
 class ListedArguments : public ::testing::Test {
  protected:
@@ -113,16 +103,16 @@ TEST_F(ListedArguments, ApiRegisteredControlCharactersAreShownEscapedOnOneLine) 
       "3\ttime\t2026-12-08 09:00:00\t\\Windows\\C.exe\tplain",
       "",
   };
-  const std::vector<std::string> lines = Split(run.out, '\n');
+  const std::vector<std::string> lines = ColumnsOf(run.out, '\n');
   EXPECT_EQ(lines, expected);
-  for (std::size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_EQ(Split(lines[i], '\t').size(), 5u) << lines[i];
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_EQ(ColumnsOf(lines[i], '\t').size(), 5u) << lines[i];
 
   // The runner's line of each fired notification keeps its four columns too.
   const Run fired = Tool({"run", "--fast", "--until", "2026-12-08 10:00:00"});
   ASSERT_EQ(fired.status, 0) << fired.err;
-  const std::vector<std::string> firedLines = Split(fired.out, '\n');
+  const std::vector<std::string> firedLines = ColumnsOf(fired.out, '\n');
   ASSERT_EQ(firedLines.size(), 4u) << fired.out;
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(Split(firedLines[i], '\t').size(), 4u) << firedLines[i];
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(ColumnsOf(firedLines[i], '\t').size(), 4u) << firedLines[i];
   EXPECT_NE(fired.out.find("\\Windows\\B.exe line one\\nline two\\r\\n\t"), std::string::npos) << fired.out;
 }
 
