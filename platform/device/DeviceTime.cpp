@@ -98,10 +98,33 @@ DeviceTime FromSystemTime(const SYSTEMTIME& st) {
   return DeviceTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
+void AppendDeviceTime(std::string& out, const DeviceTime& t) {
+  const bool fixedWidth = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 && t.day >= 0 &&
+                          t.day <= 99 && t.hour >= 0 && t.hour <= 99 && t.minute >= 0 && t.minute <= 99 &&
+                          t.second >= 0 && t.second <= 99;
+  if (!fixedWidth) {  // only a time no clock keeps: printf's widening and signs
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    out += text;
+    return;
+  }
+  char text[] = "0000-00-00 00:00:00";
+  const auto put = [&text](int at, int value, int width) {
+    for (int i = at + width - 1; i >= at; --i, value /= 10) text[i] = static_cast<char>('0' + value % 10);
+  };
+  put(0, t.year, 4);
+  put(5, t.month, 2);
+  put(8, t.day, 2);
+  put(11, t.hour, 2);
+  put(14, t.minute, 2);
+  put(17, t.second, 2);
+  out.append(text, sizeof text - 1);
+}
+
 std::string FormatDeviceTime(const DeviceTime& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
+  std::string text;
+  AppendDeviceTime(text, t);
   return text;
 }
 

@@ -48,6 +48,8 @@ DeviceTime FromSystemTime(const SYSTEMTIME& st);
 
 // "YYYY-MM-DD HH:MM:SS" (milliseconds are not shown).
 std::string FormatDeviceTime(const DeviceTime& t);
+// The same text appended to `out`: listings of thousands of times build no string for each.
+void AppendDeviceTime(std::string& out, const DeviceTime& t);
 // Strict: exactly that form, two-digit fields zero-padded, no blanks around it, a valid date
 // and time. Anything else gives nothing.
 std::optional<DeviceTime> ParseDeviceTime(std::string_view text);

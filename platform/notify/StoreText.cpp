@@ -43,7 +43,7 @@ bool IsWholeSecondCivil(const SYSTEMTIME& st) {
 
 void AppendTime(std::string& out, const SYSTEMTIME& st) {
   if (IsWholeSecondCivil(st)) {
-    out += FormatDeviceTime(FromSystemTime(st));
+    AppendDeviceTime(out, FromSystemTime(st));
     return;
   }
   char text[96];

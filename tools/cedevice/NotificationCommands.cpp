@@ -44,12 +44,8 @@ const char* UnlistableColumn(const char* application, const char* arguments) {
   return nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 // The listing's pieces are appended in place: a store of ten thousand notifications is listed
-// without a temporary string, or a printf, for each of its fields.
+// without a temporary string for each of its fields.
 void AppendListed(std::string& out, const std::optional<std::wstring>& text) {
   if (!text) return;
   for (const char c : cedev::Utf8FromWide(*text)) {
@@ -62,34 +58,11 @@ void AppendListed(std::string& out, const std::optional<std::wstring>& text) {
   }
 }
 
-// `value` in decimal, zero-padded to `width` digits.
-void AppendNumber(std::string& out, unsigned long value, int width = 1) {
-  char digits[24];
-  int n = 0;
-  do {
-    digits[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0 || n < width);
-  while (n > 0) out += digits[--n];
-}
-
-void AppendTime(std::string& out, const SYSTEMTIME& st) {
-  AppendNumber(out, st.wYear, 4);
-  out += '-';
-  AppendNumber(out, st.wMonth, 2);
-  out += '-';
-  AppendNumber(out, st.wDay, 2);
-  out += ' ';
-  AppendNumber(out, st.wHour, 2);
-  out += ':';
-  AppendNumber(out, st.wMinute, 2);
-  out += ':';
-  AppendNumber(out, st.wSecond, 2);
-}
+void AppendTime(std::string& out, const SYSTEMTIME& st) { cedev::AppendDeviceTime(out, cedev::FromSystemTime(st)); }
 
 void AppendNotificationLine(std::string& out, const cedev::notify::NotificationRecord& record) {
   const char* type = cedev::notify::TypeName(record.type);
-  AppendNumber(out, record.handle);
+  out += std::to_string(record.handle);
   out += '\t';
   out += type != nullptr ? type : "unknown";
   out += '\t';
