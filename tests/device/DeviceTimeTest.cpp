@@ -1,5 +1,6 @@
 // Civil time on the device: the strict text form, weekdays and leap years.
 #include <optional>
+#include <string>
 
 #include "DeviceTime.h"
 #include "TempDeviceRoot.h"
@@ -26,6 +27,26 @@ TEST(DeviceTimeTest, ParsesOnlyTheStrictForm) {
     if (t) {
       EXPECT_EQ(cedev::FormatDeviceTime(*t), c.text);
     }
+  }
+}
+
+// Raw fields (a registration's SYSTEMTIME as given) are shown as they are, however wide.
+TEST(DeviceTimeTest, FormatsAnyFieldsZeroPaddedAndAppendsAfterWhatIsThere) {
+  struct Case {
+    cedev::DeviceTime time;
+    const char* text;
+  };
+  const Case cases[] = {
+      {{5, 1, 2, 3, 4, 5, 0}, "0005-01-02 03:04:05"},     {{2026, 13, 0, 24, 60, 61, 0}, "2026-13-00 24:60:61"},
+      {{65535, 99, 99, 99, 99, 99, 0}, "65535-99-99 99:99:99"}, {{2026, 100, 7, 10, 0, 0, 0}, "2026-100-07 10:00:00"},
+      {{-1, 1, 1, 0, 0, 0, 0}, "-001-01-01 00:00:00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(cedev::FormatDeviceTime(c.time), c.text);
+    std::string out = "at\t";
+    cedev::AppendDeviceTime(out, c.time);
+    EXPECT_EQ(out, std::string("at\t") + c.text);
   }
 }
 
