@@ -53,7 +53,7 @@ int NearestTerminalColour(COLORREF colour, int colours) {
 
 bool IsDark(COLORREF colour) {
   const Rgb c = RgbOf(colour);
-  return c.r * 299 + c.g * 587 + c.b * 114 < 128 * 1000;
+  return c.r * 299 + c.g * 587 + c.b * 114 < 150 * 1000;  // where white text reads better than black
 }
 
 }  // namespace cedev

@@ -8,11 +8,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -117,9 +120,25 @@ void DrawScreen() {
 void Draw() {
   erase();
   if (COLS < kNeededColumns || LINES < kNeededRows) {
-    mvprintw(0, 0, "The device's screen needs a terminal of at least %d x %d characters;", kNeededColumns,
-             kNeededRows);
-    mvprintw(1, 0, "this one is %d x %d. Make it bigger, or press F10 to quit.", COLS, LINES);
+    // Wrapped to the terminal's width, so it can be read however narrow that is; a size is
+    // never broken across lines.
+    auto size = [](int columns, int rows) { return std::to_string(columns) + "\x01x\x01" + std::to_string(rows); };
+    const std::string why = "The device's screen needs a terminal of at least " + size(kNeededColumns, kNeededRows) +
+                            " characters; this one is " + size(COLS, LINES) + ". Make it bigger, or press F10 to quit.";
+    std::istringstream words(why);
+    std::string word;
+    std::string line;
+    int row = 0;
+    auto put = [&] {
+      std::replace(line.begin(), line.end(), '\x01', ' ');
+      mvaddnstr(row++, 0, line.c_str(), COLS);
+      line.clear();
+    };
+    while (words >> word) {
+      if (!line.empty() && static_cast<int>(line.size() + 1 + word.size()) > COLS) put();
+      line += (line.empty() ? "" : " ") + word;
+    }
+    put();
     refresh();
     return;
   }
