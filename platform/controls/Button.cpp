@@ -96,8 +96,8 @@ bool Inside(HWND hwnd, LPARAM lParam) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-// The face is laid out in the button's cells: the label centred, a pressed button dark, and the
-// focus rectangle around the label, as the device draws it inside the button.
+// The face is laid out in the button's cells: the label centred, a pressed button's label dark,
+// and the focus rectangle around the label, as the device draws it inside the button.
 void Paint(HWND hwnd, const ButtonState& state) {
   Painter paint(hwnd, COLOR_BTNFACE, COLOR_BTNTEXT);
   const RECT& client = paint.Client();
@@ -120,7 +120,10 @@ void Paint(HWND hwnd, const ButtonState& state) {
     // buttons of one width look alike wherever they start in a cell).
     if (static_cast<int>(label.size()) > client.right / kCellWidth) label = down ? L"*" + text + L"*" : L"[" + text + L"]";
     column = std::max(0, (columns - static_cast<int>(label.size())) / 2);
-    if (down) paint.Fill(client, COLOR_BTNSHADOW, COLOR_HIGHLIGHTTEXT);
+    // The label of a pressed button is dark; only the label, so that pressed neighbours, which
+    // may meet in one cell, stay apart.
+    const int shown = std::min(columns - column, static_cast<int>(label.size()));
+    if (down) paint.Fill(CellsRect(column, row, shown), COLOR_BTNSHADOW, COLOR_HIGHLIGHTTEXT);
   } else {
     std::wstring mark;
     if (IsRadioType(type)) {

@@ -140,6 +140,8 @@ void InitPicker(PickerState& s, const CREATESTRUCTW*) {
 LRESULT PickerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, PickerState& s) {
   switch (msg) {
     case WM_CREATE:
+      // The field has a frame of its own, as the system's picker draws one round its text.
+      SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(StyleOf(hwnd) | WS_BORDER));
       Publish(hwnd, s);
       return 0;
     case WM_PAINT:

@@ -8,6 +8,7 @@
 //   CLASS "TEXT" (LEFT,TOP)-(RIGHT,BOTTOM)[ hidden][ disabled][ focused][ checked][ shows "..."]
 // and under a list box its rows, `row "TEXT"`, the selected one followed by ` selected`.
 // Texts are quoted as in scripts (\" and \\). Both wait (at most 2 s) for pending paints first.
+// `screenshot "FILE"` writes the screen as a PNG (Screenshot.h).
 #pragma once
 
 #include <chrono>
@@ -19,7 +20,7 @@
 namespace cedev {
 
 struct InputCommand {
-  enum class Kind { Nothing, Tap, TapText, Ok, Key, Type, Wait, Gone, Expect, Sleep, Screen, Tree };
+  enum class Kind { Nothing, Tap, TapText, Ok, Key, Type, Wait, Gone, Expect, Sleep, Screen, Tree, Screenshot };
   Kind kind = Kind::Nothing;  // Nothing: a blank line or a comment
   int x = 0;
   int y = 0;
