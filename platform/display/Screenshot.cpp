@@ -35,6 +35,32 @@ bool Focused(const std::vector<ScreenCell>& cells, int col, int row) {
   return (cells[static_cast<size_t>(row * kScreenColumns + col)].marks & kMarkFocus) != 0;
 }
 
+wchar_t CharAt(const std::vector<ScreenCell>& cells, int col, int row) {
+  if (col < 0 || row < 0 || col >= kScreenColumns || row >= kScreenRows) return 0;
+  return cells[static_cast<size_t>(row * kScreenColumns + col)].ch;
+}
+
+// A '+' where frame lines meet is drawn as their corner or joint: its arms reach only towards
+// the lines beside it ('-' left and right, '|' above and below); one with no line beside it is
+// the plus of the font.
+bool PixelOf(const std::vector<ScreenCell>& cells, int col, int row, int x, int y) {
+  const wchar_t ch = CharAt(cells, col, row);
+  if (ch != L'+') return ch != 0 && GlyphPixel(ch, x, y);
+  auto joins = [&](int dc, int dr, wchar_t line) {
+    const wchar_t next = CharAt(cells, col + dc, row + dr);
+    return next == line || next == L'+';
+  };
+  const bool left = joins(-1, 0, L'-');
+  const bool right = joins(1, 0, L'-');
+  const bool up = joins(0, -1, L'|');
+  const bool down = joins(0, 1, L'|');
+  if (!left && !right && !up && !down) return GlyphPixel(ch, x, y);
+  constexpr int kMiddleX = 1;  // where '|' and '-' run through a cell
+  constexpr int kMiddleY = 3;
+  return (y == kMiddleY && ((left && x <= kMiddleX) || (right && x >= kMiddleX))) ||
+         (x == kMiddleX && ((up && y <= kMiddleY) || (down && y >= kMiddleY)));
+}
+
 }  // namespace
 
 std::vector<unsigned char> RenderScreen(const std::vector<ScreenCell>& cells) {
@@ -47,7 +73,7 @@ std::vector<unsigned char> RenderScreen(const std::vector<ScreenCell>& cells) {
       const int y0 = row * kGlyphHeight;
       for (int y = 0; y < kGlyphHeight; ++y) {
         for (int x = 0; x < kGlyphWidth; ++x) {
-          const bool lit = cell.ch != 0 && GlyphPixel(cell.ch, x, y);
+          const bool lit = PixelOf(cells, col, row, x, y);
           COLORREF colour = lit ? cell.text : cell.back;
           if ((cell.marks & kMarkBorderTop) && y == 0) colour = frame;
           if ((cell.marks & kMarkBorderBottom) && y == kGlyphHeight - 1) colour = frame;

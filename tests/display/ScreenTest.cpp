@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "Automation.h"
 #include "DeviceScreen.h"
+#include "Font4x8.h"
 #include "WindowState.h"
 
 namespace {
@@ -190,6 +194,23 @@ TEST_F(Screen, FontsKeepTheirLogFontAndGiveTheirPixelHeight) {
   ReleaseDC(nullptr, dc);
   EXPECT_TRUE(DeleteObject(big));
   EXPECT_EQ(GetObjectW(big, sizeof back, &back), 0) << "a deleted font is gone";
+}
+
+// The device's font: every printable character has a glyph of its own (a blank only for the
+// blank), and the line characters reach the edges of their cell, so frames drawn with them join.
+TEST(Font, EachPrintableCharacterHasAGlyphOfItsOwnAndLinesJoin) {
+  std::set<std::string> seen;
+  for (wchar_t ch = 0x20; ch < 0x7F; ++ch) {
+    std::string bits;
+    for (int y = 0; y < cedev::kGlyphHeight; ++y) {
+      for (int x = 0; x < cedev::kGlyphWidth; ++x) bits += cedev::GlyphPixel(ch, x, y) ? '#' : '.';
+    }
+    EXPECT_EQ(bits.find('#') == std::string::npos, ch == L' ') << static_cast<char>(ch);
+    EXPECT_TRUE(seen.insert(bits).second) << static_cast<char>(ch) << " looks like another character";
+  }
+  for (int i = 0; i < cedev::kGlyphWidth; ++i) EXPECT_TRUE(cedev::GlyphPixel(L'-', i, 3)) << i;
+  for (int i = 0; i < cedev::kGlyphHeight; ++i) EXPECT_TRUE(cedev::GlyphPixel(L'|', 1, i)) << i;
+  EXPECT_TRUE(cedev::GlyphPixel(0x263A, 0, 1)) << "a character the font lacks is a box";
 }
 
 TEST_F(Screen, FramesAndFills) {
