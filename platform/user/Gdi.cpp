@@ -1,6 +1,9 @@
 // GDI on the device's text-cell screen: fonts and brushes as objects, and text, frames and
-// fills drawn through a device context. A character is one cell, 4 px wide; a font keeps its
-// pixel height (the default font is 8 px, one cell row), and a line of text advances by it.
+// fills drawn through a device context into the cells its window has (CellGrid.h). A character
+// is one cell, 4 px wide, in the context's text colour (on its background colour unless the mode
+// is transparent); a fill takes its brush's colour; a focus rectangle is a mark on the cells. A
+// font keeps its pixel height (the default font is 8 px, one cell row), and a line of text
+// advances by it.
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -39,10 +42,10 @@ GdiState& Gdi() {
       } else {
         o.kind = GdiKind::Brush;
         o.hollow = i == NULL_BRUSH;
-        o.color = i == LTGRAY_BRUSH ? RGB(192, 192, 192)
-                  : i == GRAY_BRUSH ? RGB(128, 128, 128)
-                  : i == BLACK_BRUSH ? RGB(0, 0, 0)
-                                                 : RGB(255, 255, 255);
+        o.color = RGB(255, 255, 255);
+        if (i == LTGRAY_BRUSH) o.color = RGB(192, 192, 192);
+        if (i == GRAY_BRUSH) o.color = RGB(128, 128, 128);
+        if (i == BLACK_BRUSH) o.color = RGB(0, 0, 0);
       }
       s.objects.emplace(StockHandle(i), o);
     }
