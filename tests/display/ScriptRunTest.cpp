@@ -100,6 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
         Failing{"tap \"Nothing\"\n", "input: line 1: no window or list row shows \"Nothing\""},
         Failing{"ok\n", "input: line 1: there is no task bar to tap \"ok\" on"},
         Failing{"tap 300 1\n", "input: line 1: point 300,1 is off the 240x320 screen"},
+        Failing{"screenshot \"/\"\n", "input: line 1: cannot write the screenshot to \"/\": it is not a plain file"},
+        Failing{"screenshot \"/no-such-folder/s.png\"\n",
+                "input: line 1: cannot write the screenshot to \"/no-such-folder/s.png\": No such file"},
         Failing{"sleep 10\n", "input: script ended while the program was still running"}));
 
 }  // namespace
