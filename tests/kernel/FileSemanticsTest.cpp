@@ -364,6 +364,56 @@ TEST_F(FileSemanticsTest, FoldersAndAttributes) {
   EXPECT_FALSE(fs::exists(Host("Temp")));
 }
 
+TEST_F(FileSemanticsTest, FindsNamesByPatternWithoutRegardToCase) {
+  for (const char* name : {"Quenmora.dat", "Quenmora.dat.new", "Quenmora.dat.~0123ABCD.tmp",
+                           "quenmora.DAT.~FFFF0000.TMP", "other.txt", "noext"}) {
+    WriteHostFile(Host(std::string("My Documents/") + name), "12345");
+  }
+  fs::create_directory(Host("My Documents/Quenmora.dat.~00000000.tmp"));
+  struct Case {
+    const wchar_t* pattern;
+    std::vector<std::wstring> names;  // empty: none found
+    DWORD error;                      // of a search that finds none
+  };
+  const Case cases[] = {
+      {L"\\My Documents\\Quenmora.dat.~*.tmp",
+       {L"Quenmora.dat.~00000000.tmp", L"Quenmora.dat.~0123ABCD.tmp", L"quenmora.DAT.~FFFF0000.TMP"}, 0},
+      {L"\\my documents\\?UENMORA.DAT", {L"Quenmora.dat"}, 0},
+      {L"\\My Documents\\*.txt", {L"other.txt"}, 0},
+      {L"\\My Documents\\*.*",
+       {L"Quenmora.dat", L"Quenmora.dat.new", L"Quenmora.dat.~00000000.tmp", L"Quenmora.dat.~0123ABCD.tmp",
+        L"noext", L"other.txt", L"quenmora.DAT.~FFFF0000.TMP"},
+       0},
+      {L"\\My Documents\\*e*t", {L"Quenmora.dat", L"noext", L"other.txt"}, 0},
+      {L"\\My Documents\\none*", {}, ERROR_FILE_NOT_FOUND},
+      {L"\\My Documents\\", {}, ERROR_FILE_NOT_FOUND},
+      {L"\\Missing\\*", {}, ERROR_PATH_NOT_FOUND},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << fs::path(c.pattern).string());
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileW(c.pattern, &data);
+    if (c.names.empty()) {
+      EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+      EXPECT_EQ(GetLastError(), c.error);
+      continue;
+    }
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> names;
+    do {
+      names.emplace_back(data.cFileName);
+      const bool folder = names.back() == L"Quenmora.dat.~00000000.tmp";
+      EXPECT_EQ(data.dwFileAttributes, folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL);
+      EXPECT_EQ(data.nFileSizeLow, folder ? 0u : 5u);
+    } while (FindNextFileW(find, &data));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
+    EXPECT_EQ(names, c.names);
+    EXPECT_TRUE(FindClose(find));
+    EXPECT_FALSE(FindClose(find));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  }
+}
+
 TEST_F(FileSemanticsTest, RemovedFolderStaysRemovedAndSavesIntoItFail) {
   cedev::DeviceRoot();
   fs::remove_all(Host("My Documents"));
