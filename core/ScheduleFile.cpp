@@ -61,9 +61,11 @@ void RemoveKilledSavesFiles(LPCTSTR path) {
   FindClose(search);
 }
 
-// Makes the save's own file under a name nobody has; its name in `ownPath`.
+// Makes the save's own file under a name nobody has; its name in `ownPath`. The first number is
+// spread by the clock and the process, so that saves of two processes start from different
+// names; the next ones step through all 2^32.
 HANDLE CreateOwnFile(LPCTSTR path, CString& ownPath) {
-  DWORD number = GetTickCount() * 2654435761u ^ GetCurrentProcessId();
+  DWORD number = (GetTickCount() * 2654435761u) ^ GetCurrentProcessId();
   for (int attempt = 0;; ++attempt, number = number * 1664525u + 1013904223u) {
     ownPath = OwnFileName(path, number);
     const HANDLE file = CreateFile(ownPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
