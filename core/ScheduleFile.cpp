@@ -14,8 +14,66 @@ void TakeLowBytes(Field& field, const BYTE* bytes, DWORD count) {
   }
 }
 
-// The file the new content is written to before it replaces the schedule file.
-CString NewFileName(LPCTSTR path) { return CString(path) + _T(".new"); }
+// The save writes the new content to a file of its own beside the schedule file,
+// "<file>.~XXXXXXXX.tmp" with eight upper-case hex digits, made exclusively: nothing of the
+// person's is ever replaced, and a name that is taken (a file or folder of theirs, another
+// save's) is passed by for the next. A killed save's file is removed by the next save; nothing
+// but a plain file of exactly that pattern ever is.
+constexpr TCHAR kOwnFileMark[] = _T(".~");
+constexpr TCHAR kOwnFileEnd[] = _T(".tmp");
+constexpr int kOwnFileDigits = 8;
+constexpr int kOwnFileTries = 8;
+
+CString OwnFileName(LPCTSTR path, DWORD number) {
+  CString name;
+  name.Format(_T("%s%s%08X%s"), path, kOwnFileMark, number, kOwnFileEnd);
+  return name;
+}
+
+// Whether `found` (a name in the schedule file's folder) is "<fileName>.~XXXXXXXX.tmp".
+bool IsOwnFileName(const CString& fileName, const CString& found) {
+  const CString head = fileName + kOwnFileMark;
+  const int tail = lstrlen(kOwnFileEnd);
+  if (found.GetLength() != head.GetLength() + kOwnFileDigits + tail) return false;
+  if (found.Left(head.GetLength()) != head || found.Right(tail) != kOwnFileEnd) return false;
+  for (int i = head.GetLength(); i < head.GetLength() + kOwnFileDigits; ++i) {
+    const TCHAR c = found[i];
+    if (!((c >= _T('0') && c <= _T('9')) || (c >= _T('A') && c <= _T('F')))) return false;
+  }
+  return true;
+}
+
+// Removes what killed saves left beside the schedule file. A file that cannot be removed (held
+// by a save going on now) stays.
+void RemoveKilledSavesFiles(LPCTSTR path) {
+  const CString full(path);
+  const int slash = full.ReverseFind(_T('\\'));
+  const CString folder = full.Left(slash + 1);
+  const CString fileName = full.Mid(slash + 1);
+  WIN32_FIND_DATA found;
+  const HANDLE search = FindFirstFile(full + kOwnFileMark + _T("*") + kOwnFileEnd, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsOwnFileName(fileName, found.cFileName)) {
+      DeleteFile(folder + found.cFileName);
+    }
+  } while (FindNextFile(search, &found));
+  FindClose(search);
+}
+
+// Makes the save's own file under a name nobody has; its name in `ownPath`. The first number is
+// spread by the clock and the process, so that saves of two processes start from different
+// names; the next ones step through all 2^32.
+HANDLE CreateOwnFile(LPCTSTR path, CString& ownPath) {
+  DWORD number = (GetTickCount() * 2654435761u) ^ GetCurrentProcessId();
+  for (int attempt = 0;; ++attempt, number = number * 1664525u + 1013904223u) {
+    ownPath = OwnFileName(path, number);
+    const HANDLE file = CreateFile(ownPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS || attempt + 1 == kOwnFileTries) {
+      return file;
+    }
+  }
+}
 
 FileError OpenFailure(LPCTSTR path, DWORD osError) {
   CString name;
@@ -80,9 +138,9 @@ void SaveSchedule(const Schedule& schedule, LPCTSTR path) {
     if (error != ERROR_FILE_NOT_FOUND) throw OpenFailure(path, error);
   }
 
-  const CString newPath = NewFileName(path);
-  FileHandle file(CreateFile(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  RemoveKilledSavesFiles(path);
+  CString newPath;
+  FileHandle file(CreateOwnFile(path, newPath));
   if (!file.IsOpen()) throw OpenFailure(path, GetLastError());
 
   try {

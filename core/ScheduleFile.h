@@ -16,9 +16,11 @@ constexpr DWORD kItemRecordSize = 5;
 // FileError; what was read before a failure stays in the schedule.
 void LoadSchedule(Schedule& schedule, LPCTSTR path);
 
-// Writes the schedule to the file. The new content goes to a file beside it first and replaces
-// the old file only when it is whole, so a failed save leaves the previous file as it was.
-// Raises FileError: cause 1 with " Err: <code>" after the path when the file cannot be opened.
+// Writes the schedule to the file. The new content goes to a file of the save's own beside it
+// first ("<file>.~XXXXXXXX.tmp", made exclusively) and replaces the old file only when it is
+// whole, so a failed or killed save leaves the previous file as it was; the next save removes a
+// killed save's file. Raises FileError: cause 1 with " Err: <code>" after the path when the
+// file or the save's own file cannot be opened.
 void SaveSchedule(const Schedule& schedule, LPCTSTR path);
 
 // One 5-byte record. ReadItemRecord returns false, leaving the item as it was, at the end of the

@@ -23,7 +23,7 @@ bool IsOwnNotification(const CE_NOTIFICATION_INFO_HEADER& info) {
   return IsTimeTrigger(info) && NamesOwnApplication(*info.pcent);
 }
 
-void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace) {
+void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace, const HandleFilter& passOver) {
   const bool traced = trace == WalkTrace::Registration;
   DWORD count = 0;
   if (CeGetUserNotificationHandles(nullptr, 0, &count)) {
@@ -33,6 +33,7 @@ void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace) 
       if (traced) AppTrace(L"SetNotifcation: 2\r\n");
       for (DWORD i = 0; i < count && i < handles.size(); ++i) {
         if (traced) AppTrace(L"SetNotifcation: 3\r\n");
+        if (passOver && passOver(handles[i])) continue;
         DWORD size = 0;
         CeGetUserNotification(handles[i], 0, &size, nullptr);
         if (size == 0) continue;

@@ -17,9 +17,13 @@ bool IsOwnNotification(const CE_NOTIFICATION_INFO_HEADER& info);
 // lives only for the call.
 using OwnNotificationVisitor = std::function<void(const CE_NOTIFICATION_INFO_HEADER& info)>;
 
+// True for a handle the walk is to pass over without fetching its record.
+using HandleFilter = std::function<bool(HANDLE handle)>;
+
 enum class WalkTrace { Quiet, Registration };
 
 // Walks the notifications as the service holds them now. A count or handle fetch that fails
-// ends the walk; a record that cannot be fetched is left out. With WalkTrace::Registration the
-// walk reports its steps to the trace hook as the registration's own trace points.
-void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace);
+// ends the walk; a record that cannot be fetched is left out, and so is a handle `passOver`
+// names. With WalkTrace::Registration the walk reports its steps to the trace hook as the
+// registration's own trace points.
+void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace, const HandleFilter& passOver = {});

@@ -70,6 +70,26 @@ BOOL RemoveDirectoryW(LPCWSTR lpPathName);
 DWORD GetFileAttributesW(LPCWSTR lpFileName);
 BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes);
 
+// Finding files: the pattern's last component may hold * (any run of characters) and ? (one
+// character), matched without regard to case; "*.*" matches every name. The folder part is a
+// plain path. No match: INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND (ERROR_PATH_NOT_FOUND
+// for a missing folder); past the last one FindNextFile fails with ERROR_NO_MORE_FILES. The
+// names are those the folder held when FindFirstFile ran, in name order.
+typedef struct _WIN32_FIND_DATAW {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwOID;
+  WCHAR cFileName[MAX_PATH];
+} WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
+
+HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
+BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
+BOOL FindClose(HANDLE hFindFile);
+
 #define CreateFile CreateFileW
 #define DeleteFile DeleteFileW
 #define MoveFile MoveFileW
@@ -77,6 +97,9 @@ BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes);
 #define RemoveDirectory RemoveDirectoryW
 #define GetFileAttributes GetFileAttributesW
 #define SetFileAttributes SetFileAttributesW
+#define WIN32_FIND_DATA WIN32_FIND_DATAW
+#define FindFirstFile FindFirstFileW
+#define FindNextFile FindNextFileW
 
 // ---- Time ------------------------------------------------------------------------------
 // The device has local time only. GetSystemTime returns the same clock.

@@ -2,6 +2,11 @@
 // exclusive flock on the open file, any other a shared one, so a second open of a file held
 // exclusively, from this process or another, fails with ERROR_SHARING_VIOLATION while the first
 // is open (flock locks belong to each open, so two opens in one process exclude each other too).
+//
+// Only plain files open. A FIFO, socket or device node under the root is refused at once with
+// ERROR_ACCESS_DENIED, what Windows gives for opening a thing of its file system that is not a
+// file (a folder without backup semantics): the host file is opened without blocking and looked
+// at before anything reads, writes, truncates or locks it.
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -41,6 +46,7 @@ DWORD FromErrno(int e) {
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
     case EINVAL: return ERROR_INVALID_PARAMETER;
+    case ENXIO: case ENODEV: return ERROR_ACCESS_DENIED;  // a FIFO without a reader, a socket, a device
     default: return ERROR_GEN_FAILURE;
   }
 }
@@ -48,6 +54,26 @@ DWORD FromErrno(int e) {
 bool IsFolder(const fs::path& p) {
   struct stat st {};
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Something is there that is not a plain file (a folder, a FIFO, a socket, a device node).
+bool IsThereButNotAFile(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// Opens a host file for a lock or a look without blocking on a FIFO or a device: -1 when it is
+// not a plain file or cannot be opened.
+int OpenPlainFileToLock(const fs::path& p) {
+  const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  return fd;
 }
 
 DWORD ErrorFor(const fs::path& path, int e) {
@@ -122,7 +148,9 @@ std::shared_ptr<FileObject> LookupFile(HANDLE h) {
 }
 
 // Opens the host file for a disposition; sets `existed` to whether the file was there before.
+// The open never blocks (O_NONBLOCK): the caller looks at what it opened before using it.
 int OpenForDisposition(const fs::path& path, int access, DWORD disposition, bool& existed) {
+  access |= O_NONBLOCK;
   const bool creates = disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
   for (int attempt = 0; attempt < 8; ++attempt) {
     if (disposition != CREATE_NEW) {
@@ -167,9 +195,16 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     return INVALID_HANDLE_VALUE;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // a folder is not a file to open
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // a folder, FIFO, socket or device
     ::close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  // A plain file: its reads and writes block as a file's do.
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    SetLastError(FromErrno(errno));
+    ::close(fd);
     return INVALID_HANDLE_VALUE;
   }
   if (::flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
@@ -317,9 +352,9 @@ BOOL DeleteFileW(LPCWSTR name) {
   if (const FaultAction fault = CheckFileFault(FileOp::remove, name); fault.kind == FaultAction::Kind::fail) {
     return Failed(fault.error);
   }
-  if (IsFolder(path)) return Failed(ERROR_ACCESS_DENIED);
+  if (IsThereButNotAFile(path)) return Failed(ERROR_ACCESS_DENIED);
   // A file held open without delete sharing cannot be deleted on Windows.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = OpenPlainFileToLock(path);
   if (fd >= 0) {
     const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
     ::close(fd);
@@ -351,8 +386,9 @@ BOOL DeleteAndRenameFile(LPCWSTR oldName, LPCWSTR newName) {
   }
   struct stat st {};
   if (::stat(source.c_str(), &st) != 0) return Failed(ErrorFor(source, errno));
-  // The file being replaced must exist and not be held open elsewhere.
-  const int fd = ::open(dest.c_str(), O_RDONLY | O_CLOEXEC);
+  // The file being replaced must exist, be a file, and not be held open elsewhere.
+  if (IsThereButNotAFile(dest) || IsThereButNotAFile(source)) return Failed(ERROR_ACCESS_DENIED);
+  const int fd = OpenPlainFileToLock(dest);
   if (fd < 0) return Failed(ErrorFor(dest, errno));
   const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
   ::close(fd);

@@ -1,5 +1,6 @@
 #include "DeviceRootFixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -50,4 +51,13 @@ void DeviceRootTest::WriteBytes(const std::wstring& cePath,
                                 const std::vector<unsigned char>& bytes) const {
   std::ofstream out(HostPath(cePath), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> DeviceRootTest::DocumentNames() const {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& e : fs::directory_iterator(root_ / "My Documents")) {
+    names.push_back(e.path().filename().string() + (e.is_directory() ? "/" : ""));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }

@@ -16,6 +16,8 @@ class DeviceRootTest : public ::testing::Test {
   std::filesystem::path HostPath(const std::wstring& cePath) const;
   std::vector<unsigned char> ReadBytes(const std::wstring& cePath) const;
   void WriteBytes(const std::wstring& cePath, const std::vector<unsigned char>& bytes) const;
+  // The names in \My Documents, in name order, folders with a trailing "/".
+  std::vector<std::string> DocumentNames() const;
 
   std::filesystem::path root_;
 };

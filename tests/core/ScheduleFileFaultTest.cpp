@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "DeviceRootFixture.h"
@@ -71,7 +72,7 @@ TEST_F(ScheduleFileFaultTest, FailedSavesKeepThePreviousFile) {
       {"write:full0", 0, FileError::diskFull, L"Disk full while accessing \\My Documents\\Quenmora.dat."},
       {"flush:29", 3, FileError::hardIO,
        L"A hardware I/O error was reported while accessing \\My Documents\\Quenmora.dat."},
-      {"close:31@.new", 3, FileError::hardIO,
+      {"close:31@.tmp", 3, FileError::hardIO,
        L"A hardware I/O error was reported while accessing \\My Documents\\Quenmora.dat."},
       {"rename:5", 3, FileError::accessDenied, L"Access to \\My Documents\\Quenmora.dat was denied."},
       {"rename:32", 3, FileError::sharingViolation,
@@ -91,22 +92,45 @@ TEST_F(ScheduleFileFaultTest, FailedSavesKeepThePreviousFile) {
     }
     cedev::ClearFileFaults();
     EXPECT_EQ(ReadBytes(kPath), previous);
-    EXPECT_FALSE(std::filesystem::exists(HostPath(kPath + L".new")));
+    EXPECT_EQ(DocumentNames(), std::vector<std::string>{"Quenmora.dat"}) << "the save's own file is left";
     // The device is fine again once the fault is gone.
     SaveSchedule(ScheduleOf(c.items), kPath.c_str());
     EXPECT_EQ(ReadBytes(kPath), FileOf(c.items));
   }
 }
 
+// A name of the save's own file that is taken (ERROR_FILE_EXISTS) is passed by for another;
+// only when every name tried is taken does the save fail, as an open failure.
+TEST_F(ScheduleFileFaultTest, TakenNamesOfTheSavesOwnFileArePassedBy) {
+  const Bytes previous = FileOf(7);
+  WriteBytes(kPath, previous);
+  // Each fault lets the schedule file's own open pass, then takes one name.
+  Inject("open/1:80,open/1:80,open/1:80");
+  SaveSchedule(ScheduleOf(2), kPath.c_str());
+  EXPECT_EQ(ReadBytes(kPath), FileOf(2));
+  cedev::ClearFileFaults();
+  std::string everyName = "open/1:80";
+  for (int i = 1; i < 8; ++i) everyName += ",open/1:80";
+  Inject(everyName.c_str());
+  try {
+    SaveSchedule(ScheduleOf(3), kPath.c_str());
+    ADD_FAILURE() << "no FileError";
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.GetErrorMessage(),
+              CString(L"An unknown error occurred while accessing \\My Documents\\Quenmora.dat Err: 80."));
+  }
+  EXPECT_EQ(ReadBytes(kPath), FileOf(2));
+  EXPECT_EQ(DocumentNames(), std::vector<std::string>{"Quenmora.dat"});
+}
+
 TEST_F(ScheduleFileFaultTest, FailedFirstSaveLeavesNoFile) {
-  for (const char* faults : {"write:29", "rename:5", "close:31@.new"}) {
+  for (const char* faults : {"write:29", "rename:5", "close:31@.tmp"}) {
     SCOPED_TRACE(faults);
     std::filesystem::remove(HostPath(kPath));
     Inject(faults);
     EXPECT_THROW(SaveSchedule(ScheduleOf(2), kPath.c_str()), FileError);
     cedev::ClearFileFaults();
-    EXPECT_FALSE(std::filesystem::exists(HostPath(kPath)));
-    EXPECT_FALSE(std::filesystem::exists(HostPath(kPath + L".new")));
+    EXPECT_EQ(DocumentNames(), std::vector<std::string>{});
   }
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "DeviceRootFixture.h"
@@ -174,7 +177,51 @@ TEST_F(ScheduleFileTest, SaveReplacesAndLeavesNoWorkFileBehind) {
   Schedule s;
   s.tapPoint.Set(1, 2);
   EXPECT_EQ(Save(s), (Bytes{1, 0, 2, 0, 0, 0, 0, 0}));
-  EXPECT_FALSE(std::filesystem::exists(HostPath(kPath + L".new")));
+  EXPECT_EQ(DocumentNames(), std::vector<std::string>{"Quenmora.dat"});
+}
+
+// The save works in a file of its own ("Quenmora.dat.~XXXXXXXX.tmp", made exclusively): the
+// person's files and folders beside the schedule file are never removed, replaced or in the
+// way, whatever their names; a killed save's file of exactly that pattern is removed.
+TEST_F(ScheduleFileTest, SaveTouchesNothingOfThePersonsAndRemovesAKilledSavesFile) {
+  namespace fs = std::filesystem;
+  const std::vector<std::string> persons = {
+      "Quenmora.dat.new", "Quenmora.dat.~0123ABC.tmp", "Quenmora.dat.~0123ABCDE.tmp", "Quenmora.dat.~0123abcd.tmp",
+      "Quenmora.dat.~0123ABCD.tmp.txt", "Quenmora.dat.~0123ABCG.tmp", "Quenmora.dat~0123ABCD.tmp"};
+  const std::vector<std::string> leftovers = {"Quenmora.dat.~0123ABCD.tmp", "Quenmora.dat.~FFFFFFFF.tmp"};
+  for (const bool folders : {false, true}) {
+    SCOPED_TRACE(folders ? "the person's are folders" : "the person's are files");
+    fs::remove_all(HostPath(L"\\My Documents"));
+    fs::create_directories(HostPath(L"\\My Documents"));
+    WriteBytes(kPath, Bytes(8, 0x01));
+    std::vector<std::string> kept = {"Quenmora.dat"};
+    for (const std::string& name : persons) {
+      const fs::path at = HostPath(L"\\My Documents\\" + std::wstring(name.begin(), name.end()));
+      if (folders) {
+        fs::create_directory(at);
+        kept.push_back(name + "/");
+      } else {
+        WriteBytes(L"\\My Documents\\" + std::wstring(name.begin(), name.end()), Bytes(name.begin(), name.end()));
+        kept.push_back(name);
+      }
+    }
+    // A folder of a killed save's name is the person's too.
+    fs::create_directory(HostPath(L"\\My Documents\\Quenmora.dat.~00000000.tmp"));
+    kept.push_back("Quenmora.dat.~00000000.tmp/");
+    for (const std::string& name : leftovers) {
+      WriteBytes(L"\\My Documents\\" + std::wstring(name.begin(), name.end()), Bytes(11, 0x02));
+    }
+    std::sort(kept.begin(), kept.end());
+    Schedule s;
+    s.tapPoint.Set(3, 4);
+    EXPECT_EQ(Save(s), (Bytes{3, 0, 4, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(DocumentNames(), kept);
+    for (const std::string& name : persons) {
+      if (!folders) {
+        EXPECT_EQ(ReadBytes(L"\\My Documents\\" + std::wstring(name.begin(), name.end())), Bytes(name.begin(), name.end()));
+      }
+    }
+  }
 }
 
 TEST_F(ScheduleFileTest, SaveWhileTheFileIsHeldFailsWithSharingViolationAndKeepsIt) {

@@ -1,8 +1,11 @@
 // Interactive runs of the built program driven by input scripts: first-run training, the item
 // editor, the main dialog's buttons, and what reaches the schedule file and the notification
 // service at each way of leaving.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -242,6 +245,27 @@ tap "OK"
 )");
   EXPECT_EQ(run.status, 0) << Expect(run);
   EXPECT_FALSE(std::filesystem::exists(device.root() / "My Documents"));
+}
+
+// A FIFO where the schedule file should be is neither waited on nor read: the load fails as for
+// a missing file (training, an empty schedule), the save says it could not open the file, and a
+// notification run goes on without items.
+TEST(InteractiveRun, AFifoInPlaceOfTheFileIsRefusedAtOnce) {
+  DeviceSession device;
+  ASSERT_EQ(::mkfifo(device.ScheduleFile().c_str(), 0644), 0);
+  const RunResult run = device.Program({}, R"(
+wait "Setup"
+key Escape
+wait "New"
+ok
+wait "An unknown error occurred while accessing \\My Documents\\Quenmora.dat Err: 5."
+tap "OK"
+)");
+  EXPECT_EQ(run.status, 0) << Expect(run);
+  const RunResult notified = device.Program({"M1"});
+  EXPECT_EQ(notified.status, 0) << Expect(notified);
+  EXPECT_EQ(device.ToolOut({"notifications"}), "");
+  EXPECT_TRUE(std::filesystem::is_fifo(device.ScheduleFile()));
 }
 
 TEST(InteractiveRun, ARefusedWriteKeepsTheOldFile) {

@@ -1,10 +1,16 @@
 // Win32 file semantics on the device: dispositions and their last errors, exclusive opens
 // within a process and across processes, reading, writing, seeking and replacing.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +18,7 @@
 
 #include "DeviceRoot.h"
 #include "TempDeviceRoot.h"
+#include "Watchdog.h"
 
 namespace fs = std::filesystem;
 
@@ -96,6 +103,62 @@ TEST_F(FileSemanticsTest, PathsThatCannotBeOpened) {
     EXPECT_EQ(GetLastError(), c.lastError);
   }
   EXPECT_FALSE(fs::exists(root_.parent_path() / "outside.bin"));
+}
+
+// A FIFO, a socket or a device node where a file should be is refused at once, as Windows
+// refuses to open a folder as a file (ERROR_ACCESS_DENIED): nothing blocks on it, reads it,
+// truncates it or removes it.
+TEST_F(FileSemanticsTest, WhatIsNotAPlainFileIsRefusedAtOnce) {
+  const msgtest::Watchdog watchdog("opening what is not a file");
+  const fs::path thing = Host("My Documents/file.bin");
+  const auto makeFifo = [&] { return ::mkfifo(thing.c_str(), 0644) == 0; };
+  const auto makeSocket = [&] {
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", thing.c_str());
+    const bool made = ::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(s);
+    return made;
+  };
+  const auto makeDevice = [&] { return ::symlink("/dev/null", thing.c_str()) == 0; };
+  const struct {
+    const char* kind;
+    std::function<bool()> make;
+  } kinds[] = {{"fifo", makeFifo}, {"socket", makeSocket}, {"device node", makeDevice}};
+  const struct {
+    DWORD access, disposition, error;
+  } opens[] = {
+      {GENERIC_READ, OPEN_EXISTING, ERROR_ACCESS_DENIED},
+      {GENERIC_WRITE, OPEN_EXISTING, ERROR_ACCESS_DENIED},
+      {GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, ERROR_ACCESS_DENIED},
+      {GENERIC_WRITE, CREATE_ALWAYS, ERROR_ACCESS_DENIED},
+      {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, ERROR_ACCESS_DENIED},
+      {GENERIC_WRITE, TRUNCATE_EXISTING, ERROR_ACCESS_DENIED},
+      {GENERIC_WRITE, CREATE_NEW, ERROR_FILE_EXISTS},
+  };
+  WriteHostFile(Host("My Documents/other.bin"), "other");
+  for (const auto& kind : kinds) {
+    SCOPED_TRACE(kind.kind);
+    fs::remove(thing);
+    ASSERT_TRUE(kind.make()) << std::strerror(errno);
+    struct stat before {};
+    ASSERT_EQ(::lstat(thing.c_str(), &before), 0);
+    for (const auto& open : opens) {
+      SCOPED_TRACE(testing::Message() << "access " << std::hex << open.access << " disposition " << open.disposition);
+      EXPECT_EQ(Open(kFile, open.access, 0, open.disposition), INVALID_HANDLE_VALUE);
+      EXPECT_EQ(GetLastError(), open.error);
+    }
+    EXPECT_FALSE(DeleteFileW(kFile));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(DeleteAndRenameFile(kFile, L"\\My Documents\\other.bin"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    struct stat after {};
+    ASSERT_EQ(::lstat(thing.c_str(), &after), 0) << "it was removed";
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(ReadHostFile(Host("My Documents/other.bin")), "other");
+  }
 }
 
 TEST_F(FileSemanticsTest, NamesAreFoundWithoutRegardToCase) {
@@ -299,6 +362,56 @@ TEST_F(FileSemanticsTest, FoldersAndAttributes) {
   EXPECT_TRUE(DeleteFileW(L"\\Temp\\x"));
   EXPECT_TRUE(RemoveDirectoryW(L"\\Temp"));
   EXPECT_FALSE(fs::exists(Host("Temp")));
+}
+
+TEST_F(FileSemanticsTest, FindsNamesByPatternWithoutRegardToCase) {
+  for (const char* name : {"Quenmora.dat", "Quenmora.dat.new", "Quenmora.dat.~0123ABCD.tmp",
+                           "quenmora.DAT.~FFFF0000.TMP", "other.txt", "noext"}) {
+    WriteHostFile(Host(std::string("My Documents/") + name), "12345");
+  }
+  fs::create_directory(Host("My Documents/Quenmora.dat.~00000000.tmp"));
+  struct Case {
+    const wchar_t* pattern;
+    std::vector<std::wstring> names;  // empty: none found
+    DWORD error;                      // of a search that finds none
+  };
+  const Case cases[] = {
+      {L"\\My Documents\\Quenmora.dat.~*.tmp",
+       {L"Quenmora.dat.~00000000.tmp", L"Quenmora.dat.~0123ABCD.tmp", L"quenmora.DAT.~FFFF0000.TMP"}, 0},
+      {L"\\my documents\\?UENMORA.DAT", {L"Quenmora.dat"}, 0},
+      {L"\\My Documents\\*.txt", {L"other.txt"}, 0},
+      {L"\\My Documents\\*.*",
+       {L"Quenmora.dat", L"Quenmora.dat.new", L"Quenmora.dat.~00000000.tmp", L"Quenmora.dat.~0123ABCD.tmp",
+        L"noext", L"other.txt", L"quenmora.DAT.~FFFF0000.TMP"},
+       0},
+      {L"\\My Documents\\*e*t", {L"Quenmora.dat", L"noext", L"other.txt"}, 0},
+      {L"\\My Documents\\none*", {}, ERROR_FILE_NOT_FOUND},
+      {L"\\My Documents\\", {}, ERROR_FILE_NOT_FOUND},
+      {L"\\Missing\\*", {}, ERROR_PATH_NOT_FOUND},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << fs::path(c.pattern).string());
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileW(c.pattern, &data);
+    if (c.names.empty()) {
+      EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+      EXPECT_EQ(GetLastError(), c.error);
+      continue;
+    }
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> names;
+    do {
+      names.emplace_back(data.cFileName);
+      const bool folder = names.back() == L"Quenmora.dat.~00000000.tmp";
+      EXPECT_EQ(data.dwFileAttributes, folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL);
+      EXPECT_EQ(data.nFileSizeLow, folder ? 0u : 5u);
+    } while (FindNextFileW(find, &data));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
+    EXPECT_EQ(names, c.names);
+    EXPECT_TRUE(FindClose(find));
+    EXPECT_FALSE(FindClose(find));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  }
 }
 
 TEST_F(FileSemanticsTest, RemovedFolderStaysRemovedAndSavesIntoItFail) {

@@ -145,10 +145,12 @@ ok
   EXPECT_EQ(saved.substr(8), file_.substr(8)) << "the items changed";
 }
 
-// Each launch removes the program's notifications and then registers two, without a lock
-// across processes: two launches at the same moment can both remove before either registers,
-// and leave three or four (seen in about one round in three). The store stays whole, every registration is
-// one a launch made, and the next launch alone puts it right.
+// Each launch lists the notifications, registers two and then removes the program's that were
+// listed, without a lock across processes: two launches at the same moment keep each other's
+// new pair when each listed before the other registered, and leave three or four. They never
+// remove each other's and leave none (which removing everything but one's own new pair did, in
+// about one round in eight). The store stays whole, every registration is one a launch made,
+// and the next launch alone puts it right.
 TEST_F(ConcurrentRuns, TwoWakeUpLaunchesAtOnceLeaveOnlyTheirOwnRegistrations) {
   device_->ToolOut({"notify", "time", "2026-12-20 09:00:00", "\\Windows\\Foreign.exe", "keep"});
   constexpr int kRounds = 8;

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -60,12 +61,13 @@ struct SaveCase {
   std::string message;
 };
 
-// Opens: the schedule file (held while the new content is written), then its ".new" beside it.
+// Opens: the schedule file (held while the new content is written), then the save's own file
+// beside it ("Quenmora.dat.~XXXXXXXX.tmp").
 const SaveCase kSaveCases[] = {
     {"open:5@Quenmora.dat", "An unknown error occurred while accessing " + kFile + " Err: 5."},
     {"open:32@Quenmora.dat", "An unknown error occurred while accessing " + kFile + " Err: 32."},
     {"open/1:112", "An unknown error occurred while accessing " + kFile + " Err: 112."},
-    {"open:5@Quenmora.dat.new", "An unknown error occurred while accessing " + kFile + " Err: 5."},
+    {"open:5@Quenmora.dat.~", "An unknown error occurred while accessing " + kFile + " Err: 5."},
     {"write:112@Quenmora.dat", "Disk full while accessing " + kFile + "."},
     {"write:full0", "Disk full while accessing " + kFile + "."},
     {"write:full20", "Disk full while accessing " + kFile + "."},
@@ -87,7 +89,8 @@ TEST_F(SaveFaults, EachFailureOfASaveGivesItsMessageAndKeepsTheFileByteForByte) 
     EXPECT_EQ(run.out, c.message + "\n") << "expected: " << c.message << "\n  actual: " << run.out;
     const std::string after = ReadBytes(File());
     EXPECT_TRUE(after == before) << "the file changed: " << after.size() << " bytes, were " << before.size();
-    EXPECT_FALSE(fs::exists(File().string() + ".new")) << "the half-written new file is left behind";
+    EXPECT_EQ(std::distance(fs::directory_iterator(File().parent_path()), fs::directory_iterator()), 1)
+        << "the half-written new file is left behind";
   }
   // And with the faults gone the same save goes through.
   EXPECT_EQ(Saver("", {"save", "large"}).status, 0);

@@ -2,10 +2,6 @@
 // schedule file's own code, on the device of CEDEVICE_ROOT.
 //   schedule_saver save small|large   one save; a failure prints its message and exits 1
 //   schedule_saver load               prints "items N", or the failure's message and exits 1
-//   schedule_saver loop               saves large, small, large, ... until killed, writing one
-//                                     byte to standard output after each whole save
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -42,16 +38,9 @@ int main(int argc, char** argv) {
       std::printf("items %d\n", s.Count());
       return 0;
     }
-    if (mode == "loop" && argc == 2) {
-      const Schedule versions[2] = {MakeSchedule(ScheduleVersion::large), MakeSchedule(ScheduleVersion::small)};
-      for (unsigned n = 0;; ++n) {
-        SaveSchedule(versions[n % 2], kPath);
-        if (::write(STDOUT_FILENO, "s", 1) != 1) return 1;
-      }
-    }
   } catch (const FileError& e) {
     return Failed(e);
   }
-  std::fprintf(stderr, "usage: schedule_saver save small|large | load | loop\n");
+  std::fprintf(stderr, "usage: schedule_saver save small|large | load\n");
   return 2;
 }

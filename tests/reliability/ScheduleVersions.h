@@ -1,5 +1,5 @@
-// The two schedules the saver helper writes in turn, so that a file on disk can be told to be
-// one of them whole.
+// The two schedules the saver helper writes, one over the other, so that a file on disk can be
+// told to be one of them whole.
 #pragma once
 
 #include <memory>

@@ -174,9 +174,10 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
     ASSERT_EQ(log[i], wantLog[i]) << "sound log line " << i;
   }
 
-  // The store never grew: two of the program's own at most, and the others not yet fired.
-  EXPECT_LE(mostOwn, 2u);
-  EXPECT_LE(mostRecords, 2u + foreign.size());
+  // The store never grew: three of the program's own at most (a launch registers the next pair
+  // before it removes the spare of the change it runs for), and the others not yet fired.
+  EXPECT_LE(mostOwn, 3u);
+  EXPECT_LE(mostRecords, 3u + foreign.size());
   std::vector<std::string> left;
   for (const auto& row : device.Notifications()) left.push_back(row[2] + " " + row[3] + " " + row[4]);
   // Monday 10:00 again at the end: the night's change and its spare, and the two not yet due.

@@ -1,6 +1,8 @@
 // The wake-up registration against the real notification service on a frozen clock: the change
 // time, the two registrations, what the walk removes and keeps, and each failure path.
+#include <algorithm>
 #include <cwchar>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -222,11 +224,6 @@ class TracedRegistration : public ClockedDeviceTest {
     text << in.rdbuf();
     return text.str();
   }
-  static int Lines(const std::string& log, const std::string& text) {
-    int n = 0;
-    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
-    return n;
-  }
 };
 
 struct FailureCase {
@@ -260,8 +257,12 @@ TEST_P(RegistrationFailure, IsOnlyTracedAndTheRestGoesOn) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, RegistrationFailure,
     ::testing::Values(
-        FailureCase{"CountFailsNothingRemoved", Call::Count, 0, 1, 4, true, "Next Mute Change: 2026-12-8 - 2 - 7:2:0 - 1"},
-        FailureCase{"HandlesFailNothingRemoved", Call::FetchHandles, 0, 1, 4, true, "SetNotifcation: 1"},
+        // The listing before the registration; the walk then passes over the new ones only.
+        FailureCase{"CountBeforeFailsTheWalkStillRemoves", Call::Count, 0, 1, 2, true, "SetNotifcation: 9"},
+        FailureCase{"HandlesBeforeFailTheWalkStillRemoves", Call::FetchHandles, 0, 1, 2, true, "SetNotifcation: 9"},
+        // The walk's own listing.
+        FailureCase{"CountFailsNothingRemoved", Call::Count, 1, 1, 4, true, "Next Mute Change: 2026-12-8 - 2 - 7:2:0 - 1"},
+        FailureCase{"HandlesFailNothingRemoved", Call::FetchHandles, 1, 1, 4, true, "SetNotifcation: 1"},
         FailureCase{"OneSizeFailsThatOneStays", Call::Size, 0, 1, 3, true, "SetNotifcation: 3"},
         FailureCase{"OneFetchFailsThatOneStays", Call::FetchRecord, 1, 1, 3, true, "SetNotifcation: 9"},
         FailureCase{"FirstRegistrationRefused", Call::Set, 0, 1, 1, true, "EventHandle == 0, GetLastError() == 87, 57"},
@@ -270,20 +271,70 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"BothRefused", Call::Set, 0, 2, 0, false, "Second EventHandle == 0"}),
     [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
 
-TEST_F(TracedRegistration, WalkStepsAreTracedInOrder) {
-  Add(CNT_TIME, L"\\Windows\\Other.exe", L"");
-  Add(CNT_TIME, kOwnApplication, L"M0");
-  Schedule schedule;
-  schedule.Append(Item(DayBit(2), 7, 0, 0, 1));
-  ScheduleNextChange(schedule);
-  const std::string log = Log();
-  EXPECT_EQ(Lines(log, "SetNotifcation: 1\n"), 1) << log;
-  EXPECT_EQ(Lines(log, "SetNotifcation: 3\n"), 2) << log;
-  EXPECT_EQ(Lines(log, "SetNotifcation: 8\n"), 2) << log;
-  EXPECT_EQ(Lines(log, "SetNotifcation: 9\n"), 1) << log;
-  EXPECT_NE(log.find("SetNotifcation: item: D4 T07:00:00 M1"), std::string::npos) << log;
-  EXPECT_NE(log.find("GetNextItem: now: 10:0:0"), std::string::npos) << log;
-  EXPECT_LT(log.find("SetNotifcation: 1\n"), log.find("SetNotifcation: 10\n"));
+// The registration's trace from its first line on, one entry a line, without the log's times.
+std::vector<std::string> RegistrationTrace(const std::string& log) {
+  std::vector<std::string> lines;
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    line.erase(0, line.find('\t') + 1);
+    if (!lines.empty() || line.starts_with("SetNotifcation: item")) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += "  " + line + "\n";
+  return text;
+}
+
+// The two new notifications are registered before the walk, so that a run ended at any moment
+// leaves a wake-up of the program; the walk passes over them and removes the rest.
+TEST_F(TracedRegistration, RegistersFirstThenWalksPassingOverTheNewOnes) {
+  struct Case {
+    const char* name;
+    int refusals;  // registrations refused, from the second on (0 or 1)
+    std::vector<std::string> trace;
+  };
+  const std::vector<std::string> foreign = {"SetNotifcation: 3", "SetNotifcation: 4", "SetNotifcation: 5",
+                                            "SetNotifcation: 6", "SetNotifcation: 7", "SetNotifcation: 8"};
+  auto trace = [&](const char* refused, int newOnes) {
+    std::vector<std::string> t = {"SetNotifcation: item: D4 T07:00:00 M1"};
+    if (refused != nullptr) t.push_back(refused);
+    t.insert(t.end(), {"SetNotifcation: 1", "SetNotifcation: 2"});
+    t.insert(t.end(), foreign.begin(), foreign.end());
+    t.insert(t.end(), foreign.begin(), foreign.end());
+    t.push_back("SetNotifcation: 9");
+    for (int i = 0; i < newOnes; ++i) t.push_back("SetNotifcation: 3");
+    t.insert(t.end(), {"SetNotifcation: 10", "Next Mute Change: 2026-12-8 - 2 - 7:2:0 - 1"});
+    return t;
+  };
+  const Case cases[] = {
+      {"both registered", 0, trace(nullptr, 2)},
+      {"the second refused", 1, trace("Second EventHandle == 0, GetLastError() == 87, 57", 1)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    cedev::notify::ClearFaults();
+    for (const Registered& r : Store()) CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(r.handle)));
+    std::filesystem::remove(cedev::DeviceStatePath("debug.log"));
+    const DWORD other = Add(CNT_TIME, L"\\Windows\\Other.exe", L"");
+    Add(CNT_TIME, kOwnApplication, L"M0");
+    if (c.refusals > 0) FailCall(Call::Set, ERROR_INVALID_PARAMETER, 1, c.refusals);
+    Schedule schedule;
+    schedule.Append(Item(DayBit(2), 7, 0, 0, 1));
+    ScheduleNextChange(schedule);
+    cedev::notify::ClearFaults();
+    const std::vector<std::string> actual = RegistrationTrace(Log());
+    EXPECT_EQ(actual, c.trace) << "expected:\n" << Joined(c.trace) << "actual:\n" << Joined(actual);
+    std::vector<DWORD> handles;
+    for (const Registered& r : Store()) handles.push_back(r.handle);
+    const size_t own = Own().size();
+    EXPECT_EQ(own, 2u - c.refusals);
+    EXPECT_EQ(handles.size(), own + 1);
+    EXPECT_EQ(handles.front(), other);
+  }
+  EXPECT_NE(Log().find("GetNextItem: now: 10:0:0"), std::string::npos) << Log();
 }
 
 TEST_F(Registration, ViewerWalkListsWithoutRemoving) {
