@@ -29,6 +29,7 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kScriptEndGrace{2000};
 constexpr milliseconds kPaintBound{2000};
+constexpr milliseconds kSettleBound{2000};
 
 std::mutex g_lock;
 std::condition_variable g_stopped;
@@ -100,17 +101,24 @@ bool WaitShowing(const std::wstring& text, bool wanted, milliseconds bound) {
   }
 }
 
-// Waits until the input's thread has handled it, at most 2 s, and no longer once the program
-// has ended.
-void Settle(HWND target) {
-  if (!target) return;
-  const auto deadline = std::chrono::steady_clock::now() + milliseconds(2000);
-  while (!WaitInputHandled(target, milliseconds(50))) {
+// Waits until the device is at rest (every thread but this one waits for input with nothing
+// queued for it), so that the next command acts on what this one left, not on a window that is
+// still going or a focus still moving. At most 2 s (a thread asleep in Sleep never rests), and
+// no longer once the program has ended.
+void Settle() {
+  const auto deadline = std::chrono::steady_clock::now() + kSettleBound;
+  while (!WaitDeviceIdle(milliseconds(50))) {
     if (Stopping() || std::chrono::steady_clock::now() >= deadline) return;
   }
 }
 
-void TapAt(POINT p) { Settle(InjectTap(p)); }
+void TapAt(POINT p) {
+  if (InjectTap(p)) Settle();
+}
+
+void Press(const KeyStroke& key) {
+  if (InjectKey(key)) Settle();
+}
 
 void Run(long lineNumber, const InputCommand& c) {
   using Kind = InputCommand::Kind;
@@ -130,23 +138,24 @@ void Run(long lineNumber, const InputCommand& c) {
       TapAt(POINT{r.left + automation::kOkButton.x, r.top + automation::kOkButton.y});
       return;
     }
-    case Kind::Key: Settle(InjectKey(c.key)); return;
+    case Kind::Key: Press(c.key); return;
     case Kind::Type:
       for (wchar_t ch : c.text) {
         if (Stopping()) return;
-        Settle(InjectKey(KeyFromCharacter(ch)));
+        Press(KeyFromCharacter(ch));
       }
       return;
     case Kind::Wait:
-      if (!WaitShowing(c.text, true, c.duration) && !Stopping()) {
-        FailLine(lineNumber, "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
+    case Kind::Gone: {
+      const bool wanted = c.kind == Kind::Wait;
+      if (WaitShowing(c.text, wanted, c.duration)) {
+        Settle();
+        return;
       }
-      return;
-    case Kind::Gone:
-      if (!WaitShowing(c.text, false, c.duration) && !Stopping()) {
-        FailLine(lineNumber, Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
-      }
-      return;
+      if (Stopping()) return;
+      if (wanted) FailLine(lineNumber, "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
+      FailLine(lineNumber, Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
+    }
     case Kind::Expect:
       if (!automation::IsShowing(c.text)) FailLine(lineNumber, Quote(c.text) + " is not showing");
       return;

@@ -5,7 +5,8 @@
 //
 // A failing script command prints "input: line N: WHY" on standard error and ends the process
 // with status 3; so does a script that ran out while the program went on for 2 more seconds
-// ("input: script ended while the program was still running").
+// ("input: script ended while the program was still running"). Each command waits for the
+// device to be at rest before the next one runs.
 #pragma once
 
 namespace cedev {

@@ -1,5 +1,6 @@
 // Device input: a tap reaches the topmost enabled window under the point on that window's own
-// thread, in its client coordinates; keys reach the focus of the foreground window's thread.
+// thread, in its client coordinates; keys wait in the foreground thread's input queue and reach
+// the window that has the focus when that thread takes them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -56,16 +57,60 @@ TEST(Input, KeysGoToTheFocusOfTheForegroundThread) {
   });
   rec.Take();
   cedev::KeyStroke tab{VK_TAB, L'\t', true};
-  EXPECT_EQ(cedev::InjectKey(tab), editHwnd);
-  EXPECT_TRUE(cedev::WaitInputHandled(editHwnd, std::chrono::seconds(5)));
+  EXPECT_EQ(cedev::InjectKey(tab), app.id());
+  EXPECT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));
   EXPECT_TRUE(SequenceIs(rec.Take({WM_KEYDOWN, WM_KEYUP, WM_CHAR}),
                          {{"edit", WM_KEYDOWN, VK_SHIFT}, {"edit", WM_KEYDOWN, VK_TAB},
                           {"edit", WM_CHAR, L'\t'}, {"edit", WM_KEYUP, VK_TAB}, {"edit", WM_KEYUP, VK_SHIFT}}));
   cedev::KeyStroke colon{0xE7, L':', false};
   cedev::InjectKey(colon);
-  cedev::WaitInputHandled(editHwnd, std::chrono::seconds(5));
+  cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5));
   EXPECT_TRUE(SequenceIs(rec.Take({WM_CHAR}), {{"edit", WM_CHAR, L':'}}));
   app.Run([&] { DestroyWindow(dlgHwnd); });
+  EXPECT_EQ(cedev::InjectKey(colon), 0u) << "no foreground window: the key is lost";
+}
+
+// The first child passes the focus on at Tab, as a dialog's control does.
+HWND g_next = nullptr;
+LRESULT CALLBACK TabMovesOn(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_KEYDOWN && w == VK_TAB) SetFocus(g_next);
+  return DefWindowProcW(h, m, w, l);
+}
+
+TEST(Input, KeysTypedInABurstReachTheFocusOfTheMomentTheyAreTaken) {
+  msgtest::Watchdog dog("KeysTypedInABurstReachTheFocusOfTheMomentTheyAreTaken");
+  MessageRecorder rec;
+  RecordedWindow top{&rec, "top", nullptr};
+  RecordedWindow first{&rec, "first", TabMovesOn};
+  RecordedWindow second{&rec, "second", nullptr};
+  HWND topHwnd = nullptr;
+  HWND firstHwnd = nullptr;
+  GuiThread app([&] {
+    topHwnd = CreateRecordedWindow(top, 0, WS_VISIBLE, 0, 26, 240, 268, nullptr);
+    firstHwnd = CreateRecordedWindow(first, 0, WS_CHILD | WS_VISIBLE, 10, 10, 40, 20, topHwnd);
+    g_next = CreateRecordedWindow(second, 0, WS_CHILD | WS_VISIBLE, 60, 10, 40, 20, topHwnd);
+    SetFocus(firstHwnd);
+  });
+  rec.Take();
+  // Typed while the thread is busy: both keys wait in its input queue, as a paste does.
+  app.Run([] {
+    cedev::InjectKey(cedev::KeyStroke{VK_TAB, L'\t', false});
+    cedev::InjectKey(cedev::KeyStroke{VK_SPACE, L' ', false});
+  });
+  EXPECT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));
+  EXPECT_TRUE(SequenceIs(rec.Take({WM_KEYDOWN, WM_KEYUP}),
+                         {{"first", WM_KEYDOWN, VK_TAB}, {"second", WM_KEYUP, VK_TAB},
+                          {"second", WM_KEYDOWN, VK_SPACE}, {"second", WM_KEYUP, VK_SPACE}}));
+  // With nothing focused the active window takes the keys; a tap keeps the window it hit.
+  app.Run([&] {
+    SetFocus(nullptr);
+    cedev::InjectTap(POINT{15, 40});
+    cedev::InjectKey(cedev::KeyStroke{VK_SPACE, L' ', false});
+  });
+  EXPECT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));
+  EXPECT_TRUE(SequenceIs(rec.Take({WM_KEYDOWN, WM_LBUTTONDOWN}),
+                         {{"first", WM_LBUTTONDOWN}, {"top", WM_KEYDOWN, VK_SPACE}}));
+  app.Run([&] { DestroyWindow(topHwnd); });
 }
 
 }  // namespace
