@@ -120,6 +120,12 @@ void Press(const KeyStroke& key) {
   if (InjectKey(key)) Settle();
 }
 
+// A wait that the program's end cut short failed, whatever the timing: had the end come a
+// moment sooner, the command would never have run.
+void FailWaitCutShort(long lineNumber, const std::wstring& text, bool wanted) {
+  FailLine(lineNumber, std::string("the program ended while waiting for ") + Quote(text) + (wanted ? "" : " to go"));
+}
+
 void Run(long lineNumber, const InputCommand& c) {
   using Kind = InputCommand::Kind;
   switch (c.kind) {
@@ -152,7 +158,7 @@ void Run(long lineNumber, const InputCommand& c) {
         Settle();
         return;
       }
-      if (Stopping()) return;
+      if (Stopping()) FailWaitCutShort(lineNumber, c.text, wanted);
       if (wanted) FailLine(lineNumber, "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
       FailLine(lineNumber, Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
     }
@@ -168,8 +174,10 @@ void Run(long lineNumber, const InputCommand& c) {
   }
 }
 
-// Reads one line from `fd`; false at the end of the input or when stopping.
-bool ReadLine(int fd, std::string& pending, std::string& line, bool& atEnd) {
+// Reads one line from `fd`; false at the end of the input, or once `giveUp` says so while it
+// waits for more.
+template <typename GiveUp>
+bool ReadLine(int fd, std::string& pending, std::string& line, bool& atEnd, GiveUp giveUp) {
   for (;;) {
     if (auto nl = pending.find('\n'); nl != std::string::npos) {
       line = pending.substr(0, nl);
@@ -182,7 +190,7 @@ bool ReadLine(int fd, std::string& pending, std::string& line, bool& atEnd) {
       pending.clear();
       return true;
     }
-    if (Stopping()) return false;
+    if (giveUp()) return false;
     pollfd p{fd, POLLIN, 0};
     const int ready = poll(&p, 1, 100);
     if (ready < 0 && errno != EINTR) {
@@ -206,12 +214,26 @@ void InputThread(int fd, bool closeAfter) {
   std::string line;
   bool atEnd = false;
   long number = 0;
-  while (ReadLine(fd, pending, line, atEnd)) {
+  while (!Stopping() && ReadLine(fd, pending, line, atEnd, Stopping)) {
     ++number;
     ParsedInputLine parsed = ParseInputLine(line);
     if (!parsed.error.empty()) FailLine(number, parsed.error);
     Run(number, parsed.command);
-    if (Stopping()) break;
+  }
+  if (Stopping()) {
+    // The program has ended: a command left in the script never ran, and the script fails on
+    // it. The rest of a script on a pipe is waited for as long as the end's grace.
+    const auto deadline = std::chrono::steady_clock::now() + kScriptEndGrace;
+    auto late = [&] { return std::chrono::steady_clock::now() >= deadline; };
+    while (ReadLine(fd, pending, line, atEnd, late)) {
+      ++number;
+      const ParsedInputLine parsed = ParseInputLine(line);
+      if (!parsed.error.empty() || parsed.command.kind != InputCommand::Kind::Nothing) {
+        FailLine(number, "the program ended before this command");
+      }
+    }
+    if (closeAfter) close(fd);
+    return;
   }
   if (closeAfter) close(fd);
   if (Pause(kScriptEndGrace)) Fail("script ended while the program was still running");
@@ -235,6 +257,10 @@ void StartInputAndDisplay() {
     std::fprintf(stderr, "cedevice: unknown CEDEVICE_DISPLAY \"%s\" (none or terminal); running with no display\n",
                  chosen.c_str());
   }
+  {
+    std::lock_guard lk(g_lock);
+    g_stop = false;
+  }
   if (!input || !*input) return;
   int fd = 0;
   bool closeAfter = false;
@@ -242,10 +268,6 @@ void StartInputAndDisplay() {
     fd = open(input, O_RDONLY | O_CLOEXEC);
     if (fd < 0) Fail("cannot open the script \"" + std::string(input) + "\": " + std::strerror(errno));
     closeAfter = true;
-  }
-  {
-    std::lock_guard lk(g_lock);
-    g_stop = false;
   }
   g_thread = std::thread(InputThread, fd, closeAfter);
 }

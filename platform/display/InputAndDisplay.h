@@ -5,8 +5,9 @@
 //
 // A failing script command prints "input: line N: WHY" on standard error and ends the process
 // with status 3; so does a script that ran out while the program went on for 2 more seconds
-// ("input: script ended while the program was still running"). Each command waits for the
-// device to be at rest before the next one runs.
+// ("input: script ended while the program was still running"), and one that still held a
+// command when the program ended ("input: line N: the program ended before this command").
+// Each command waits for the device to be at rest before the next one runs.
 #pragma once
 
 namespace cedev {

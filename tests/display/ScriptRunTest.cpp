@@ -1,6 +1,6 @@
 // Input scripts run against a small program: commands act in order, a failing command ends
-// the process with status 3 and "input: line N: WHY", and so does a script that runs out while
-// the program goes on.
+// the process with status 3 and "input: line N: WHY", and so do a script that runs out while
+// the program goes on and one that still holds a command when the program ends.
 #include <windows.h>
 
 #include <cstdio>
@@ -68,7 +68,7 @@ class ScriptRun : public ::testing::Test {
 
 TEST_F(ScriptRun, ScriptThatEndsTheProgramExitsNormallyAndPrintsTheScreen) {
   const std::string out = TempPath("out");
-  EXPECT_EXIT(RunProgram("# a comment\n\nwait \"Quit\" 2\nexpect \"Quit\"\nscreen\ntap \"Quit\"\n", out),
+  EXPECT_EXIT(RunProgram("# a comment\n\nwait \"Quit\" 2\nexpect \"Quit\"\nscreen\ntap \"Quit\"\n\n# done\n", out),
               ::testing::ExitedWithCode(0), "");
   std::ifstream in(out);
   std::stringstream text;
@@ -100,6 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
         Failing{"tap \"Nothing\"\n", "input: line 1: no window or list row shows \"Nothing\""},
         Failing{"ok\n", "input: line 1: there is no task bar to tap \"ok\" on"},
         Failing{"tap 300 1\n", "input: line 1: point 300,1 is off the 240x320 screen"},
-        Failing{"sleep 10\n", "input: script ended while the program was still running"}));
+        Failing{"sleep 10\n", "input: script ended while the program was still running"},
+        Failing{"tap \"Quit\"\n\n# then\nexpect \"Quit\"\n", "input: line 4: the program ended before this command"},
+        Failing{"tap \"Quit\"\nbogus\n", "input: line 2: the program ended before this command"}));
 
 }  // namespace
