@@ -241,6 +241,26 @@ void InputThread(int fd, bool closeAfter) {
 
 bool IsTerminal(int fd) { return isatty(fd) == 1; }
 
+// With neither a display nor a script, nothing can give the program input. A run that needs
+// none (the notification service's launches) never waits for a message and is left alone; a
+// run that waits for one (an interactive run's dialog) would wait for ever in silence, so the
+// first such wait of the program's thread is said and ends the run.
+void WatchForAWaitNothingCanEnd(DWORD program) {
+  while (!Stopping()) {
+    const auto seen = DisplayGeneration();
+    if (ThreadWaitsForInput(program)) {
+      std::fprintf(stderr,
+                   "cedevice: nothing can use this run: it has no display and no input script, and the program is "
+                   "waiting for input.\n"
+                   "cedevice: run it in a terminal (CEDEVICE_DISPLAY unset or terminal), or give it input commands "
+                   "with CEDEVICE_INPUT=FILE (- for standard input).\n");
+      std::fflush(stderr);
+      std::_Exit(3);
+    }
+    WaitForChange(seen, milliseconds(100));
+  }
+}
+
 }  // namespace
 
 void StartInputAndDisplay() {
@@ -248,11 +268,11 @@ void StartInputAndDisplay() {
   const char* display = std::getenv("CEDEVICE_DISPLAY");
   std::string chosen = display ? display : "";
   if (chosen.empty()) chosen = (!input && IsTerminal(0) && IsTerminal(1)) ? "terminal" : "none";
+  bool displayed = false;
   if (chosen == "terminal") {
     std::string why;
-    if (!StartTerminalDisplay(why)) {
-      std::fprintf(stderr, "cedevice: no terminal display (%s); running with no display\n", why.c_str());
-    }
+    displayed = StartTerminalDisplay(why);
+    if (!displayed) std::fprintf(stderr, "cedevice: no terminal display (%s); running with no display\n", why.c_str());
   } else if (chosen != "none") {
     std::fprintf(stderr, "cedevice: unknown CEDEVICE_DISPLAY \"%s\" (none or terminal); running with no display\n",
                  chosen.c_str());
@@ -261,7 +281,10 @@ void StartInputAndDisplay() {
     std::lock_guard lk(g_lock);
     g_stop = false;
   }
-  if (!input || !*input) return;
+  if (!input || !*input) {
+    if (!displayed) g_thread = std::thread(WatchForAWaitNothingCanEnd, GetCurrentThreadId());
+    return;
+  }
   int fd = 0;
   bool closeAfter = false;
   if (std::strcmp(input, "-") != 0) {

@@ -8,6 +8,10 @@
 // ("input: script ended while the program was still running"), and one that still held a
 // command when the program ended ("input: line N: the program ended before this command").
 // Each command waits for the device to be at rest before the next one runs.
+//
+// With neither a display nor a script, the program's first wait for a message (a dialog that
+// waits for a person) is reported on standard error and ends the process with status 3: nothing
+// could ever answer it. A run that waits for no input (a notification run) is not touched.
 #pragma once
 
 namespace cedev {

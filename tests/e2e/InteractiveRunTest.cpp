@@ -229,6 +229,20 @@ ok
             std::vector<uint8_t>({0x3E, 7, 30, 0, 0, 0x3E, 22, 0, 0, 1}));
 }
 
+// With no display and no script nothing could answer the main dialog: the run says so, and how
+// to give it one, and ends instead of waiting for ever in silence.
+TEST(InteractiveRun, WithoutADisplayOrAScriptTheRunSaysNothingCanUseIt) {
+  DeviceSession device;
+  const std::vector<uint8_t> file = ScheduleBytes(200, 10, 0, kTwoItems);
+  device.WriteSchedule(file);
+  const RunResult run = device.Program({});
+  EXPECT_EQ(run.status, 3) << Expect(run);
+  EXPECT_NE(run.err.find("cedevice: nothing can use this run"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("CEDEVICE_INPUT=FILE"), std::string::npos) << run.err;
+  EXPECT_EQ(device.ReadSchedule(), file);
+  EXPECT_EQ(device.ToolOut({"notifications"}), "");
+}
+
 TEST(InteractiveRun, AMissingFolderIsReportedWithItsCode) {
   DeviceSession device;
   std::filesystem::remove_all(device.root() / "My Documents");
