@@ -301,6 +301,7 @@ void StopInputAndDisplay() {
     g_stop = true;
   }
   g_stopped.notify_all();
+  WakeChangeWaiters();  // the threads that wait for the screen to change see the end at once
   if (g_thread.joinable()) g_thread.join();
   StopTerminalDisplay();
 }

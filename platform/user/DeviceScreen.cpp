@@ -158,6 +158,12 @@ void WaitForChange(unsigned long long seen, std::chrono::milliseconds bound) {
   wm.changed.wait_for(lk, bound, [&] { return wm.generation != seen; });
 }
 
+void WakeChangeWaiters() {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  TouchLocked(wm);
+}
+
 std::wstring WindowTreeText() {
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);

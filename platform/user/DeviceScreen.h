@@ -23,6 +23,9 @@ bool WaitForPaints(std::chrono::milliseconds bound);
 // Counts changes to the picture and the tree; WaitForChange returns when it moves past `seen`.
 unsigned long long DisplayGeneration();
 void WaitForChange(unsigned long long seen, std::chrono::milliseconds bound);
+// Wakes every WaitForChange at once, for a waiter that also watches something outside the window
+// system (the end of the program).
+void WakeChangeWaiters();
 
 // One window a line, indented two blanks a depth: CLASS "TEXT" (L,T)-(R,B) and the states
 // hidden, disabled, focused, checked; a window showing other than its text adds shows "...";
