@@ -14,9 +14,14 @@
 
 namespace {
 
+// Tapped, the program ends at once; sent a key, a moment later by itself.
 LRESULT CALLBACK QuitButtonProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_LBUTTONUP) {
+  if (m == WM_LBUTTONUP || m == WM_TIMER) {
     PostQuitMessage(0);
+    return 0;
+  }
+  if (m == WM_KEYDOWN) {
+    SetTimer(h, 1, 300, nullptr);
     return 0;
   }
   if (m == WM_PAINT) {
@@ -102,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failing{"tap 300 1\n", "input: line 1: point 300,1 is off the 240x320 screen"},
         Failing{"sleep 10\n", "input: script ended while the program was still running"},
         Failing{"tap \"Quit\"\n\n# then\nexpect \"Quit\"\n", "input: line 4: the program ended before this command"},
-        Failing{"tap \"Quit\"\nbogus\n", "input: line 2: the program ended before this command"}));
+        Failing{"tap \"Quit\"\nbogus\n", "input: line 2: the program ended before this command"},
+        Failing{"key Space\nwait \"Never\" 30\n", "input: line 2: the program ended (while waiting for \"Never\"|before)"}));
 
 }  // namespace
