@@ -96,35 +96,46 @@ bool Inside(HWND hwnd, LPARAM lParam) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
+// The face is laid out in the button's cells: the label centred, a pressed button's label dark,
+// and the focus rectangle around the label, as the device draws it inside the button.
 void Paint(HWND hwnd, const ButtonState& state) {
-  Painter paint(hwnd);
+  Painter paint(hwnd, COLOR_BTNFACE, COLOR_BTNTEXT);
   const RECT& client = paint.Client();
   std::wstring text = WindowTextOf(hwnd);
   DWORD type = TypeOf(hwnd);
-  int y = CentredRowY(client.bottom - client.top);
+  int columns = ColumnsOf(hwnd);
+  int row = CentredRow(RowsOf(hwnd));
   if (type == BS_GROUPBOX) {
     paint.Frame(client);
     if (!text.empty()) paint.Text(kCellWidth, 0, text);
     return;
   }
+  std::wstring label;
+  int column = 0;
   bool pushLike = type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && (StyleOf(hwnd) & BS_PUSHLIKE);
   if (!IsCheckType(type) || pushLike) {
     bool down = state.pushed || (pushLike && state.check != BST_UNCHECKED);
-    int columns = (client.right - client.left) / kCellWidth;
-    std::wstring face = (down ? L"[*" : L"[ ") + text + (down ? L"*]" : L" ]");
-    // A narrow button drops its padding before its text is cut.
-    if (static_cast<int>(face.size()) > columns) face = down ? L"*" + text + L"*" : L"[" + text + L"]";
-    int x = std::max(0, (columns - static_cast<int>(face.size())) / 2) * kCellWidth;
-    paint.Text(x, y, face);
-    return;
-  }
-  std::wstring mark;
-  if (IsRadioType(type)) {
-    mark = state.check != BST_UNCHECKED ? L"(o) " : L"( ) ";
+    label = (down ? L"[*" : L"[ ") + text + (down ? L"*]" : L" ]");
+    // A narrow button drops its padding before its text is cut (judged by its pixels, so
+    // buttons of one width look alike wherever they start in a cell).
+    if (static_cast<int>(label.size()) > client.right / kCellWidth) label = down ? L"*" + text + L"*" : L"[" + text + L"]";
+    column = std::max(0, (columns - static_cast<int>(label.size())) / 2);
+    // The label of a pressed button is dark; only the label, so that pressed neighbours, which
+    // may meet in one cell, stay apart.
+    const int shown = std::min(columns - column, static_cast<int>(label.size()));
+    if (down) paint.Fill(CellsRect(column, row, shown), COLOR_BTNSHADOW, COLOR_HIGHLIGHTTEXT);
   } else {
-    mark = state.check == BST_CHECKED ? L"[x] " : state.check == BST_INDETERMINATE ? L"[-] " : L"[ ] ";
+    std::wstring mark;
+    if (IsRadioType(type)) {
+      mark = state.check != BST_UNCHECKED ? L"(o) " : L"( ) ";
+    } else {
+      mark = state.check == BST_CHECKED ? L"[x] " : state.check == BST_INDETERMINATE ? L"[-] " : L"[ ] ";
+    }
+    label = mark + text;
   }
-  paint.Text(0, y, mark + text);
+  int shown = std::min(columns - column, static_cast<int>(label.size()));
+  paint.Text(column * kCellWidth, row * kCellHeight, label);
+  if (state.focused && shown > 0) paint.Focus(CellsRect(column, row, shown));
 }
 
 LRESULT DialogCode(HWND hwnd) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "DeviceScreen.h"
+
 namespace cedev {
 
 void NotifyParent(HWND control, WORD code) {
@@ -18,35 +20,48 @@ std::wstring WindowTextOf(HWND hwnd) {
   return text;
 }
 
-int ColumnsOf(HWND hwnd) {
-  RECT r{};
-  GetClientRect(hwnd, &r);
-  return std::max<int>(0, (r.right - r.left) / kCellWidth);
-}
+int ColumnsOf(HWND hwnd) { return static_cast<int>(WindowCells(hwnd).cx); }
 
-int RowsOf(HWND hwnd) {
-  RECT r{};
-  GetClientRect(hwnd, &r);
-  return std::max<int>(0, (r.bottom - r.top) / kCellHeight);
-}
+int RowsOf(HWND hwnd) { return static_cast<int>(WindowCells(hwnd).cy); }
 
-Painter::Painter(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {
+Painter::Painter(HWND hwnd, int background, int text) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {
   GetClientRect(hwnd, &client_);
-  FillRect(dc_, &client_, reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  FillRect(dc_, &client_, GetSysColorBrush(background));
+  SetTextColor(dc_, GetSysColor(text));
+  SetBkMode(dc_, TRANSPARENT);
 }
 
 Painter::~Painter() { EndPaint(hwnd_, &ps_); }
 
 void Painter::Text(int x, int y, std::wstring_view text) {
-  int room = (client_.right - x) / kCellWidth;
+  int room = ColumnsOf(hwnd_) - x / kCellWidth;
   if (room <= 0 || text.empty()) return;
   std::wstring_view shown = text.substr(0, std::min<std::size_t>(text.size(), static_cast<std::size_t>(room)));
   ExtTextOutW(dc_, x, y, 0, nullptr, shown.data(), static_cast<UINT>(shown.size()), nullptr);
 }
 
+void Painter::Draw(std::wstring_view text, UINT format) {
+  const std::wstring copy(text);
+  RECT r = client_;
+  DrawTextW(dc_, copy.c_str(), static_cast<int>(copy.size()), &r, format);
+}
+
 void Painter::Frame(const RECT& rect) { Rectangle(dc_, rect.left, rect.top, rect.right, rect.bottom); }
 
-int CentredRowY(int height) { return std::max(0, (height - kCellHeight) / 2); }
+void Painter::Fill(const RECT& rect, int background, int text) {
+  FillRect(dc_, &rect, GetSysColorBrush(background));
+  SetTextColor(dc_, GetSysColor(text));
+}
+
+void Painter::TextColour(int text) { SetTextColor(dc_, GetSysColor(text)); }
+
+void Painter::Focus(const RECT& rect) { DrawFocusRect(dc_, &rect); }
+
+RECT CellsRect(int column, int row, int count) {
+  return RECT{column * kCellWidth, row * kCellHeight, (column + count) * kCellWidth, (row + 1) * kCellHeight};
+}
+
+int CentredRow(int rows) { return std::max(0, (rows - 1) / 2); }
 
 std::vector<std::wstring> WrapWords(std::wstring_view text, int columns) {
   std::vector<std::wstring> lines;

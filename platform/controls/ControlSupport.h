@@ -54,20 +54,29 @@ void NotifyParent(HWND control, WORD code);
 
 std::wstring WindowTextOf(HWND hwnd);
 
-// Client size in whole cells.
+// The cells the client area lies on: columns and rows of the window's own grid (CellGrid.h),
+// which may be one more than its pixels divided by the cell size.
 int ColumnsOf(HWND hwnd);
 int RowsOf(HWND hwnd);
 
-// A paint pass: BeginPaint, the client blanked, text put into cells, EndPaint.
+// A paint pass: BeginPaint, the client area filled with a system colour, text put into cells in
+// another, EndPaint.
 class Painter {
  public:
-  explicit Painter(HWND hwnd);
+  explicit Painter(HWND hwnd, int background = COLOR_BTNFACE, int text = COLOR_BTNTEXT);
   ~Painter();
   Painter(const Painter&) = delete;
   Painter& operator=(const Painter&) = delete;
   // Text at client pixel (x, y), cut at the right edge of the client area.
   void Text(int x, int y, std::wstring_view text);
+  // Text as DrawText lays it out in the client area.
+  void Draw(std::wstring_view text, UINT format);
   void Frame(const RECT& rect);
+  // Part of the client area filled with a system colour; text drawn after it is in `text`.
+  void Fill(const RECT& rect, int background, int text);
+  void TextColour(int text);
+  // The focus rectangle (drawn by inverting: twice is none).
+  void Focus(const RECT& rect);
   const RECT& Client() const { return client_; }
 
  private:
@@ -77,8 +86,10 @@ class Painter {
   RECT client_{};
 };
 
-// The y of one text row centred in a client area `height` pixels tall.
-int CentredRowY(int height);
+// The client rectangle of `count` cells from cell (column, row) of a window's grid.
+RECT CellsRect(int column, int row, int count);
+// The row of one line of text centred in a window `rows` cells tall.
+int CentredRow(int rows);
 
 // Breaks `text` into lines of at most `columns` characters at blanks (a word longer than a line
 // is cut), honouring line breaks in the text.

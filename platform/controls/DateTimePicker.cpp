@@ -116,11 +116,19 @@ bool Valid(const SYSTEMTIME& t) {
          t.wDay >= 1 && t.wDay <= 31;
 }
 
+// Focused, the current field is highlighted (and bracketed, for the picture as text).
 void Paint(HWND hwnd, const PickerState& state) {
-  Painter paint(hwnd);
-  const RECT& client = paint.Client();
+  Painter paint(hwnd, COLOR_WINDOW, COLOR_WINDOWTEXT);
   std::wstring text = state.none ? std::wstring(L"--:--:--") : Shown(state, state.focused);
-  paint.Text(0, CentredRowY(client.bottom - client.top), text);
+  const int row = CentredRow(RowsOf(hwnd));
+  paint.Text(0, row * kCellHeight, text);
+  if (state.focused && !state.none) {
+    const int column = state.field * 3;  // "HH:" a field
+    SYSTEMTIME t = state.time;
+    const std::wstring field = L"[" + TwoDigits(FieldOf(t, state.field)) + L"]";
+    paint.Fill(CellsRect(column, row, 4), COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT);
+    paint.Text(column * kCellWidth, row * kCellHeight, field);
+  }
 }
 
 // A new picker shows the time of day it was made.
@@ -132,6 +140,8 @@ void InitPicker(PickerState& s, const CREATESTRUCTW*) {
 LRESULT PickerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, PickerState& s) {
   switch (msg) {
     case WM_CREATE:
+      // The field has a frame of its own, as the system's picker draws one round its text.
+      SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(StyleOf(hwnd) | WS_BORDER));
       Publish(hwnd, s);
       return 0;
     case WM_PAINT:

@@ -32,7 +32,13 @@ WindowStates<EditState>& States() {
 
 void Redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, TRUE); }
 
-std::size_t Columns(HWND hwnd) { return static_cast<std::size_t>(ColumnsOf(hwnd)); }
+// The characters that fit the edit's pixels: its capacity and what it shows do not depend on
+// where it starts inside a cell.
+std::size_t Columns(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  return static_cast<std::size_t>(std::max<LONG>(0, (r.right - r.left) / kCellWidth));
+}
 
 void KeepCaretInView(HWND hwnd, EditState& state) {
   std::size_t columns = std::max<std::size_t>(Columns(hwnd), 1);
@@ -135,15 +141,17 @@ void SetSelection(HWND hwnd, EditState& state, WPARAM wParam, LPARAM lParam) {
 }
 
 void Paint(HWND hwnd, const EditState& state) {
-  Painter paint(hwnd);
-  const RECT& client = paint.Client();
+  Painter paint(hwnd, COLOR_WINDOW, COLOR_WINDOWTEXT);
   DWORD style = StyleOf(hwnd);
   std::size_t columns = Columns(hwnd);
   std::wstring shown = state.scroll < state.text.size() ? state.text.substr(state.scroll, columns) : L"";
   if (style & ES_PASSWORD) shown.assign(shown.size(), L'*');
   // An editable field shows its extent, so an empty one can be seen and tapped.
   if (!(style & ES_READONLY) && shown.size() < columns) shown.append(columns - shown.size(), L'_');
-  paint.Text(0, CentredRowY(client.bottom - client.top), shown);
+  const int y = CentredRow(RowsOf(hwnd)) * kCellHeight;
+  paint.Text(0, y, shown);
+  // The caret stands before the character it would type over.
+  if (state.focused) SetCaretPos(static_cast<int>(state.caret - state.scroll) * kCellWidth, y);
 }
 
 // The window's text at creation is the edit's first text.
@@ -181,11 +189,14 @@ LRESULT EditMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, EditState
     }
     case WM_SETFOCUS:
       s.focused = true;
+      CreateCaret(hwnd, nullptr, 1, kCellHeight);
+      ShowCaret(hwnd);
       Redraw(hwnd);
       NotifyParent(hwnd, EN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
       s.focused = false;
+      DestroyCaret();
       Redraw(hwnd);
       NotifyParent(hwnd, EN_KILLFOCUS);
       return 0;

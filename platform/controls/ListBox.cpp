@@ -22,6 +22,7 @@ struct ListBoxState {
   int top = 0;
   int rowHeight = kCellHeight;
   bool tracking = false;
+  bool focused = false;
   FontSlot font;
   int Count() const { return static_cast<int>(rows.size()); }
 };
@@ -142,10 +143,13 @@ int RowAt(HWND hwnd, const ListBoxState& state, LPARAM lParam) {
   return row < state.Count() ? row : -1;
 }
 
+// The selected row is highlighted; with the focus, the focus rectangle is on the selected row,
+// or on the first row shown when none is selected (so an empty list shows it has the focus).
 void Paint(HWND hwnd, const ListBoxState& state) {
-  Painter paint(hwnd);
+  Painter paint(hwnd, COLOR_WINDOW, COLOR_WINDOWTEXT);
   int visible = VisibleRows(hwnd, state);
   int columns = ColumnsOf(hwnd);
+  RECT client = paint.Client();
   for (int k = 0; k < visible && state.top + k < state.Count(); ++k) {
     int i = state.top + k;
     std::wstring line = (i == state.selected ? L">" : L" ") + state.rows[static_cast<std::size_t>(i)].text;
@@ -156,7 +160,14 @@ void Paint(HWND hwnd, const ListBoxState& state) {
       line.resize(static_cast<std::size_t>(columns), L' ');
       line.back() = moreAbove ? L'^' : L'v';
     }
+    RECT row{0, k * state.rowHeight, client.right, (k + 1) * state.rowHeight};
+    if (i == state.selected) paint.Fill(row, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT);
     paint.Text(0, k * state.rowHeight, line);
+    if (i == state.selected) paint.TextColour(COLOR_WINDOWTEXT);
+  }
+  if (state.focused) {
+    int k = state.selected >= state.top && state.selected < state.top + visible ? state.selected - state.top : 0;
+    paint.Focus(RECT{0, k * state.rowHeight, client.right, (k + 1) * state.rowHeight});
   }
 }
 
@@ -236,9 +247,13 @@ LRESULT ListBoxMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ListBo
       return 0;
     }
     case WM_SETFOCUS:  // told with or without LBS_NOTIFY, as the system's list does
+      s.focused = true;
+      InvalidateRect(hwnd, nullptr, TRUE);
       NotifyParent(hwnd, LBN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
+      s.focused = false;
+      InvalidateRect(hwnd, nullptr, TRUE);
       NotifyParent(hwnd, LBN_KILLFOCUS);
       return 0;
     case LB_ADDSTRING: {

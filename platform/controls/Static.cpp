@@ -1,5 +1,6 @@
-// "Static": text, left-aligned or centred, wrapped at word boundaries to the control's width
-// (SS_LEFTNOWORDWRAP keeps one line, cut at the edge).
+// "Static": text, left-aligned, centred or right-aligned, drawn as DrawText draws it: wrapped at
+// word boundaries to the control's width (SS_LEFTNOWORDWRAP cuts each line at the edge instead),
+// the first line on the control's first row, clipped at its bottom edge.
 #include <algorithm>
 
 #include "ControlProcs.h"
@@ -18,28 +19,15 @@ WindowStates<StaticState>& States() {
 }
 
 void Paint(HWND hwnd) {
-  Painter paint(hwnd);
-  const RECT& client = paint.Client();
-  DWORD kind = StyleOf(hwnd) & 0x1F;
+  Painter paint(hwnd, COLOR_BTNFACE, COLOR_WINDOWTEXT);
+  DWORD style = StyleOf(hwnd);
+  DWORD kind = style & 0x1F;
   if (kind == SS_ICON) return;
-  std::wstring text = WindowTextOf(hwnd);
-  int columns = (client.right - client.left) / kCellWidth;
-  std::vector<std::wstring> lines;
-  if (kind == SS_LEFTNOWORDWRAP) {
-    lines.push_back(text.substr(0, text.find(L'\n')));
-  } else {
-    lines = WrapWords(text, columns);
-  }
-  int y = 0;
-  for (const std::wstring& line : lines) {
-    if (y + kCellHeight > client.bottom && y > 0) break;
-    int x = 0;
-    int length = static_cast<int>(line.size());
-    if (kind == SS_CENTER) x = std::max(0, (columns - length) / 2) * kCellWidth;
-    if (kind == SS_RIGHT) x = std::max(0, columns - length) * kCellWidth;
-    paint.Text(x, y, line);
-    y += kCellHeight;
-  }
+  UINT format = kind == SS_LEFTNOWORDWRAP ? DT_LEFT : DT_WORDBREAK;
+  if (kind == SS_CENTER) format |= DT_CENTER;
+  if (kind == SS_RIGHT) format |= DT_RIGHT;
+  if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+  paint.Draw(WindowTextOf(hwnd), format);
 }
 
 LRESULT StaticMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, StaticState&) {

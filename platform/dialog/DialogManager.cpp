@@ -292,6 +292,7 @@ void RegisterSystemClasses() {
     WNDCLASSW wc{};
     wc.lpfnWndProc = DefDlgProcW;
     wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_BTNFACE + 1));
     wc.lpszClassName = kDialogClass;
     RegisterClassW(&wc);
   });

@@ -116,7 +116,7 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   layout.title = box.caption;
 
   cedev::DialogItemLayout message;
-  message.style = WS_VISIBLE | SS_LEFT;
+  message.style = WS_VISIBLE | SS_LEFT | SS_NOPREFIX;  // the text as given, & and all
   message.x = static_cast<short>(2 * kCellWidth);
   message.y = static_cast<short>(2 * kCellHeight);
   message.cx = static_cast<short>(textColumns * kCellWidth);

@@ -18,6 +18,7 @@
 
 #include "Automation.h"
 #include "InputScript.h"
+#include "Screenshot.h"
 #include "TerminalDisplay.h"
 #include "WideText.h"
 
@@ -171,6 +172,11 @@ void Run(long lineNumber, const InputCommand& c) {
       WaitForPaints(kPaintBound);
       Print(automation::TreeText());
       return;
+    case Kind::Screenshot: {
+      std::string why;
+      if (!WriteScreenshot(Utf8FromWide(c.text), why)) FailLine(lineNumber, why);
+      return;
+    }
   }
 }
 

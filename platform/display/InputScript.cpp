@@ -218,6 +218,12 @@ ParsedInputLine ReadCommand(std::string_view bytes) {
     c.text = t[1].value;
     return out;
   }
+  if (name == L"screenshot") {
+    if (args != 1 || !t[1].quoted || t[1].value.empty()) return fail("screenshot needs \"FILE\"");
+    c.kind = Kind::Screenshot;
+    c.text = t[1].value;
+    return out;
+  }
   if (name == L"sleep") {
     if (args != 1) return fail("sleep needs MS");
     auto ms = Whole(t[1], 86400000);

@@ -2,12 +2,16 @@
 // command, or into the reason it is not one; nothing here touches the window system.
 //
 // What `screen` prints: the 60 x 40 cells of the 240 x 320 screen (a cell is 4 x 8 pixels),
-// one line of exactly 60 characters a row, blanks included, no frame. What `tree` prints: one
+// one line of exactly 60 characters a row, blanks included, no frame: the characters the cells
+// hold, and nothing that is not a character (colours, the focus rectangle, the caret and windows'
+// borders show on the terminal and in a screenshot; `tree` says which window is focused). What
+// `tree` prints: one
 // window a line, top-level windows from the top of the z-order, children under their parent in
 // creation order, indented two blanks a depth:
 //   CLASS "TEXT" (LEFT,TOP)-(RIGHT,BOTTOM)[ hidden][ disabled][ focused][ checked][ shows "..."]
 // and under a list box its rows, `row "TEXT"`, the selected one followed by ` selected`.
 // Texts are quoted as in scripts (\" and \\). Both wait (at most 2 s) for pending paints first.
+// `screenshot "FILE"` writes the screen as a PNG (Screenshot.h).
 #pragma once
 
 #include <chrono>
@@ -19,7 +23,7 @@
 namespace cedev {
 
 struct InputCommand {
-  enum class Kind { Nothing, Tap, TapText, Ok, Key, Type, Wait, Gone, Expect, Sleep, Screen, Tree };
+  enum class Kind { Nothing, Tap, TapText, Ok, Key, Type, Wait, Gone, Expect, Sleep, Screen, Tree, Screenshot };
   Kind kind = Kind::Nothing;  // Nothing: a blank line or a comment
   int x = 0;
   int y = 0;

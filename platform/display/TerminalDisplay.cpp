@@ -8,24 +8,28 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "InputScript.h"
+#include "TerminalColours.h"
 
 namespace cedev {
 
 namespace {
 
-constexpr int kNeededColumns = 80;
+constexpr int kNeededColumns = kScreenColumns;
 constexpr int kNeededRows = kScreenRows;
-constexpr int kCellWidth = 4;
-constexpr int kCellHeight = 8;
+constexpr int kHelpColumn = kScreenColumns + 2;
+constexpr int kColumnsWithHelp = 80;
 
 const wchar_t* const kHelp[] = {
     L"Quenmora",
@@ -48,22 +52,104 @@ std::thread g_thread;
 std::atomic<bool> g_stop{false};
 std::atomic<bool> g_running{false};
 
+// Colour pairs made as the screen needs them, one for each pair of terminal colours. Started with
+// the terminal, before the display thread; then only that thread uses it, as every curses call.
+class ColourPairs {
+ public:
+  void Start() {
+    if (has_colors() == FALSE || start_color() == ERR) return;
+    use_default_colors();  // the help beside the screen keeps the terminal's own colours
+    colours_ = COLORS;
+  }
+  bool Have() const { return colours_ >= 8; }
+  // The pair of two device colours, or 0 (the terminal's own) when it has no colours (or no
+  // pair is left).
+  int Of(COLORREF text, COLORREF back) {
+    if (!Have()) return 0;
+    const int fg = NearestTerminalColour(text, colours_);
+    const int bg = NearestTerminalColour(back, colours_);
+    const int key = fg * 256 + bg;
+    for (const auto& [k, pair] : made_) {
+      if (k == key) return pair;
+    }
+    if (next_ >= COLOR_PAIRS || init_pair(static_cast<short>(next_), static_cast<short>(fg), static_cast<short>(bg)) == ERR) {
+      return 0;
+    }
+    made_.emplace_back(key, next_);
+    return next_++;
+  }
+
+ private:
+  int colours_ = 0;
+  int next_ = 1;
+  std::vector<std::pair<int, int>> made_;
+};
+
+ColourPairs g_pairs;  // the display thread's
+
+// A cell as the terminal shows it: its colours; the focus rectangle and the caret in reverse
+// video; a window's bottom border underlined (a terminal cannot draw a one-pixel frame, so a
+// field shows its extent by its colour and that line). Without colours, a dark background is
+// shown in reverse, and the focus in bold as well, so it shows on a highlighted row too.
+attr_t AttributesOf(const ScreenCell& cell) {
+  attr_t attr = A_NORMAL;
+  bool reverse = (cell.marks & (kMarkFocus | kMarkCaret)) != 0;
+  if (!g_pairs.Have()) {
+    reverse = reverse != IsDark(cell.back);
+    if (cell.marks & kMarkFocus) attr |= A_BOLD;
+  }
+  if (reverse) attr |= A_REVERSE;
+  if (cell.marks & kMarkBorderBottom) attr |= A_UNDERLINE;
+  return attr;
+}
+
+void DrawScreen() {
+  const std::vector<ScreenCell> cells = ScreenCells();
+  for (int row = 0; row < kScreenRows; ++row) {
+    move(row, 0);
+    for (int col = 0; col < kScreenColumns; ++col) {
+      const ScreenCell& cell = cells[static_cast<size_t>(row * kScreenColumns + col)];
+      const wchar_t text[2] = {cell.ch == 0 ? L' ' : cell.ch, 0};
+      cchar_t shown;
+      setcchar(&shown, text, AttributesOf(cell), static_cast<short>(g_pairs.Of(cell.text, cell.back)), nullptr);
+      add_wch(&shown);
+    }
+  }
+}
+
 void Draw() {
   erase();
   if (COLS < kNeededColumns || LINES < kNeededRows) {
-    mvprintw(0, 0, "The device's screen needs a terminal of at least %d x %d characters;", kNeededColumns,
-             kNeededRows);
-    mvprintw(1, 0, "this one is %d x %d. Make it bigger, or press F10 to quit.", COLS, LINES);
+    // Wrapped to the terminal's width, so it can be read however narrow that is; a size is
+    // never broken across lines.
+    auto size = [](int columns, int rows) { return std::to_string(columns) + "\x01x\x01" + std::to_string(rows); };
+    const std::string why = "The device's screen needs a terminal of at least " + size(kNeededColumns, kNeededRows) +
+                            " characters; this one is " + size(COLS, LINES) + ". Make it bigger, or press F10 to quit.";
+    std::istringstream words(why);
+    std::string word;
+    std::string line;
+    int row = 0;
+    auto put = [&] {
+      std::replace(line.begin(), line.end(), '\x01', ' ');
+      mvaddnstr(row++, 0, line.c_str(), COLS);
+      line.clear();
+    };
+    while (words >> word) {
+      if (!line.empty() && static_cast<int>(line.size() + 1 + word.size()) > COLS) put();
+      line += (line.empty() ? "" : " ") + word;
+    }
+    put();
     refresh();
     return;
   }
-  const std::vector<std::wstring> lines = ScreenLines();
-  for (int row = 0; row < kScreenRows && row < static_cast<int>(lines.size()); ++row) {
-    mvaddnwstr(row, 0, lines[static_cast<size_t>(row)].c_str(), kScreenColumns);
-    mvaddch(row, kScreenColumns, '|');
+  DrawScreen();
+  if (COLS > kScreenColumns) {
+    for (int row = 0; row < kScreenRows; ++row) mvaddch(row, kScreenColumns, '|');
   }
-  int row = 0;
-  for (const wchar_t* text : kHelp) mvaddwstr(row++, kScreenColumns + 2, text);
+  if (COLS >= kColumnsWithHelp) {
+    int row = 0;
+    for (const wchar_t* text : kHelp) mvaddwstr(row++, kHelpColumn, text);
+  }
   move(LINES - 1, COLS - 1);
   refresh();
 }
@@ -253,7 +339,7 @@ std::optional<TerminalInput> DecodeSgrMouse(std::string_view body) {
 
 std::optional<POINT> CellToPixel(int column, int row) {
   if (column < 0 || row < 0 || column >= kScreenColumns || row >= kScreenRows) return std::nullopt;
-  return POINT{column * kCellWidth + kCellWidth / 2, row * kCellHeight + kCellHeight / 2};
+  return CellTapPoint(column, row);
 }
 
 bool StartTerminalDisplay(std::string& why) {
@@ -272,6 +358,7 @@ bool StartTerminalDisplay(std::string& why) {
   noecho();
   keypad(stdscr, TRUE);
   curs_set(0);
+  g_pairs.Start();
   timeout(100);
   set_escdelay(25);
   mouseinterval(0);

@@ -1,5 +1,5 @@
 // The terminal display: the device's 240 x 320 screen drawn in the terminal (one character a
-// 4 x 8 pixel cell, so 60 x 40 characters), mouse clicks turned into taps at the matching
+// 4 x 8 pixel cell, so 60 x 40 characters, in the screen's colours), mouse clicks turned into taps at the matching
 // pixel and keys into the device's keys. It runs on a thread of its own, so the screen stays
 // live and taps reach the shell while the program's thread sleeps.
 #pragma once
@@ -33,7 +33,8 @@ struct TerminalInput {
 // final letter's position known in advance). Returns nothing when `body` is not one.
 std::optional<TerminalInput> DecodeSgrMouse(std::string_view body);
 
-// The screen pixel at the centre of a screen cell, or nothing outside the screen.
+// The screen pixel a click on a screen cell taps (CellTapPoint: inside the window the cell
+// shows, at the centre of the cell when the window covers it), or nothing outside the screen.
 std::optional<POINT> CellToPixel(int column, int row);
 
 }  // namespace cedev

@@ -1,6 +1,6 @@
 // Graphics of the device (the GDI part of gwes): fonts, and text and rectangles drawn into a
 // window's device context. The device's screen keeps what is drawn as a picture of text cells,
-// so text and frames are what it shows.
+// each with its colours, so text, frames and fills are what it shows.
 #pragma once
 
 #include "windef.h"

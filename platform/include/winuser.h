@@ -606,6 +606,32 @@ BOOL DrawFocusRect(HDC hDC, const RECT* lprc);
 int FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
 BOOL ValidateRect(HWND hWnd, const RECT* lpRect);
 
+// System colours. Windows CE marks the indexes with SYS_COLOR_INDEX_FLAG; either form is taken.
+#define SYS_COLOR_INDEX_FLAG 0x40000000
+#define COLOR_BACKGROUND 1
+#define COLOR_ACTIVECAPTION 2
+#define COLOR_WINDOW 5
+#define COLOR_WINDOWFRAME 6
+#define COLOR_WINDOWTEXT 8
+#define COLOR_CAPTIONTEXT 9
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
+#define COLOR_BTNFACE 15
+#define COLOR_BTNSHADOW 16
+#define COLOR_GRAYTEXT 17
+#define COLOR_BTNTEXT 18
+#define COLOR_INACTIVECAPTIONTEXT 19
+#define COLOR_BTNHIGHLIGHT 20
+DWORD GetSysColor(int nIndex);
+HBRUSH GetSysColorBrush(int nIndex);
+
+// The caret: one a thread, shown in the window it was made for.
+BOOL CreateCaret(HWND hWnd, HBITMAP hBitmap, int nWidth, int nHeight);
+BOOL DestroyCaret();
+BOOL SetCaretPos(int X, int Y);
+BOOL ShowCaret(HWND hWnd);
+BOOL HideCaret(HWND hWnd);
+
 // Messages and queues. Each thread that owns a window has a queue.
 LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);

@@ -68,7 +68,10 @@ void Paint(HWND bar) {
   HDC dc = BeginPaint(bar, &ps);
   RECT client;
   GetClientRect(bar, &client);
-  FillRect(dc, &client, nullptr);
+  // The bar in its own colour, the title in the caption's, the icon and "ok" in a paler one.
+  FillRect(dc, &client, GetSysColorBrush(COLOR_ACTIVECAPTION));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
   const RECT& icon = g_state->settings.volumeIcon;
   // The title stops one cell short of the icon.
   int room = static_cast<int>(icon.left) / kCellWidth - 2;
@@ -77,6 +80,7 @@ void Paint(HWND bar) {
   if (static_cast<int>(title.size()) > room) title.resize(static_cast<size_t>(room));
   ExtTextOutW(dc, kCellWidth, kTextY, 0, nullptr, title.c_str(), static_cast<UINT>(title.size()),
               nullptr);
+  SetTextColor(dc, GetSysColor(COLOR_INACTIVECAPTIONTEXT));
   ExtTextOutW(dc, static_cast<int>(icon.left) + kCellWidth, kTextY, 0, nullptr, kIconText,
               static_cast<UINT>(wcslen(kIconText)), nullptr);
   if (g_state->okButton) {

@@ -2,6 +2,8 @@
 // input queued to the threads' input queues.
 #include "DeviceScreen.h"
 
+#include "Caret.h"
+#include "CellGrid.h"
 #include "UserState.h"
 
 namespace cedev {
@@ -131,13 +133,37 @@ std::vector<std::wstring> ScreenLines() {
   std::lock_guard lk(wm.lock);
   std::vector<std::wstring> lines;
   for (int row = 0; row < kRows; ++row) {
-    std::wstring line(wm.screen.begin() + row * kColumns, wm.screen.begin() + (row + 1) * kColumns);
-    for (wchar_t& c : line) {
-      if (c == 0) c = L' ';
+    std::wstring line(static_cast<size_t>(kColumns), L' ');
+    for (int col = 0; col < kColumns; ++col) {
+      const wchar_t c = wm.screen[static_cast<size_t>(row * kColumns + col)].ch;
+      if (c != 0) line[static_cast<size_t>(col)] = c;
     }
     lines.push_back(std::move(line));
   }
   return lines;
+}
+
+std::vector<ScreenCell> ScreenCells() {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  std::vector<ScreenCell> cells(wm.screen.begin(), wm.screen.end());
+  MarkCaretsLocked(wm, cells);
+  return cells;
+}
+
+SIZE WindowCells(HWND hwnd) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  Window* w = FindLocked(wm, hwnd);
+  if (!w) return SIZE{0, 0};
+  const CellPlace p = CellPlaceLocked(wm, *w);
+  return SIZE{std::max(0, p.lastColumn - p.column + 1), std::max(0, p.lastRow - p.row + 1)};
+}
+
+POINT CellTapPoint(int column, int row) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  return CellTapPointLocked(wm, column, row);
 }
 
 bool WaitForPaints(std::chrono::milliseconds bound) {

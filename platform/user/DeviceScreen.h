@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ScreenCell.h"
 #include "windows.h"
 
 namespace cedev {
@@ -18,6 +19,13 @@ constexpr int kScreenRows = 40;
 
 // The picture: kScreenRows lines of exactly kScreenColumns cells.
 std::vector<std::wstring> ScreenLines();
+// The picture cell by cell, row after row (kScreenColumns x kScreenRows), with the carets shown.
+std::vector<ScreenCell> ScreenCells();
+// The screen pixel a tap on a cell reaches: inside the window that has the cell, at the middle
+// of what the cell shows of it (CellGrid.h).
+POINT CellTapPoint(int column, int row);
+// The columns and rows of cells a window's client area lies on; 0 x 0 for no window.
+SIZE WindowCells(HWND hwnd);
 // Waits until no visible window has a paint pending; false when `bound` ran out first.
 bool WaitForPaints(std::chrono::milliseconds bound);
 // Counts changes to the picture and the tree; WaitForChange returns when it moves past `seen`.

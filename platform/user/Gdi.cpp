@@ -1,6 +1,9 @@
 // GDI on the device's text-cell screen: fonts and brushes as objects, and text, frames and
-// fills drawn through a device context. A character is one cell, 4 px wide; a font keeps its
-// pixel height (the default font is 8 px, one cell row), and a line of text advances by it.
+// fills drawn through a device context into the cells its window has (CellGrid.h). A character
+// is one cell, 4 px wide, in the context's text colour (on its background colour unless the mode
+// is transparent); a fill takes its brush's colour; a focus rectangle is a mark on the cells. A
+// font keeps its pixel height (the default font is 8 px, one cell row), and a line of text
+// advances by it.
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -39,12 +42,40 @@ GdiState& Gdi() {
       } else {
         o.kind = GdiKind::Brush;
         o.hollow = i == NULL_BRUSH;
+        o.color = RGB(255, 255, 255);
+        if (i == LTGRAY_BRUSH) o.color = RGB(192, 192, 192);
+        if (i == GRAY_BRUSH) o.color = RGB(128, 128, 128);
+        if (i == BLACK_BRUSH) o.color = RGB(0, 0, 0);
       }
       s.objects.emplace(StockHandle(i), o);
     }
     return s;
   }();
   return state;
+}
+
+COLORREF BrushColourLocked(HGDIOBJ brush) {
+  auto& objects = Gdi().objects;
+  auto it = objects.find(brush);
+  if (it == objects.end() || it->second.kind != GdiKind::Brush) return GetSysColor(COLOR_WINDOW);
+  return it->second.color;
+}
+
+void DrawBorderLocked(WindowManager& wm, const DeviceContext& dc) {
+  if (!dc.bordered) return;
+  const CellPlace& p = dc.place;
+  for (int row = std::max(0, p.row); row <= std::min(kRows - 1, p.lastRow); ++row) {
+    for (int col = std::max(0, p.column); col <= std::min(kColumns - 1, p.lastColumn); ++col) {
+      const auto at = static_cast<size_t>(row * kColumns + col);
+      if (!dc.mask[at]) continue;
+      std::uint8_t marks = 0;
+      if (row == p.row) marks |= cedev::kMarkBorderTop;
+      if (row == p.lastRow) marks |= cedev::kMarkBorderBottom;
+      if (col == p.column) marks |= cedev::kMarkBorderLeft;
+      if (col == p.lastColumn) marks |= cedev::kMarkBorderRight;
+      wm.screen[at].marks |= marks;
+    }
+  }
 }
 
 int FontPixelHeight(const GdiObject* font) {
@@ -68,69 +99,86 @@ const GdiObject* ObjectLocked(HGDIOBJ h) {
 
 int LineHeightLocked(const DeviceContext& dc) { return FontPixelHeight(ObjectLocked(dc.font)); }
 
-void PutLocked(WindowManager& wm, const DeviceContext& dc, int col, int row, wchar_t ch) {
-  if (col < 0 || row < 0 || col >= kColumns || row >= kRows) return;
+// The screen cell at (column, row) when `dc` may draw into it.
+cedev::ScreenCell* CellLocked(WindowManager& wm, const DeviceContext& dc, int col, int row) {
+  if (col < 0 || row < 0 || col >= kColumns || row >= kRows) return nullptr;
   const auto at = static_cast<size_t>(row * kColumns + col);
-  if (!dc.mask[at]) return;
-  wm.screen[at] = (ch < L' ' || ch == 0x7F) ? L' ' : ch;
+  return dc.mask[at] ? &wm.screen[at] : nullptr;
 }
 
-bool CellInside(int col, int row, const RECT& screen) {
-  // A cell belongs to a clip rectangle when any of its pixels does.
-  return col * kCellWidth < screen.right && (col + 1) * kCellWidth > screen.left &&
-         row * kCellHeight < screen.bottom && (row + 1) * kCellHeight > screen.top;
+bool InCells(int col, int row, const RECT& cells) {
+  return col >= cells.left && col < cells.right && row >= cells.top && row < cells.bottom;
 }
 
-RECT ToScreen(const DeviceContext& dc, const RECT& r) {
-  return RECT{r.left + dc.origin.x, r.top + dc.origin.y, r.right + dc.origin.x, r.bottom + dc.origin.y};
-}
-
-// Text at a client point: one character a cell, from the first column whose centre is at or
-// past the point, in the row holding it. A window owns the cells whose centres it covers, so
-// text that starts at a window's left edge never begins in a column the window does not own.
-void TextLocked(WindowManager& wm, const DeviceContext& dc, int x, int y, std::wstring_view text,
-                const RECT* clip) {
-  const int col0 = FloorDiv(x + dc.origin.x + kCellWidth / 2 - 1, kCellWidth);
-  const int row = FloorDiv(y + dc.origin.y, kCellHeight);
-  const RECT sclip = clip ? ToScreen(dc, *clip) : RECT{};
+// One character a cell from the cell (col, row) rightwards, inside `clip` (cells) when given,
+// in the text colour, on the background colour unless the background mode is transparent.
+void TextAtLocked(WindowManager& wm, const DeviceContext& dc, int col, int row, std::wstring_view text,
+                  const RECT* clip) {
   for (size_t i = 0; i < text.size(); ++i) {
-    const int col = col0 + static_cast<int>(i);
-    if (clip && !CellInside(col, row, sclip)) continue;
-    PutLocked(wm, dc, col, row, text[i]);
+    const int c = col + static_cast<int>(i);
+    if (clip && !InCells(c, row, *clip)) continue;
+    cedev::ScreenCell* cell = CellLocked(wm, dc, c, row);
+    if (!cell) continue;
+    const wchar_t ch = text[i];
+    cell->ch = (ch < L' ' || ch == 0x7F) ? L' ' : ch;
+    cell->text = dc.textColor;
+    if (dc.bkMode != TRANSPARENT) cell->back = dc.bkColor;
   }
 }
 
-// Blanks the cells whose centres lie in a client rectangle.
-void FillLocked(WindowManager& wm, const DeviceContext& dc, const RECT& r) {
-  const RECT s = ToScreen(dc, r);
-  for (int row = 0; row < kRows; ++row) {
-    const int cy = row * kCellHeight + kCellHeight / 2;
-    if (cy < s.top || cy >= s.bottom) continue;
-    for (int col = 0; col < kColumns; ++col) {
-      const int cx = col * kCellWidth + kCellWidth / 2;
-      if (cx >= s.left && cx < s.right) PutLocked(wm, dc, col, row, L' ');
+// Text at a client point: the cell holding the point on the window's grid.
+void TextLocked(WindowManager& wm, const DeviceContext& dc, int x, int y, std::wstring_view text,
+                const RECT* clip) {
+  const RECT cells = clip ? CellsOfClient(dc.place, *clip) : RECT{};
+  TextAtLocked(wm, dc, dc.place.column + FloorDiv(x, kCellWidth), dc.place.row + FloorDiv(y, kCellHeight), text,
+               clip ? &cells : nullptr);
+}
+
+// Fills the cells a client rectangle covers: blank, in `colour`, the focus rectangle gone.
+void FillLocked(WindowManager& wm, const DeviceContext& dc, const RECT& r, COLORREF colour) {
+  const RECT cells = CellsOfClient(dc.place, r);
+  for (int row = cells.top; row < cells.bottom; ++row) {
+    for (int col = cells.left; col < cells.right; ++col) {
+      if (cedev::ScreenCell* cell = CellLocked(wm, dc, col, row)) {
+        cell->ch = 0;
+        cell->back = colour;
+        cell->marks = 0;
+      }
     }
   }
 }
 
-void FrameLocked(WindowManager& wm, const DeviceContext& dc, const RECT& r, bool fill) {
+// A frame of characters around the cells a client rectangle covers, in the text colour.
+void FrameLocked(WindowManager& wm, const DeviceContext& dc, const RECT& r, bool fill, COLORREF fillColour) {
   if (r.right <= r.left || r.bottom <= r.top) return;
-  const int c0 = FloorDiv(r.left + dc.origin.x, kCellWidth);
-  const int c1 = FloorDiv(r.right - 1 + dc.origin.x, kCellWidth);
-  const int r0 = FloorDiv(r.top + dc.origin.y, kCellHeight);
-  const int r1 = FloorDiv(r.bottom - 1 + dc.origin.y, kCellHeight);
+  const RECT cells = CellsOfClient(dc.place, r);
+  const int c0 = cells.left;
+  const int c1 = cells.right - 1;
+  const int r0 = cells.top;
+  const int r1 = cells.bottom - 1;
   for (int row = r0; row <= r1; ++row) {
     for (int col = c0; col <= c1; ++col) {
       const bool edgeRow = row == r0 || row == r1;
       const bool edgeCol = col == c0 || col == c1;
+      wchar_t ch = 0;
       if (edgeRow && edgeCol) {
-        PutLocked(wm, dc, col, row, (r0 == r1) ? L'-' : (c0 == c1 ? L'|' : L'+'));
+        ch = (r0 == r1) ? L'-' : (c0 == c1 ? L'|' : L'+');
       } else if (edgeRow) {
-        PutLocked(wm, dc, col, row, L'-');
+        ch = L'-';
       } else if (edgeCol) {
-        PutLocked(wm, dc, col, row, L'|');
-      } else if (fill) {
-        PutLocked(wm, dc, col, row, L' ');
+        ch = L'|';
+      } else if (!fill) {
+        continue;
+      }
+      cedev::ScreenCell* cell = CellLocked(wm, dc, col, row);
+      if (!cell) continue;
+      if (ch == 0) {
+        cell->ch = 0;
+        cell->back = fillColour;
+        cell->marks = 0;
+      } else {
+        cell->ch = ch;
+        cell->text = dc.textColor;
       }
     }
   }
@@ -287,7 +335,7 @@ BOOL ExtTextOutW(HDC hdc, int X, int Y, UINT fuOptions, const RECT* lprc, LPCWST
   std::lock_guard lk(wm.lock);
   DeviceContext* dc = DcLocked(hdc);
   if (!dc) return FALSE;
-  if (lprc && (fuOptions & ETO_OPAQUE)) FillLocked(wm, *dc, *lprc);
+  if (lprc && (fuOptions & ETO_OPAQUE)) FillLocked(wm, *dc, *lprc, dc->bkColor);
   if (lpString && cbCount > 0) {
     TextLocked(wm, *dc, X, Y, std::wstring_view(lpString, cbCount),
                (lprc && (fuOptions & ETO_CLIPPED)) ? lprc : nullptr);
@@ -302,7 +350,8 @@ BOOL Rectangle(HDC hdc, int nLeftRect, int nTopRect, int nRightRect, int nBottom
   DeviceContext* dc = DcLocked(hdc);
   if (!dc) return FALSE;
   const GdiObject* brush = ObjectLocked(dc->brush);
-  FrameLocked(wm, *dc, RECT{nLeftRect, nTopRect, nRightRect, nBottomRect}, !(brush && brush->hollow));
+  FrameLocked(wm, *dc, RECT{nLeftRect, nTopRect, nRightRect, nBottomRect}, !(brush && brush->hollow),
+              BrushColourLocked(dc->brush));
   TouchLocked(wm);
   return TRUE;
 }
@@ -312,24 +361,37 @@ int FrameRect(HDC hDC, const RECT* lprc, HBRUSH) {
   std::lock_guard lk(wm.lock);
   DeviceContext* dc = DcLocked(hDC);
   if (!dc || !lprc) return 0;
-  FrameLocked(wm, *dc, *lprc, false);
+  FrameLocked(wm, *dc, *lprc, false, 0);
   TouchLocked(wm);
   return 1;
 }
 
-int FillRect(HDC hDC, const RECT* lprc, HBRUSH) {
+int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);
   DeviceContext* dc = DcLocked(hDC);
   if (!dc || !lprc) return 0;
-  FillLocked(wm, *dc, *lprc);
+  const GdiObject* brush = ObjectLocked(hbr);
+  if (brush && brush->hollow) return 1;
+  FillLocked(wm, *dc, *lprc, BrushColourLocked(hbr));
   TouchLocked(wm);
   return 1;
 }
 
 BOOL DrawFocusRect(HDC hDC, const RECT* lprc) {
-  // The text screen shows focus through the controls' own looks; nothing is drawn.
-  return (hDC && lprc) ? TRUE : FALSE;
+  // Drawn by inverting, as on the device: the same rectangle drawn twice is gone again.
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  DeviceContext* dc = DcLocked(hDC);
+  if (!dc || !lprc) return FALSE;
+  const RECT cells = CellsOfClient(dc->place, *lprc);
+  for (int row = cells.top; row < cells.bottom; ++row) {
+    for (int col = cells.left; col < cells.right; ++col) {
+      if (cedev::ScreenCell* cell = CellLocked(wm, *dc, col, row)) cell->marks ^= cedev::kMarkFocus;
+    }
+  }
+  TouchLocked(wm);
+  return TRUE;
 }
 
 // The three drawing-state setters: put the new value into the device context and hand back
@@ -393,26 +455,35 @@ int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) 
     lprc->bottom = lprc->top + total;
     return total;
   }
+  // Lines are placed on the cells the rectangle covers: the first on its top row, a centred
+  // one in the middle of its rows and columns, so a window that starts inside a cell loses no
+  // line, and text is clipped at the rectangle's cells alone.
+  const RECT cells = CellsOfClient(dc->place, *lprc);
+  const int lineRows = std::max(1, (lineHeight + kCellHeight - 1) / kCellHeight);
   int y = lprc->top;
+  int row = cells.top;
   if (format & DT_SINGLELINE) {
     if (format & DT_VCENTER) {
       y = lprc->top + (lprc->bottom - lprc->top - lineHeight) / 2;
+      row = cells.top + FloorDiv(cells.bottom - cells.top - lineRows, 2);
     } else if (format & DT_BOTTOM) {
       y = lprc->bottom - lineHeight;
+      row = cells.bottom - lineRows;
     }
   }
-  const RECT* clip = (format & DT_NOCLIP) ? nullptr : lprc;
+  const RECT* clip = (format & DT_NOCLIP) ? nullptr : &cells;
+  int advanced = 0;
   for (const auto& l : lines) {
-    const int w = static_cast<int>(l.size()) * kCellWidth;
-    int x = lprc->left;
+    const int length = static_cast<int>(l.size());
+    int col = cells.left;
     if (format & DT_CENTER) {
-      x = lprc->left + (width - w) / 2;
+      col = cells.left + FloorDiv(cells.right - cells.left - length, 2);
     } else if (format & DT_RIGHT) {
-      x = lprc->right - w;
+      col = cells.right - length;
     }
-    TextLocked(wm, *dc, x, y, l, clip);
-    y += lineHeight;
+    TextAtLocked(wm, *dc, col, row + FloorDiv(advanced, kCellHeight), l, clip);
+    advanced += lineHeight;
   }
   TouchLocked(wm);
-  return y - lprc->top;
+  return y - lprc->top + advanced;
 }

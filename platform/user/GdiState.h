@@ -6,13 +6,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "CellGrid.h"
 #include "windows.h"
 
 namespace cedev::user {
 
 struct DeviceContext {
   HWND hwnd = nullptr;
-  POINT origin{};            // screen point of the client area's (0,0)
+  CellPlace place;           // where the client area lies on the cell grid
+  bool bordered = false;     // the window has WS_BORDER: its edges are drawn when it is done
   std::vector<bool> mask;    // the cells this context may draw into
   HGDIOBJ font = nullptr;
   HGDIOBJ brush = nullptr;
@@ -41,6 +43,11 @@ struct GdiState {
 
 // Only with the window manager's lock held.
 GdiState& Gdi();
+// The colour of a brush; a null or unknown brush fills in the window colour.
+COLORREF BrushColourLocked(HGDIOBJ brush);
+// The border of a window with WS_BORDER along the edges of its cells that `dc` may draw into;
+// done as the context is released, after the client area has painted over the cells.
+void DrawBorderLocked(WindowManager& wm, const DeviceContext& dc);
 // The pixel height of a font object: the absolute LOGFONT height, 8 when it is 0.
 int FontPixelHeight(const GdiObject* font);
 

@@ -1,7 +1,7 @@
 // Invalidation and painting: what each window must repaint, WM_PAINT's device context, and the
 // area a window leaves. The screen keeps what was last painted, a grid of text cells; a window
-// draws only into the cells where it is the window on top (the cell's centre decides), so its
-// children and the windows above it are never painted over.
+// draws only into the cells it has (CellGrid.h), so its children and the windows above it are
+// never painted over.
 #include "GdiState.h"
 #include "UserState.h"
 
@@ -57,45 +57,39 @@ void InvalidateTreeLocked(WindowManager& wm, Window& w) {
 }
 
 void UncoverLocked(WindowManager& wm, const RECT& screen) {
-  for (int row = 0; row < kRows; ++row) {
-    const int cy = row * kCellHeight + kCellHeight / 2;
-    if (cy < screen.top || cy >= screen.bottom) continue;
-    for (int col = 0; col < kColumns; ++col) {
-      const int cx = col * kCellWidth + kCellWidth / 2;
-      if (cx >= screen.left && cx < screen.right) wm.screen[static_cast<size_t>(row * kColumns + col)] = L' ';
+  // Every cell the area touches goes back to the desktop, and every window the widened area
+  // meets repaints: a window has each cell it touches that nobody else claims (CellGrid.h).
+  const RECT cells{FloorDiv(screen.left, kCellWidth), FloorDiv(screen.top, kCellHeight),
+                   -FloorDiv(-screen.right, kCellWidth), -FloorDiv(-screen.bottom, kCellHeight)};
+  for (int row = std::max(0, static_cast<int>(cells.top)); row < std::min(kRows, static_cast<int>(cells.bottom)); ++row) {
+    for (int col = std::max(0, static_cast<int>(cells.left)); col < std::min(kColumns, static_cast<int>(cells.right)); ++col) {
+      wm.screen[static_cast<size_t>(row * kColumns + col)] = ScreenCell{};
     }
   }
+  const RECT widened{cells.left * kCellWidth, cells.top * kCellHeight, cells.right * kCellWidth,
+                     cells.bottom * kCellHeight};
   for (HWND h : wm.zorder) {
-    if (Window* w = FindLocked(wm, h)) InvalidateOverlapsLocked(wm, *w, screen);
+    if (Window* w = FindLocked(wm, h)) InvalidateOverlapsLocked(wm, *w, widened);
   }
   TouchLocked(wm);
 }
 
-HDC NewDcLocked(WindowManager& wm, GdiState& gdi, HWND hwnd, const RECT* clipClient, bool owned) {
+HDC NewDcLocked(WindowManager& wm, GdiState& gdi, HWND hwnd, const RECT* clipClient) {
   auto dc = std::make_unique<DeviceContext>();
   dc->hwnd = hwnd;
   dc->font = GetStockObject(SYSTEM_FONT);
   dc->brush = GetStockObject(WHITE_BRUSH);
   dc->mask.assign(static_cast<size_t>(kColumns * kRows), !hwnd);
   if (Window* w = FindLocked(wm, hwnd)) {
-    const RECT r = ScreenRectLocked(wm, *w);
-    dc->origin = POINT{r.left, r.top};
-    RECT clip = r;
-    if (clipClient) {
-      RECT c{clipClient->left + r.left, clipClient->top + r.top, clipClient->right + r.left,
-             clipClient->bottom + r.top};
-      if (!Intersect(c, r, clip)) clip = RECT{0, 0, 0, 0};
-    }
-    if (owned) {
-      for (int row = 0; row < kRows; ++row) {
-        for (int col = 0; col < kColumns; ++col) {
-          const POINT centre{col * kCellWidth + kCellWidth / 2, row * kCellHeight + kCellHeight / 2};
-          if (centre.x < clip.left || centre.x >= clip.right || centre.y < clip.top ||
-              centre.y >= clip.bottom) {
-            continue;
-          }
-          if (HitTestLocked(wm, centre, false) == hwnd) dc->mask[static_cast<size_t>(row * kColumns + col)] = true;
-        }
+    dc->place = CellPlaceLocked(wm, *w);
+    dc->bordered = (w->style & WS_BORDER) != 0;
+    const RECT client{0, 0, dc->place.width, dc->place.height};
+    const RECT cells = CellsOfClient(dc->place, clipClient ? *clipClient : client);
+    const RECT whole = CellsOfClient(dc->place, client);
+    // The context draws into the cells of the clip that the window has.
+    for (int row = std::max<int>(0, std::max(cells.top, whole.top)); row < std::min<int>(kRows, std::min(cells.bottom, whole.bottom)); ++row) {
+      for (int col = std::max<int>(0, std::max(cells.left, whole.left)); col < std::min<int>(kColumns, std::min(cells.right, whole.right)); ++col) {
+        if (CellOwnerLocked(wm, col, row) == hwnd) dc->mask[static_cast<size_t>(row * kColumns + col)] = true;
       }
     }
   }
@@ -103,6 +97,15 @@ HDC NewDcLocked(WindowManager& wm, GdiState& gdi, HWND hwnd, const RECT* clipCli
   gdi.nextDc += 4;
   gdi.dcs.emplace(handle, std::move(dc));
   return handle;
+}
+
+// A window's context is done: its border goes over what it painted, and the context goes.
+bool ReleaseDcLocked(WindowManager& wm, GdiState& gdi, HDC hdc) {
+  auto it = gdi.dcs.find(hdc);
+  if (it == gdi.dcs.end()) return false;
+  DrawBorderLocked(wm, *it->second);
+  gdi.dcs.erase(it);
+  return true;
 }
 
 }  // namespace cedev::user
@@ -175,7 +178,7 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     w->paintPending = false;
     w->erase = false;
     w->update = RECT{};
-    hdc = NewDcLocked(wm, Gdi(), hWnd, &paint, true);
+    hdc = NewDcLocked(wm, Gdi(), hWnd, &paint);
     ++wm.openPaints;
     TouchLocked(wm);
   }
@@ -190,7 +193,7 @@ BOOL EndPaint(HWND, const PAINTSTRUCT* lpPaint) {
   if (!lpPaint) return FALSE;
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);
-  if (Gdi().dcs.erase(lpPaint->hdc) != 0 && wm.openPaints > 0) --wm.openPaints;
+  if (ReleaseDcLocked(wm, Gdi(), lpPaint->hdc) && wm.openPaints > 0) --wm.openPaints;
   TouchLocked(wm);
   return TRUE;
 }
@@ -203,13 +206,13 @@ HDC GetDC(HWND hWnd) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  return NewDcLocked(wm, Gdi(), hWnd, nullptr, true);
+  return NewDcLocked(wm, Gdi(), hWnd, nullptr);
 }
 
 int ReleaseDC(HWND, HDC hDC) {
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);
-  const bool had = Gdi().dcs.erase(hDC) != 0;
+  const bool had = ReleaseDcLocked(wm, Gdi(), hDC);
   TouchLocked(wm);
   return had ? 1 : 0;
 }

@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ScreenCell.h"
 #include "WindowState.h"
 #include "windows.h"
 
@@ -124,7 +125,7 @@ struct WindowManager {
   UINT_PTR nextThreadTimer = 1;
   HWND foreground = nullptr;
   HWND capture = nullptr;
-  std::array<wchar_t, kColumns * kRows> screen{};
+  std::array<ScreenCell, kColumns * kRows> screen{};
   std::uint64_t generation = 0;
   int openPaints = 0;  // BeginPaint without its EndPaint yet: the picture is still changing
 };

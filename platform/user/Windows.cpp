@@ -485,9 +485,18 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ERASEBKGND: {
+      // The class's background brush, which may be a system colour index plus one; a class
+      // without one is blanked in the window colour, so the text picture keeps no stale text.
+      HBRUSH brush = nullptr;
+      {
+        std::lock_guard lk(wm.lock);
+        if (Window* w = FindLocked(wm, hWnd)) brush = w->cls->wc.hbrBackground;
+      }
+      const auto index = reinterpret_cast<std::uintptr_t>(brush);
+      if (index != 0 && index <= COLOR_BTNHIGHLIGHT + 1) brush = GetSysColorBrush(static_cast<int>(index) - 1);
       RECT r;
       GetClientRect(hWnd, &r);
-      FillRect(reinterpret_cast<HDC>(wParam), &r, nullptr);
+      FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
       return 1;
     }
     case WM_CLOSE: DestroyWindow(hWnd); return 0;

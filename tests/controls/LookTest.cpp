@@ -22,7 +22,21 @@ struct LookCase {
   int width, height;
   std::function<void(HWND)> prepare;
   std::vector<std::wstring> rows;  // the top rows of the screen, each cut to its own length
+  // How those cells look, one letter a cell: f the focus rectangle (F on a highlight), c the
+  // caret, s the highlight of a selection, p a pressed face, w a field's white, . the grey face.
+  std::vector<std::string> looks = {};
 };
+
+char LookOf(const cedev::ScreenCell& cell) {
+  const bool highlight = cell.back == GetSysColor(COLOR_HIGHLIGHT);
+  if (cell.marks & cedev::kMarkCaret) return 'c';
+  if (cell.marks & cedev::kMarkFocus) return highlight ? 'F' : 'f';
+  if (highlight) return 's';
+  if (cell.back == GetSysColor(COLOR_BTNSHADOW)) return 'p';
+  if (cell.back == GetSysColor(COLOR_WINDOW)) return 'w';
+  if (cell.back == GetSysColor(COLOR_BTNFACE)) return '.';
+  return '?';
+}
 
 void Pump() {
   for (int i = 0; i < 100; ++i) {
@@ -67,6 +81,12 @@ TEST_P(ControlLook, ShowsOnTheScreen) {
                                 << std::string(c.rows[i].begin(), c.rows[i].end()) << "|\n  actual   |"
                                 << std::string(shown.begin(), shown.end()) << "|";
   }
+  const std::vector<cedev::ScreenCell> cells = cedev::ScreenCells();
+  for (std::size_t i = 0; i < c.looks.size(); ++i) {
+    std::string looks;
+    for (std::size_t col = 0; col < c.looks[i].size(); ++col) looks += LookOf(cells[i * cedev::kScreenColumns + col]);
+    EXPECT_EQ(looks, c.looks[i]) << c.what << ", row " << i;
+  }
   DestroyWindow(parent);
 }
 
@@ -75,15 +95,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LookCase{"push button", L"Button", L"OK", BS_PUSHBUTTON, 24, 8, {}, {L"[ OK ]"}},
         LookCase{"pushed", L"Button", L"OK", BS_PUSHBUTTON, 24, 8,
-                 [](HWND b) { SendMessageW(b, BM_SETSTATE, TRUE, 0); }, {L"[*OK*]"}},
+                 [](HWND b) { SendMessageW(b, BM_SETSTATE, TRUE, 0); }, {L"[*OK*]"}, {"pppppp."}},
+        LookCase{"focused: the focus rectangle on the label", L"Button", L"OK", BS_PUSHBUTTON, 40, 8,
+                 [](HWND b) { SetFocus(b); }, {L"  [ OK ]  "}, {"..ffffff..."}},
         LookCase{"narrow button", L"Button", L"Cancel", BS_PUSHBUTTON, 32, 8, {}, {L"[Cancel]"}},
         LookCase{"centred in its width", L"Button", L"OK", BS_DEFPUSHBUTTON, 40, 8, {}, {L"  [ OK ]  "}},
         LookCase{"check box", L"Button", L"Loud", BS_AUTOCHECKBOX, 60, 8, {}, {L"[ ] Loud"}},
         LookCase{"checked", L"Button", L"Loud", BS_AUTOCHECKBOX, 60, 8,
                  [](HWND b) { SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0); }, {L"[x] Loud"}},
         LookCase{"push-like, checked", L"Button", L"Mute", BS_AUTOCHECKBOX | BS_PUSHLIKE, 32, 8,
-                 [](HWND b) { SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0); }, {L"[*Mute*]"}},
-        LookCase{"push-like", L"Button", L"Mute", BS_AUTOCHECKBOX | BS_PUSHLIKE, 32, 8, {}, {L"[ Mute ]"}},
+                 [](HWND b) { SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0); }, {L"[*Mute*]"}, {"pppppppp."}},
+        LookCase{"push-like", L"Button", L"Mute", BS_AUTOCHECKBOX | BS_PUSHLIKE, 32, 8, {}, {L"[ Mute ]"}, {"........."}},
         LookCase{"radio", L"Button", L"On", BS_AUTORADIOBUTTON, 40, 8, {}, {L"( ) On"}},
         LookCase{"radio checked", L"Button", L"On", BS_AUTORADIOBUTTON, 40, 8,
                  [](HWND b) { SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0); }, {L"(o) On"}},
@@ -92,14 +114,29 @@ INSTANTIATE_TEST_SUITE_P(
         LookCase{"static wraps at words", L"Static", L"one two three four", SS_LEFT, 40, 24, {},
                  {L"one two   ", L"three four"}},
         LookCase{"static centred", L"Static", L"mid", SS_CENTER, 36, 8, {}, {L"   mid   "}},
-        LookCase{"edit shows its extent", L"Edit", L"Ann", ES_AUTOHSCROLL, 32, 12, {}, {L"Ann_____"}},
+        LookCase{"edit shows its extent", L"Edit", L"Ann", ES_AUTOHSCROLL, 32, 12, {}, {L"Ann_____"}, {"wwwwwwww.", "wwwwwwww."}},
+        LookCase{"focused edit: the caret where typing goes", L"Edit", L"Ann", ES_AUTOHSCROLL, 32, 8,
+                 [](HWND e) {
+                   SetFocus(e);
+                   SendMessageW(e, EM_SETSEL, 1, 1);
+                 },
+                 {L"Ann_____"}, {"wcwwwwww."}},
         LookCase{"read-only edit", L"Edit", L"Ann", ES_READONLY, 32, 12, {}, {L"Ann     "}},
         LookCase{"list with a selection and more below", L"ListBox", L"", LBS_SORT, 40, 16,
                  [](HWND l) {
                    AddRows(l, {L"b", L"c", L"a"});
                    SendMessageW(l, LB_SETCURSEL, 1, 0);
                  },
-                 {L" a        ", L">b       v"}},
+                 {L" a        ", L">b       v"}, {"wwwwwwwwww.", "ssssssssss."}},
+        LookCase{"focused empty list: the focus on its first row", L"ListBox", L"", WS_BORDER, 40, 16,
+                 [](HWND l) { SetFocus(l); }, {L"          "}, {"ffffffffff.", "wwwwwwwwww."}},
+        LookCase{"focused list: the focus on the selected row", L"ListBox", L"", 0, 40, 16,
+                 [](HWND l) {
+                   AddRows(l, {L"a", L"b"});
+                   SendMessageW(l, LB_SETCURSEL, 1, 0);
+                   SetFocus(l);
+                 },
+                 {L" a        ", L">b        "}, {"wwwwwwwwww.", "FFFFFFFFFF."}},
         LookCase{"list scrolled", L"ListBox", L"", 0, 40, 16,
                  [](HWND l) {
                    AddRows(l, {L"a", L"b", L"c"});
@@ -119,7 +156,37 @@ INSTANTIATE_TEST_SUITE_P(
                    SetFocus(p);
                    SendMessageW(p, WM_KEYDOWN, VK_RIGHT, 0);
                  },
-                 {L"12:[30]:00"}}));
+                 {L"12:[30]:00"}, {"wwwsssswww"}}));
+
+// A window with a border shows it along the edges of its cells: an empty list box is seen.
+TEST(BorderLook, AnEmptyListWithABorderShowsItsEdges) {
+  HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr, nullptr,
+                                nullptr);
+  HWND list = CreateWindowExW(0, L"ListBox", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 6, 10, 20, 26, parent,
+                              nullptr, nullptr, nullptr);  // columns 1..6, rows 1..4
+  ASSERT_NE(list, nullptr);
+  Pump();
+  const std::vector<cedev::ScreenCell> cells = cedev::ScreenCells();
+  auto edges = [&](int col, int row) {
+    const std::uint8_t m = cells[static_cast<std::size_t>(row * cedev::kScreenColumns + col)].marks;
+    std::string out;
+    if (m & cedev::kMarkBorderTop) out += 'T';
+    if (m & cedev::kMarkBorderBottom) out += 'B';
+    if (m & cedev::kMarkBorderLeft) out += 'L';
+    if (m & cedev::kMarkBorderRight) out += 'R';
+    return out;
+  };
+  EXPECT_EQ(edges(1, 1), "TL");
+  EXPECT_EQ(edges(3, 1), "T");
+  EXPECT_EQ(edges(6, 1), "TR");
+  EXPECT_EQ(edges(1, 2), "L");
+  EXPECT_EQ(edges(3, 2), "");
+  EXPECT_EQ(edges(6, 4), "BR");
+  EXPECT_EQ(edges(0, 1), "") << "the parent has no border";
+  EXPECT_EQ(edges(7, 1), "");
+  EXPECT_EQ(edges(1, 5), "");
+  DestroyWindow(parent);
+}
 
 TEST(MessageBoxLook, FramedWithItsCaptionTextAndButtons) {
   msgtest::Watchdog watchdog("MessageBoxLook.FramedWithItsCaptionTextAndButtons");

@@ -48,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         Good{"gone \"x\"", Kind::Gone, 0, 0, L"x", 5000}, Good{"expect \"Mute\"", Kind::Expect, 0, 0, L"Mute"},
         Good{"sleep 0", Kind::Sleep}, Good{"sleep 250", Kind::Sleep, 0, 0, L"", 250},
         Good{"screen", Kind::Screen}, Good{"tree", Kind::Tree},
+        Good{"screenshot \"docs/main screen.png\"", Kind::Screenshot, 0, 0, L"docs/main screen.png"},
         Good{"tap \"Caf\xc3\xa9\"", Kind::TapText, 0, 0, L"Caf\u00e9"}));
 
 struct KeyCase {
@@ -110,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"tap 5 9999999999999", "bad number \"9999999999999\" (Y is a pixel from 0 to 319)"},
         Bad{"tap 240 5", "point 240,5 is off the 240x320 screen"},
         Bad{"tap 5 320", "point 5,320 is off the 240x320 screen"}, Bad{"ok now", "ok takes nothing after it"},
-        Bad{"screen 2", "screen takes nothing after it"}, Bad{"tree \"x\"", "tree takes nothing after it"},
+        Bad{"screen 2", "screen takes nothing after it"}, Bad{"screenshot", "screenshot needs \"FILE\""},
+        Bad{"screenshot a.png", "screenshot needs \"FILE\""}, Bad{"screenshot \"\"", "screenshot needs \"FILE\""}, Bad{"tree \"x\"", "tree takes nothing after it"},
         Bad{"key", "key needs one key name (Tab, Shift+Tab, Enter, Escape, Space, Up, Down, Left, Right, Backspace or a character)"},
         Bad{"key Tab Tab", "key needs one key name (Tab, Shift+Tab, Enter, Escape, Space, Up, Down, Left, Right, Backspace or a character)"},
         Bad{"key tab", "unknown key \"tab\""}, Bad{"key F1", "unknown key \"F1\""}, Bad{"key \"\"", "unknown key \"\""},

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "Automation.h"
 #include "DeviceScreen.h"
+#include "Font4x8.h"
 #include "WindowState.h"
 
 namespace {
@@ -123,6 +127,43 @@ INSTANTIATE_TEST_SUITE_P(
         DrawCase{L"right", DT_RIGHT | DT_SINGLELINE, RECT{0, 0, 48, 8}, {L"       right"}},
         DrawCase{L"clipped text", DT_SINGLELINE, RECT{0, 0, 20, 8}, {L"clipp       "}}));
 
+// A window that starts inside a cell row keeps that row: the first line of its text is drawn
+// there, and a text longer than the window is clipped only at its bottom edge. (Seven words one a
+// line in a window 42 px tall starting at y 93: rows 11 to 16 hold six lines, the seventh is past
+// the edge.)
+TEST_F(Screen, AWindowStartingInsideACellRowLosesNoLineOfItsText) {
+  Painter p{L"aaa bbb ccc ddd eee fff ggg", DT_WORDBREAK};
+  Make(p, 0, WS_VISIBLE, RECT{2, 93, 18, 135});
+  Pump();
+  EXPECT_EQ(Row(10, 0, 5), L"     ");
+  for (int line = 0; line < 6; ++line) {
+    EXPECT_EQ(Row(11 + line, 0, 5), std::wstring(3, L"abcdef"[line]) + L"  ") << "line " << line;
+  }
+  EXPECT_EQ(Row(17, 0, 5), L"     ") << "the seventh line lies past the window's bottom edge";
+}
+
+// Neighbours that meet inside a cell row do not share it: the one covering more of the row has
+// it, and the other starts on the next row, so neither overwrites the other and no line is lost.
+// Columns alike.
+TEST_F(Screen, NeighboursMeetingInsideACellLeaveItToTheOneCoveringMore) {
+  Painter upper{L"u1\nu2", 0};
+  Make(upper, 0, WS_VISIBLE, RECT{0, 72, 40, 84});  // rows 9 and 4 px of row 10
+  Painter lower{L"L1", 0};
+  Make(lower, 0, WS_VISIBLE, RECT{0, 87, 40, 100});  // 1 px of row 10, then rows 11 and 12
+  Painter left{L"ab", 0};
+  Make(left, 0, WS_VISIBLE, RECT{100, 200, 111, 208});  // columns 25, 26 and 3 px of column 27
+  Painter right{L"cd", 0};
+  Make(right, 0, WS_VISIBLE, RECT{111, 200, 140, 208});  // 1 px of column 27, then 28...
+  Pump();
+  EXPECT_EQ(Row(9, 0, 3), L"u1 ");
+  EXPECT_EQ(Row(10, 0, 3), L"u2 ") << "the row goes to the window covering more of it";
+  EXPECT_EQ(Row(11, 0, 3), L"L1 ") << "the lower window starts on the next row";
+  EXPECT_EQ(Row(25, 25, 6), L"ab cd ") << "the right window starts on the next column";
+  // A tap on a cell lands inside the window the cell shows.
+  EXPECT_EQ(cedev::CellTapPoint(0, 10).y, 83);
+  EXPECT_EQ(cedev::CellTapPoint(0, 11).y, 91);
+}
+
 TEST_F(Screen, FontsKeepTheirLogFontAndGiveTheirPixelHeight) {
   HDC dc = GetDC(nullptr);
   SIZE size;
@@ -153,6 +194,23 @@ TEST_F(Screen, FontsKeepTheirLogFontAndGiveTheirPixelHeight) {
   ReleaseDC(nullptr, dc);
   EXPECT_TRUE(DeleteObject(big));
   EXPECT_EQ(GetObjectW(big, sizeof back, &back), 0) << "a deleted font is gone";
+}
+
+// The device's font: every printable character has a glyph of its own (a blank only for the
+// blank), and the line characters reach the edges of their cell, so frames drawn with them join.
+TEST(Font, EachPrintableCharacterHasAGlyphOfItsOwnAndLinesJoin) {
+  std::set<std::string> seen;
+  for (wchar_t ch = 0x20; ch < 0x7F; ++ch) {
+    std::string bits;
+    for (int y = 0; y < cedev::kGlyphHeight; ++y) {
+      for (int x = 0; x < cedev::kGlyphWidth; ++x) bits += cedev::GlyphPixel(ch, x, y) ? '#' : '.';
+    }
+    EXPECT_EQ(bits.find('#') == std::string::npos, ch == L' ') << static_cast<char>(ch);
+    EXPECT_TRUE(seen.insert(bits).second) << static_cast<char>(ch) << " looks like another character";
+  }
+  for (int i = 0; i < cedev::kGlyphWidth; ++i) EXPECT_TRUE(cedev::GlyphPixel(L'-', i, 3)) << i;
+  for (int i = 0; i < cedev::kGlyphHeight; ++i) EXPECT_TRUE(cedev::GlyphPixel(L'|', 1, i)) << i;
+  EXPECT_TRUE(cedev::GlyphPixel(0x263A, 0, 1)) << "a character the font lacks is a box";
 }
 
 TEST_F(Screen, FramesAndFills) {

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "TerminalColours.h"
 #include "TerminalDisplay.h"
 
 namespace {
 
 using cedev::CellToPixel;
 using cedev::DecodeSgrMouse;
+using cedev::IsDark;
+using cedev::NearestTerminalColour;
 using Kind = cedev::TerminalInput::Kind;
 
 TEST(TerminalInput, SgrMouseReports) {
@@ -64,6 +69,35 @@ TEST(TerminalInput, CellsMapToThePixelAtTheirCentre) {
     EXPECT_EQ(p->x, c.x);
     EXPECT_EQ(p->y, c.y);
   }
+}
+
+// The screen's colours on a terminal: what must be told apart stays apart with 16 colours and
+// with 256 (a field from the dialog's face, a pressed face and a selected row from both, the
+// bar's title from its icon); below 8 colours there are none, and the dark backgrounds go to
+// reverse video.
+TEST(TerminalColours, WhatMustBeToldApartStaysApart) {
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const COLORREF field = GetSysColor(COLOR_WINDOW);
+  const COLORREF pressed = GetSysColor(COLOR_BTNSHADOW);
+  const COLORREF selected = GetSysColor(COLOR_HIGHLIGHT);
+  const COLORREF bar = GetSysColor(COLOR_ACTIVECAPTION);
+  for (int colours : {16, 256}) {
+    SCOPED_TRACE(colours);
+    auto on = [&](COLORREF c) { return NearestTerminalColour(c, colours); };
+    const std::set<int> backgrounds = {on(face), on(field), on(pressed), on(selected)};
+    EXPECT_EQ(backgrounds.size(), 4u);
+    EXPECT_NE(on(bar), on(face));
+    EXPECT_NE(on(GetSysColor(COLOR_CAPTIONTEXT)), on(GetSysColor(COLOR_INACTIVECAPTIONTEXT)));
+    EXPECT_NE(on(GetSysColor(COLOR_CAPTIONTEXT)), on(bar));
+  }
+  EXPECT_EQ(NearestTerminalColour(RGB(255, 0, 0), 256), 196);
+  EXPECT_EQ(NearestTerminalColour(RGB(0, 0, 0), 8), 0);
+  EXPECT_EQ(NearestTerminalColour(face, 2), -1);
+  EXPECT_TRUE(IsDark(bar));
+  EXPECT_TRUE(IsDark(selected));
+  EXPECT_TRUE(IsDark(pressed));
+  EXPECT_FALSE(IsDark(face));
+  EXPECT_FALSE(IsDark(field));
 }
 
 }  // namespace

@@ -79,13 +79,78 @@ class TmuxSession {
     return Run(argv).status;
   }
 
-  void Start() {
+  void Start(int columns = 80, int rows = 40) {
     const std::string command = "CEDEVICE_ROOT='" + root_.string() + "' TERM=xterm-256color '" +
                                 QUENMORA_BINARY + "'; echo $? > '" + status_.string() + "'; sleep 60";
-    ASSERT_EQ(Run({"tmux", "-L", socket_, "-f", "/dev/null", "new-session", "-d", "-x", "80", "-y", "40",
-                   "-s", "q", command})
+    ASSERT_EQ(Run({"tmux", "-L", socket_, "-f", "/dev/null", "new-session", "-d", "-x", std::to_string(columns),
+                   "-y", std::to_string(rows), "-s", "q", command})
                   .status,
               0);
+  }
+
+  void Resize(int columns, int rows) {
+    Run({"tmux", "-L", socket_, "resize-window", "-t", "q", "-x", std::to_string(columns), "-y",
+         std::to_string(rows)});
+  }
+
+  // A schedule with the volume icon's place already learnt, so the main dialog comes first.
+  void WriteTrainedSchedule() {
+    const char header[8] = {static_cast<char>(200), 0, 10, 0, 0, 0, 0, 0};
+    std::ofstream(root_ / "My Documents" / "Quenmora.dat", std::ios::binary).write(header, sizeof header);
+  }
+
+  // The runs of text the pane shows in reverse video, read from capture-pane's escapes.
+  std::vector<std::string> Reversed() {
+    const std::string pane = Run({"tmux", "-L", socket_, "capture-pane", "-p", "-e", "-t", "q"}).text;
+    std::vector<std::string> runs;
+    bool reverse = false;
+    std::string run;
+    for (size_t i = 0; i < pane.size(); ++i) {
+      if (pane[i] == '\033' && i + 1 < pane.size() && pane[i + 1] == '[') {
+        const size_t end = pane.find('m', i);
+        if (end == std::string::npos) break;
+        std::istringstream params(pane.substr(i + 2, end - i - 2));
+        bool was = reverse;
+        std::string p;
+        if (end == i + 2) reverse = false;
+        while (std::getline(params, p, ';')) {
+          if (p == "38" || p == "48") {  // a colour: 5;N or 2;R;G;B follows
+            std::getline(params, p, ';');
+            for (int skip = p == "5" ? 1 : 3; skip > 0; --skip) std::getline(params, p, ';');
+          } else if (p == "7") {
+            reverse = true;
+          } else if (p == "0" || p == "27" || p.empty()) {
+            reverse = false;
+          }
+        }
+        if (was && !reverse && !run.empty()) runs.push_back(run), run.clear();
+        i = end;
+        continue;
+      }
+      if (pane[i] == '\n') {
+        if (!run.empty()) runs.push_back(run), run.clear();
+        continue;
+      }
+      if (reverse) run += pane[i];
+    }
+    if (!run.empty()) runs.push_back(run);
+    return runs;
+  }
+
+  // Waits (at most 10 s) until the only text in reverse video is `text`.
+  bool WaitForReversed(const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (Reversed() == std::vector<std::string>{text}) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+
+  std::string ReversedText() {
+    std::string all;
+    for (const std::string& r : Reversed()) all += "|" + r + "|\n";
+    return all;
   }
 
   std::vector<std::string> Pane() {
@@ -182,7 +247,7 @@ TEST(TerminalSession, TrainByClickingTheIconThenAddAnItemAndQuitWithEscape) {
   s.Click(51, 2);
   ASSERT_TRUE(s.WaitFor("complete")) << s.PaneText();
   // The cell's centre pixel is what the task bar received.
-  ASSERT_TRUE(s.WaitFor("X: 202")) << s.PaneText();
+  ASSERT_TRUE(s.WaitFor("X:  202")) << s.PaneText();
   EXPECT_TRUE(s.Find("Y: 12")) << s.PaneText();
   ASSERT_TRUE(s.ClickText("[ok]"));
 
@@ -207,6 +272,43 @@ TEST(TerminalSession, TrainByClickingTheIconThenAddAnItemAndQuitWithEscape) {
   EXPECT_EQ(*status, 0);
   // The training was saved at once; the cancelled dialog added nothing to the file.
   EXPECT_EQ(fs::file_size(s.root() / "My Documents" / "Quenmora.dat"), 8u);
+}
+
+// The focus is seen: the focused control is drawn in reverse video, and Tab moves it, through the
+// list box (its focus on its first row, empty as it is) to the next button.
+TEST(TerminalSession, TheFocusShowsInReverseVideoAndMovesWithTab) {
+  if (!HaveTmux()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession s;
+  ASSERT_EQ(s.Tool({"init", QUENMORA_BINARY}), 0);
+  s.WriteTrainedSchedule();
+  s.Start();
+  ASSERT_TRUE(s.WaitFor("[New]")) << s.PaneText();
+  EXPECT_TRUE(s.WaitForReversed("[New]")) << s.ReversedText();
+  s.Key("Tab");
+  EXPECT_TRUE(s.WaitForReversed(std::string(58, ' '))) << "the empty list's first row\n" << s.ReversedText();
+  s.Key("Tab");
+  EXPECT_TRUE(s.WaitForReversed("[Edit]")) << s.ReversedText();
+  s.Key("Escape");
+  const std::optional<int> status = s.ExitStatus();
+  ASSERT_TRUE(status.has_value()) << s.PaneText();
+  EXPECT_EQ(*status, 0);
+}
+
+// A terminal too small for the screen says how large it must be, readable however narrow; made
+// large enough, it shows the screen.
+TEST(TerminalSession, ATooSmallTerminalSaysHowLargeItMustBeAndAResizeRedraws) {
+  if (!HaveTmux()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession s;
+  ASSERT_EQ(s.Tool({"init", QUENMORA_BINARY}), 0);
+  s.WriteTrainedSchedule();
+  s.Start(30, 20);
+  ASSERT_TRUE(s.WaitFor("60 x 40")) << s.PaneText();
+  EXPECT_TRUE(s.Find("30 x 20")) << s.PaneText();
+  s.Resize(64, 40);  // the screen fits; the help beside it does not
+  ASSERT_TRUE(s.WaitFor("[New]")) << s.PaneText();
+  EXPECT_FALSE(s.Find("Quit: F10")) << s.PaneText();
+  s.Key("Escape");
+  EXPECT_TRUE(s.ExitStatus().has_value()) << s.PaneText();
 }
 
 }  // namespace
