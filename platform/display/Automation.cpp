@@ -47,7 +47,12 @@ bool TapOk() {
   return true;
 }
 
-bool Press(const KeyStroke& key) { return Settle(InjectKey(key)); }
+bool Press(const KeyStroke& key) {
+  const DWORD thread = InjectKey(key);
+  if (!thread) return false;
+  WaitThreadIdle(thread, kInputSettles);
+  return true;
+}
 
 bool Key(std::wstring_view name) {
   KeyStroke k;

@@ -1,6 +1,7 @@
 // Driving the device as a person would, for tests and the input scripts: each call queues the
-// input to the thread of the window it reaches and waits (bounded) until that thread has
-// handled it, so the next call sees its effects.
+// input to the input queue of the thread it goes to (a tap's window's, a key's foreground
+// window's) and waits (bounded) until that thread has handled it, so the next call sees its
+// effects.
 #pragma once
 
 #include <chrono>
@@ -22,7 +23,8 @@ bool Tap(int x, int y);
 bool TapText(std::wstring_view text);
 // A tap on the task bar's "ok" button. False when there is no task bar.
 bool TapOk();
-// One key by its script name (see KeyFromName). False for an unknown name or no window.
+// One key by its script name (see KeyFromName). False for an unknown name or no foreground
+// window.
 bool Key(std::wstring_view name);
 bool Press(const KeyStroke& key);
 // One key a character.

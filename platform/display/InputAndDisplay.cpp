@@ -30,6 +30,7 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kScriptEndGrace{2000};
 constexpr milliseconds kPaintBound{2000};
+constexpr milliseconds kSettleBound{2000};
 
 std::mutex g_lock;
 std::condition_variable g_stopped;
@@ -101,17 +102,30 @@ bool WaitShowing(const std::wstring& text, bool wanted, milliseconds bound) {
   }
 }
 
-// Waits until the input's thread has handled it, at most 2 s, and no longer once the program
-// has ended.
-void Settle(HWND target) {
-  if (!target) return;
-  const auto deadline = std::chrono::steady_clock::now() + milliseconds(2000);
-  while (!WaitInputHandled(target, milliseconds(50))) {
+// Waits until the device is at rest (every thread but this one waits for input with nothing
+// queued for it), so that the next command acts on what this one left, not on a window that is
+// still going or a focus still moving. At most 2 s (a thread asleep in Sleep never rests), and
+// no longer once the program has ended.
+void Settle() {
+  const auto deadline = std::chrono::steady_clock::now() + kSettleBound;
+  while (!WaitDeviceIdle(milliseconds(50))) {
     if (Stopping() || std::chrono::steady_clock::now() >= deadline) return;
   }
 }
 
-void TapAt(POINT p) { Settle(InjectTap(p)); }
+void TapAt(POINT p) {
+  if (InjectTap(p)) Settle();
+}
+
+void Press(const KeyStroke& key) {
+  if (InjectKey(key)) Settle();
+}
+
+// A wait that the program's end cut short failed, whatever the timing: had the end come a
+// moment sooner, the command would never have run.
+void FailWaitCutShort(long lineNumber, const std::wstring& text, bool wanted) {
+  FailLine(lineNumber, std::string("the program ended while waiting for ") + Quote(text) + (wanted ? "" : " to go"));
+}
 
 void Run(long lineNumber, const InputCommand& c) {
   using Kind = InputCommand::Kind;
@@ -131,23 +145,24 @@ void Run(long lineNumber, const InputCommand& c) {
       TapAt(POINT{r.left + automation::kOkButton.x, r.top + automation::kOkButton.y});
       return;
     }
-    case Kind::Key: Settle(InjectKey(c.key)); return;
+    case Kind::Key: Press(c.key); return;
     case Kind::Type:
       for (wchar_t ch : c.text) {
         if (Stopping()) return;
-        Settle(InjectKey(KeyFromCharacter(ch)));
+        Press(KeyFromCharacter(ch));
       }
       return;
     case Kind::Wait:
-      if (!WaitShowing(c.text, true, c.duration) && !Stopping()) {
-        FailLine(lineNumber, "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
+    case Kind::Gone: {
+      const bool wanted = c.kind == Kind::Wait;
+      if (WaitShowing(c.text, wanted, c.duration)) {
+        Settle();
+        return;
       }
-      return;
-    case Kind::Gone:
-      if (!WaitShowing(c.text, false, c.duration) && !Stopping()) {
-        FailLine(lineNumber, Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
-      }
-      return;
+      if (Stopping()) FailWaitCutShort(lineNumber, c.text, wanted);
+      if (wanted) FailLine(lineNumber, "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
+      FailLine(lineNumber, Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
+    }
     case Kind::Expect:
       if (!automation::IsShowing(c.text)) FailLine(lineNumber, Quote(c.text) + " is not showing");
       return;
@@ -165,8 +180,10 @@ void Run(long lineNumber, const InputCommand& c) {
   }
 }
 
-// Reads one line from `fd`; false at the end of the input or when stopping.
-bool ReadLine(int fd, std::string& pending, std::string& line, bool& atEnd) {
+// Reads one line from `fd`; false at the end of the input, or once `giveUp` says so while it
+// waits for more.
+template <typename GiveUp>
+bool ReadLine(int fd, std::string& pending, std::string& line, bool& atEnd, GiveUp giveUp) {
   for (;;) {
     if (auto nl = pending.find('\n'); nl != std::string::npos) {
       line = pending.substr(0, nl);
@@ -179,7 +196,7 @@ bool ReadLine(int fd, std::string& pending, std::string& line, bool& atEnd) {
       pending.clear();
       return true;
     }
-    if (Stopping()) return false;
+    if (giveUp()) return false;
     pollfd p{fd, POLLIN, 0};
     const int ready = poll(&p, 1, 100);
     if (ready < 0 && errno != EINTR) {
@@ -203,18 +220,52 @@ void InputThread(int fd, bool closeAfter) {
   std::string line;
   bool atEnd = false;
   long number = 0;
-  while (ReadLine(fd, pending, line, atEnd)) {
+  while (!Stopping() && ReadLine(fd, pending, line, atEnd, Stopping)) {
     ++number;
     ParsedInputLine parsed = ParseInputLine(line);
     if (!parsed.error.empty()) FailLine(number, parsed.error);
     Run(number, parsed.command);
-    if (Stopping()) break;
+  }
+  if (Stopping()) {
+    // The program has ended: a command left in the script never ran, and the script fails on
+    // it. The rest of a script on a pipe is waited for as long as the end's grace.
+    const auto deadline = std::chrono::steady_clock::now() + kScriptEndGrace;
+    auto late = [&] { return std::chrono::steady_clock::now() >= deadline; };
+    while (ReadLine(fd, pending, line, atEnd, late)) {
+      ++number;
+      const ParsedInputLine parsed = ParseInputLine(line);
+      if (!parsed.error.empty() || parsed.command.kind != InputCommand::Kind::Nothing) {
+        FailLine(number, "the program ended before this command");
+      }
+    }
+    if (closeAfter) close(fd);
+    return;
   }
   if (closeAfter) close(fd);
   if (Pause(kScriptEndGrace)) Fail("script ended while the program was still running");
 }
 
 bool IsTerminal(int fd) { return isatty(fd) == 1; }
+
+// With neither a display nor a script, nothing can give the program input. A run that needs
+// none (the notification service's launches) never waits for a message and is left alone; a
+// run that waits for one (an interactive run's dialog) would wait for ever in silence, so the
+// first such wait of the program's thread is said and ends the run.
+void WatchForAWaitNothingCanEnd(DWORD program) {
+  while (!Stopping()) {
+    const auto seen = DisplayGeneration();
+    if (ThreadWaitsForInput(program)) {
+      std::fprintf(stderr,
+                   "cedevice: nothing can use this run: it has no display and no input script, and the program is "
+                   "waiting for input.\n"
+                   "cedevice: run it in a terminal (CEDEVICE_DISPLAY unset or terminal), or give it input commands "
+                   "with CEDEVICE_INPUT=FILE (- for standard input).\n");
+      std::fflush(stderr);
+      std::_Exit(3);
+    }
+    WaitForChange(seen, milliseconds(100));
+  }
+}
 
 }  // namespace
 
@@ -223,26 +274,29 @@ void StartInputAndDisplay() {
   const char* display = std::getenv("CEDEVICE_DISPLAY");
   std::string chosen = display ? display : "";
   if (chosen.empty()) chosen = (!input && IsTerminal(0) && IsTerminal(1)) ? "terminal" : "none";
+  bool displayed = false;
   if (chosen == "terminal") {
     std::string why;
-    if (!StartTerminalDisplay(why)) {
-      std::fprintf(stderr, "cedevice: no terminal display (%s); running with no display\n", why.c_str());
-    }
+    displayed = StartTerminalDisplay(why);
+    if (!displayed) std::fprintf(stderr, "cedevice: no terminal display (%s); running with no display\n", why.c_str());
   } else if (chosen != "none") {
     std::fprintf(stderr, "cedevice: unknown CEDEVICE_DISPLAY \"%s\" (none or terminal); running with no display\n",
                  chosen.c_str());
   }
-  if (!input || !*input) return;
+  {
+    std::lock_guard lk(g_lock);
+    g_stop = false;
+  }
+  if (!input || !*input) {
+    if (!displayed) g_thread = std::thread(WatchForAWaitNothingCanEnd, GetCurrentThreadId());
+    return;
+  }
   int fd = 0;
   bool closeAfter = false;
   if (std::strcmp(input, "-") != 0) {
     fd = open(input, O_RDONLY | O_CLOEXEC);
     if (fd < 0) Fail("cannot open the script \"" + std::string(input) + "\": " + std::strerror(errno));
     closeAfter = true;
-  }
-  {
-    std::lock_guard lk(g_lock);
-    g_stop = false;
   }
   g_thread = std::thread(InputThread, fd, closeAfter);
 }
@@ -253,6 +307,7 @@ void StopInputAndDisplay() {
     g_stop = true;
   }
   g_stopped.notify_all();
+  WakeChangeWaiters();  // the threads that wait for the screen to change see the end at once
   if (g_thread.joinable()) g_thread.join();
   StopTerminalDisplay();
 }

@@ -5,7 +5,13 @@
 //
 // A failing script command prints "input: line N: WHY" on standard error and ends the process
 // with status 3; so does a script that ran out while the program went on for 2 more seconds
-// ("input: script ended while the program was still running").
+// ("input: script ended while the program was still running"), and one that still held a
+// command when the program ended ("input: line N: the program ended before this command").
+// Each command waits for the device to be at rest before the next one runs.
+//
+// With neither a display nor a script, the program's first wait for a message (a dialog that
+// waits for a person) is reported on standard error and ends the process with status 3: nothing
+// could ever answer it. A run that waits for no input (a notification run) is not touched.
 #pragma once
 
 namespace cedev {

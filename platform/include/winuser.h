@@ -588,6 +588,11 @@ BOOL ReleaseCapture();
 HWND GetCapture();
 SHORT GetKeyState(int nVirtKey);
 
+// Synthesized keyboard input: queued to the foreground window's thread as typed keys are.
+#define KEYEVENTF_EXTENDEDKEY 0x0001
+#define KEYEVENTF_KEYUP 0x0002
+void keybd_event(BYTE bVk, BYTE bScan, DWORD dwFlags, DWORD dwExtraInfo);
+
 // Painting.
 BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase);
 BOOL UpdateWindow(HWND hWnd);

@@ -1,5 +1,5 @@
 // The device's view of the window system: the picture, the tree dump, texts that show, and
-// input queued to the windows' threads.
+// input queued to the threads' input queues.
 #include "DeviceScreen.h"
 
 #include "Caret.h"
@@ -184,6 +184,12 @@ void WaitForChange(unsigned long long seen, std::chrono::milliseconds bound) {
   wm.changed.wait_for(lk, bound, [&] { return wm.generation != seen; });
 }
 
+void WakeChangeWaiters() {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  TouchLocked(wm);
+}
+
 std::wstring WindowTreeText() {
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);
@@ -221,45 +227,75 @@ HWND InjectTap(POINT screen) {
   const DWORD now = GetTickCount();
   QueuedMessage down;
   down.msg = MSG{target, WM_LBUTTONDOWN, MK_LBUTTON, static_cast<LPARAM>(static_cast<DWORD>(at)), now, screen};
-  down.input = true;
   QueuedMessage up = down;
   up.msg.message = WM_LBUTTONUP;
   up.msg.wParam = 0;
-  PostLocked(wm, *w->queue, down);
-  PostLocked(wm, *w->queue, up);
+  QueueInputLocked(wm, *w->queue, down);
+  QueueInputLocked(wm, *w->queue, up);
   return target;
 }
 
-HWND InjectKey(const KeyStroke& key) {
+DWORD InjectKey(const KeyStroke& key) {
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);
-  Window* fg = FindLocked(wm, wm.foreground);
-  if (!fg || !fg->queue->alive) return nullptr;
-  HWND target = fg->queue->focus ? fg->queue->focus : fg->handle;
-  ThreadQueue& q = *fg->queue;
-  const DWORD now = GetTickCount();
-  auto post = [&](UINT message, UINT vk, wchar_t ch) {
-    QueuedMessage m;
-    m.msg = MSG{target, message, vk, message == WM_KEYDOWN ? 1 : static_cast<LPARAM>(0xC0000001u), now, {}};
-    m.character = ch;
-    m.input = true;
-    PostLocked(wm, q, m);
-  };
-  if (key.shift) post(WM_KEYDOWN, VK_SHIFT, 0);
-  post(WM_KEYDOWN, key.vk, key.character);
-  post(WM_KEYUP, key.vk, 0);
-  if (key.shift) post(WM_KEYUP, VK_SHIFT, 0);
-  return target;
+  // One foreground queue takes the whole stroke: the lock is held from the first to the last.
+  auto queue = [&](UINT vk, bool up, wchar_t ch) { return QueueKeyLocked(wm, vk, up, ch, 0); };
+  if (key.shift && !queue(VK_SHIFT, false, 0)) return 0;
+  ThreadQueue* q = queue(key.vk, false, key.character);
+  if (!q) return 0;
+  queue(key.vk, true, 0);
+  if (key.shift) queue(VK_SHIFT, true, 0);
+  return q->threadId;
 }
+
+namespace {
+
+std::shared_ptr<ThreadQueue> QueueOfThreadLocked(WindowManager& wm, DWORD thread) {
+  auto it = wm.queues.find(thread);
+  return it == wm.queues.end() ? nullptr : it->second.lock();
+}
+
+}  // namespace
 
 bool WaitInputHandled(HWND target, std::chrono::milliseconds bound) {
   WindowManager& wm = Wm();
+  DWORD thread = 0;
+  {
+    std::lock_guard lk(wm.lock);
+    Window* w = FindLocked(wm, target);
+    if (!w) return true;
+    thread = w->queue->threadId;
+  }
+  return WaitThreadIdle(thread, bound);
+}
+
+bool WaitThreadIdle(DWORD thread, std::chrono::milliseconds bound) {
+  WindowManager& wm = Wm();
   std::unique_lock lk(wm.lock);
-  Window* w = FindLocked(wm, target);
-  if (!w) return true;
-  std::shared_ptr<ThreadQueue> q = w->queue;
+  std::shared_ptr<ThreadQueue> q = QueueOfThreadLocked(wm, thread);
+  if (!q) return true;
+  return wm.changed.wait_for(lk, bound, [&] { return !q->alive || WaitsForInputLocked(wm, *q); });
+}
+
+bool ThreadWaitsForInput(DWORD thread) {
+  WindowManager& wm = Wm();
+  std::lock_guard lk(wm.lock);
+  std::shared_ptr<ThreadQueue> q = QueueOfThreadLocked(wm, thread);
+  return q && WaitsForInputLocked(wm, *q);
+}
+
+bool WaitDeviceIdle(std::chrono::milliseconds bound) {
+  WindowManager& wm = Wm();
+  const DWORD caller = GetCurrentThreadId();
+  std::unique_lock lk(wm.lock);
+  // Every thread of the window system counts, those whose windows are all gone too: a program
+  // that has closed its last dialog is still busy until it ends.
   return wm.changed.wait_for(lk, bound, [&] {
-    return !q->alive || (q->pendingInput == 0 && q->idle && q->sent.empty());
+    for (auto& [id, weak] : wm.queues) {
+      auto q = weak.lock();
+      if (id != caller && q && q->alive && !WaitsForInputLocked(wm, *q)) return false;
+    }
+    return true;
   });
 }
 

@@ -1,5 +1,5 @@
 // Messages and the threads' queues: sent messages (direct on the window's own thread, handed
-// to the owner thread otherwise), posted messages, WM_QUIT, WM_PAINT, timers, key state.
+// to the owner thread otherwise), posted messages, WM_QUIT, input, WM_PAINT, timers, key state.
 //
 // A thread handles messages sent to it only while it waits here (GetMessage, PeekMessage,
 // WaitMessage, its own cross-thread SendMessage); Sleep never looks at the queue.
@@ -43,18 +43,6 @@ bool WindowMatchesLocked(WindowManager& wm, HWND filter, HWND hwnd) {
   return hwnd && IsInSubtreeLocked(wm, filter, hwnd);
 }
 
-void NoteRemovedLocked(ThreadQueue& me, const QueuedMessage& m) {
-  if (m.input) --me.pendingInput;
-  const UINT vk = static_cast<UINT>(m.msg.wParam) & 0xFF;
-  if (m.msg.message == WM_KEYDOWN) {
-    me.keyDown[vk] = true;
-    me.lastKey = m.msg;
-    me.lastKeyCharacter = m.character;
-  } else if (m.msg.message == WM_KEYUP) {
-    me.keyDown[vk] = false;
-  }
-}
-
 bool TakePostedLocked(WindowManager& wm, ThreadQueue& me, LPMSG out, HWND filter, UINT min,
                       UINT max, bool remove) {
   for (auto it = me.posted.begin(); it != me.posted.end(); ++it) {
@@ -64,7 +52,34 @@ bool TakePostedLocked(WindowManager& wm, ThreadQueue& me, LPMSG out, HWND filter
     if (remove) {
       QueuedMessage m = *it;
       me.posted.erase(it);
-      NoteRemovedLocked(me, m);
+      NoteKeyTakenLocked(me, m);  // the device's keys once came posted; GetKeyState still sees them
+      TouchLocked(wm);
+    }
+    return true;
+  }
+  return false;
+}
+
+// Input comes after posted messages, in the order it happened; a key's window is chosen here.
+bool TakeInputLocked(WindowManager& wm, ThreadQueue& me, LPMSG out, HWND filter, UINT min, UINT max,
+                     bool remove) {
+  for (auto it = me.input.begin(); it != me.input.end();) {
+    const HWND hwnd = InputWindowLocked(wm, me, *it);
+    if (!hwnd) {  // nowhere to go: lost, as on the device
+      it = me.input.erase(it);
+      TouchLocked(wm);
+      continue;
+    }
+    if (!InRange(it->msg.message, min, max) || !WindowMatchesLocked(wm, filter, hwnd)) {
+      ++it;
+      continue;
+    }
+    QueuedMessage m = *it;
+    m.msg.hwnd = hwnd;
+    *out = m.msg;
+    if (remove) {
+      me.input.erase(it);
+      NoteKeyTakenLocked(me, m);
       TouchLocked(wm);
     }
     return true;
@@ -121,7 +136,7 @@ std::optional<Clock::time_point> NextTimerLocked(const ThreadQueue& me) {
 }
 
 // One look at the queue in the device's order: sent messages (handled here), posted ones,
-// WM_QUIT, WM_PAINT, WM_TIMER.
+// WM_QUIT, input (taps and keys), WM_PAINT, WM_TIMER.
 bool LookLocked(WindowManager& wm, ThreadQueue& me, std::unique_lock<std::mutex>& lk, LPMSG out,
                 HWND filter, UINT min, UINT max, bool remove) {
   while (!me.sent.empty()) HandleOneSentLocked(wm, me, lk);
@@ -131,6 +146,7 @@ bool LookLocked(WindowManager& wm, ThreadQueue& me, std::unique_lock<std::mutex>
     if (remove) me.quit = false;
     return true;
   }
+  if (TakeInputLocked(wm, me, out, filter, min, max, remove)) return true;
   if (TakePaintLocked(wm, me, out, filter, min, max)) return true;
   return TakeTimerLocked(wm, me, out, filter, min, max, remove, Clock::now());
 }
@@ -149,11 +165,18 @@ void WaitLocked(WindowManager& wm, ThreadQueue& me, std::unique_lock<std::mutex>
 bool AnythingLocked(WindowManager& wm, ThreadQueue& me) {
   MSG ignored;
   if (!me.sent.empty() || !me.posted.empty() || me.quit) return true;
+  if (TakeInputLocked(wm, me, &ignored, nullptr, 0, 0, false)) return true;
   if (TakePaintLocked(wm, me, &ignored, nullptr, 0, 0)) return true;
   return TakeTimerLocked(wm, me, &ignored, nullptr, 0, 0, false, Clock::now());
 }
 
 }  // namespace
+
+bool WaitsForInputLocked(WindowManager& wm, ThreadQueue& q) {
+  MSG ignored;
+  return q.alive && q.idle && q.sent.empty() && q.posted.empty() && q.input.empty() && !q.quit &&
+         !TakePaintLocked(wm, q, &ignored, nullptr, 0, 0);
+}
 
 }  // namespace cedev::user
 
@@ -332,10 +355,11 @@ BOOL TranslateMessage(const MSG* lpMsg) {
     }
   }
   if (!ch) return FALSE;
-  // The character comes next, ahead of the key's release, as the device delivers it.
+  // Posted: it comes before the key's release, which waits in the input queue, and behind
+  // whatever was posted before it (a key that was itself posted is released first).
   QueuedMessage m;
   m.msg = MSG{lpMsg->hwnd, WM_CHAR, static_cast<WPARAM>(ch), lpMsg->lParam, lpMsg->time, lpMsg->pt};
-  me->posted.push_front(m);
+  PostLocked(wm, *me, m);
   return TRUE;
 }
 

@@ -51,7 +51,6 @@ struct SentMessage {
 struct QueuedMessage {
   MSG msg{};
   wchar_t character = 0;  // the character of a key press from the device's input
-  bool input = false;     // counted in ThreadQueue::pendingInput
 };
 
 struct Timer {
@@ -68,6 +67,9 @@ struct ThreadQueue {
   std::condition_variable wake;  // only this thread waits on it
   std::deque<std::shared_ptr<SentMessage>> sent;
   std::deque<QueuedMessage> posted;
+  // Hardware input (Input.cpp), taken after posted messages: taps carry the window they hit;
+  // keys carry none, as the window is the thread's focus when the thread takes them.
+  std::deque<QueuedMessage> input;
   std::vector<Timer> timers;
   bool quit = false;
   int quitCode = 0;
@@ -75,7 +77,6 @@ struct ThreadQueue {
   HWND active = nullptr;
   int inSend = 0;  // depth of sent messages being handled
   bool idle = false;  // blocked waiting for a message with nothing to do
-  int pendingInput = 0;
   std::array<bool, 256> keyDown{};
   MSG lastKey{};
   wchar_t lastKeyCharacter = 0;
@@ -166,6 +167,23 @@ void RunOnThreadLocked(ThreadQueue& queue, std::function<void()> work);
 void ActivateOnThisThread(HWND hwnd, bool setForeground);
 
 void PostLocked(WindowManager& wm, ThreadQueue& q, const QueuedMessage& m);
+
+// Hardware input (Input.cpp). Queues one message to a thread's input queue.
+void QueueInputLocked(WindowManager& wm, ThreadQueue& q, const QueuedMessage& m);
+// The input queue of the foreground window's thread, which keys go to; null when there is no
+// foreground window.
+ThreadQueue* ForegroundQueueLocked(WindowManager& wm);
+// A key press or release queued, with no window yet, to the foreground thread's input queue;
+// that queue, or null when there is no foreground window (the key is lost, as on the device).
+ThreadQueue* QueueKeyLocked(WindowManager& wm, UINT vk, bool up, wchar_t character, UINT scan);
+// The window an input message goes to as the thread takes it: a tap's own, a key's the thread's
+// focus, or its active window when nothing has the focus. Null when that window is gone.
+HWND InputWindowLocked(WindowManager& wm, const ThreadQueue& me, const QueuedMessage& m);
+// Key state and the last key, for GetKeyState and TranslateMessage, as a key message is taken.
+void NoteKeyTakenLocked(ThreadQueue& me, const QueuedMessage& m);
+// True when the thread waits for a message and nothing is queued for it (sent, posted, input,
+// quit, paint): only new input or a timer can wake it.
+bool WaitsForInputLocked(WindowManager& wm, ThreadQueue& q);
 
 int FloorDiv(int a, int b);
 

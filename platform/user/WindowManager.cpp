@@ -177,7 +177,6 @@ void TouchLocked(WindowManager& wm) {
 
 void PostLocked(WindowManager& wm, ThreadQueue& q, const QueuedMessage& m) {
   q.posted.push_back(m);
-  if (m.input) ++q.pendingInput;
   q.wake.notify_one();
   (void)wm;
 }

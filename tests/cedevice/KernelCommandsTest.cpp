@@ -50,6 +50,32 @@ class KernelCommandsTest : public ::testing::Test {
   fs::path root_;
 };
 
+// Help is asked for in every usual way; it prints on standard output, succeeds, and makes no
+// device.
+TEST_F(KernelCommandsTest, HelpPrintsTheUsageAndMakesNoDevice) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--help"}, {"help"}, {"-h"}}) {
+    const ToolResult r = Run(args);
+    EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("usage: cedevice COMMAND [ARGUMENTS]\n", 0), 0u) << r.out;
+    for (const char* form : {"cedevice init [EXE]", "cedevice clock freeze \"YYYY-MM-DD HH:MM:SS\"", "cedevice status",
+                             "cedevice run [--fast] [--until \"YYYY-MM-DD HH:MM:SS\"]"}) {
+      EXPECT_NE(r.out.find(form), std::string::npos) << form;
+    }
+  }
+  for (const char* command : {"init", "clock", "set", "get", "sound", "sound-log", "notifications", "notify", "clear",
+                              "run", "status"}) {
+    const ToolResult r = Run({command, "--help"});
+    EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+    EXPECT_EQ(r.out.rfind(std::string("  cedevice ") + command, 0), 0u) << r.out;
+    EXPECT_EQ(Run({"help", command}).out, r.out);
+  }
+  const ToolResult unknown = Run({"help", "jump"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err.rfind("cedevice: unknown command: jump", 0), 0u) << unknown.err;
+  EXPECT_FALSE(fs::exists(root_));
+}
+
 TEST_F(KernelCommandsTest, FirstCommandMakesAFactoryNewDevice) {
   const std::string out = Ok({"clock"});
   EXPECT_TRUE(std::regex_match(out, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\n)"))) << out;

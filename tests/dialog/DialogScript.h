@@ -27,7 +27,8 @@ struct DialogScript {
 constexpr INT_PTR kScriptEnded = 99;
 INT_PTR RunScripted(int id, DialogScript& script, HWND owner = nullptr);
 
-// Input as the device's input thread delivers it, posted to the window.
+// Input posted to the window, as a program posts it: it keeps its order among the steps, which
+// typed input (keybd_event, taken after posted messages) would not.
 void PostKey(HWND hwnd, WPARAM vk);
 void PostShiftTab(HWND hwnd);
 void PostTap(HWND hwnd, int x = 2, int y = 2);

@@ -332,6 +332,52 @@ TEST(DialogKeyboard, TypingGoesToTheFocusedEdit) {
   EXPECT_STREQ(text, L"Ann");
 }
 
+// Keys typed in one burst (a paste, a quick hand) wait in the input queue, and each reaches the
+// control that has the focus when the dialog takes it: Tab moves on from Count, and the Space
+// typed with it presses Loud, not Count.
+int g_burstClicked = 0;
+INT_PTR CALLBACK BurstProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
+  if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) g_burstClicked = LOWORD(wParam);
+  return msg == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+void PumpDialog(HWND dlg) {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!IsDialogMessageW(dlg, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+TEST(DialogKeyboard, KeysTypedInABurstReachTheControlFocusedByThen) {
+  msgtest::Watchdog watchdog("DialogKeyboard.KeysTypedInABurstReachTheControlFocusedByThen");
+  g_burstClicked = 0;
+  HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(IDD_FORM), nullptr, BurstProc, 0);
+  ASSERT_NE(dlg, nullptr);
+  ShowWindow(dlg, SW_SHOW);
+  SetForegroundWindow(dlg);
+  SetFocus(GetDlgItem(dlg, IDC_COUNT));
+  PumpDialog(dlg);
+  for (BYTE key : {static_cast<BYTE>(VK_TAB), static_cast<BYTE>(VK_SPACE)}) {
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+  }
+  const DWORD start = GetTickCount();
+  while (g_burstClicked == 0 && GetTickCount() - start < 5000) {
+    PumpDialog(dlg);
+    Sleep(10);
+  }
+  EXPECT_EQ(g_burstClicked, IDC_LOUD);
+  EXPECT_EQ(FocusId(), IDC_LOUD);
+  EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_LOUD), static_cast<UINT>(BST_CHECKED));
+  wchar_t count[8] = L"?";
+  GetDlgItemTextW(dlg, IDC_COUNT, count, 8);
+  EXPECT_STREQ(count, L"") << "the Space went to the edit that had the focus when it was typed";
+  DestroyWindow(dlg);
+}
+
 // Item helpers on a modeless dialog: no loop is needed to call them.
 class DialogItems : public ::testing::Test {
  protected:

@@ -1,5 +1,6 @@
 // Device input: a tap reaches the topmost enabled window under the point on that window's own
-// thread, in its client coordinates; keys reach the focus of the foreground window's thread.
+// thread, in its client coordinates; keys wait in the foreground thread's input queue and reach
+// the window that has the focus when that thread takes them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -56,16 +57,42 @@ TEST(Input, KeysGoToTheFocusOfTheForegroundThread) {
   });
   rec.Take();
   cedev::KeyStroke tab{VK_TAB, L'\t', true};
-  EXPECT_EQ(cedev::InjectKey(tab), editHwnd);
-  EXPECT_TRUE(cedev::WaitInputHandled(editHwnd, std::chrono::seconds(5)));
+  EXPECT_EQ(cedev::InjectKey(tab), app.id());
+  EXPECT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));
   EXPECT_TRUE(SequenceIs(rec.Take({WM_KEYDOWN, WM_KEYUP, WM_CHAR}),
                          {{"edit", WM_KEYDOWN, VK_SHIFT}, {"edit", WM_KEYDOWN, VK_TAB},
                           {"edit", WM_CHAR, L'\t'}, {"edit", WM_KEYUP, VK_TAB}, {"edit", WM_KEYUP, VK_SHIFT}}));
   cedev::KeyStroke colon{0xE7, L':', false};
   cedev::InjectKey(colon);
-  cedev::WaitInputHandled(editHwnd, std::chrono::seconds(5));
+  cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5));
   EXPECT_TRUE(SequenceIs(rec.Take({WM_CHAR}), {{"edit", WM_CHAR, L':'}}));
   app.Run([&] { DestroyWindow(dlgHwnd); });
+  EXPECT_EQ(cedev::InjectKey(colon), 0u) << "no foreground window: the key is lost";
+}
+
+// A key taken when nothing has the focus goes to the active window; a tap keeps the window it
+// was hit-tested to. (Keys reaching the focus of the moment they are taken: Queue and
+// DialogKeyboard tests.)
+TEST(Input, WithoutAFocusKeysReachTheActiveWindowAndTapsTheirOwn) {
+  msgtest::Watchdog dog("WithoutAFocusKeysReachTheActiveWindowAndTapsTheirOwn");
+  MessageRecorder rec;
+  RecordedWindow top{&rec, "top", nullptr};
+  RecordedWindow child{&rec, "child", nullptr};
+  HWND topHwnd = nullptr;
+  GuiThread app([&] {
+    topHwnd = CreateRecordedWindow(top, 0, WS_VISIBLE, 0, 26, 240, 268, nullptr);
+    SetFocus(CreateRecordedWindow(child, 0, WS_CHILD | WS_VISIBLE, 10, 10, 40, 20, topHwnd));
+  });
+  rec.Take();
+  app.Run([&] {  // queued while the thread is busy, taken once it waits again
+    SetFocus(nullptr);
+    cedev::InjectTap(POINT{15, 40});
+    cedev::InjectKey(cedev::KeyStroke{VK_SPACE, L' ', false});
+  });
+  EXPECT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));
+  EXPECT_TRUE(SequenceIs(rec.Take({WM_KEYDOWN, WM_LBUTTONDOWN}),
+                         {{"child", WM_LBUTTONDOWN}, {"top", WM_KEYDOWN, VK_SPACE}}));
+  app.Run([&] { DestroyWindow(topHwnd); });
 }
 
 }  // namespace

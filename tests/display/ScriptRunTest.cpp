@@ -1,6 +1,6 @@
 // Input scripts run against a small program: commands act in order, a failing command ends
-// the process with status 3 and "input: line N: WHY", and so does a script that runs out while
-// the program goes on.
+// the process with status 3 and "input: line N: WHY", and so do a script that runs out while
+// the program goes on and one that still holds a command when the program ends.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,9 +14,14 @@
 
 namespace {
 
+// Tapped, the program ends at once; sent a key, a moment later by itself.
 LRESULT CALLBACK QuitButtonProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_LBUTTONUP) {
+  if (m == WM_LBUTTONUP || m == WM_TIMER) {
     PostQuitMessage(0);
+    return 0;
+  }
+  if (m == WM_KEYDOWN) {
+    SetTimer(h, 1, 300, nullptr);
     return 0;
   }
   if (m == WM_PAINT) {
@@ -68,7 +73,7 @@ class ScriptRun : public ::testing::Test {
 
 TEST_F(ScriptRun, ScriptThatEndsTheProgramExitsNormallyAndPrintsTheScreen) {
   const std::string out = TempPath("out");
-  EXPECT_EXIT(RunProgram("# a comment\n\nwait \"Quit\" 2\nexpect \"Quit\"\nscreen\ntap \"Quit\"\n", out),
+  EXPECT_EXIT(RunProgram("# a comment\n\nwait \"Quit\" 2\nexpect \"Quit\"\nscreen\ntap \"Quit\"\n\n# done\n", out),
               ::testing::ExitedWithCode(0), "");
   std::ifstream in(out);
   std::stringstream text;
@@ -103,6 +108,9 @@ INSTANTIATE_TEST_SUITE_P(
         Failing{"screenshot \"/\"\n", "input: line 1: cannot write the screenshot to \"/\": it is not a plain file"},
         Failing{"screenshot \"/no-such-folder/s.png\"\n",
                 "input: line 1: cannot write the screenshot to \"/no-such-folder/s.png\": No such file"},
-        Failing{"sleep 10\n", "input: script ended while the program was still running"}));
+        Failing{"sleep 10\n", "input: script ended while the program was still running"},
+        Failing{"tap \"Quit\"\n\n# then\nexpect \"Quit\"\n", "input: line 4: the program ended before this command"},
+        Failing{"tap \"Quit\"\nbogus\n", "input: line 2: the program ended before this command"},
+        Failing{"key Space\nwait \"Never\" 30\n", "input: line 2: the program ended (while waiting for \"Never\"|before)"}));
 
 }  // namespace

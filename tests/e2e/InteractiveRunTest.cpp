@@ -232,6 +232,84 @@ ok
             std::vector<uint8_t>({0x3E, 7, 30, 0, 0, 0x3E, 22, 0, 0, 1}));
 }
 
+// With no display and no script nothing could answer the main dialog: the run says so, and how
+// to give it one, and ends instead of waiting for ever in silence.
+TEST(InteractiveRun, WithoutADisplayOrAScriptTheRunSaysNothingCanUseIt) {
+  DeviceSession device;
+  const std::vector<uint8_t> file = ScheduleBytes(200, 10, 0, kTwoItems);
+  device.WriteSchedule(file);
+  const RunResult run = device.Program({});
+  EXPECT_EQ(run.status, 3) << Expect(run);
+  EXPECT_NE(run.err.find("cedevice: nothing can use this run"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("CEDEVICE_INPUT=FILE"), std::string::npos) << run.err;
+  EXPECT_EQ(device.ReadSchedule(), file);
+  EXPECT_EQ(device.ToolOut({"notifications"}), "");
+}
+
+// A key typed the moment a window has gone reaches what has the focus by then, never the
+// window that went: each script ends the program only if its last key lands on the main dialog.
+struct KeyAfterGone {
+  const char* name;
+  const char* script;
+  bool saved;  // Enter at the end saves; Escape leaves the file alone
+};
+
+class KeysRightAfterAWindowGoes : public testing::TestWithParam<KeyAfterGone> {};
+
+TEST_P(KeysRightAfterAWindowGoes, ReachTheMainDialog) {
+  DeviceSession device;
+  const std::vector<uint8_t> file = ScheduleBytes(200, 10, 0, kTwoItems);
+  device.WriteSchedule(file);
+  const RunResult run = device.Program({}, GetParam().script);
+  EXPECT_EQ(run.status, 0) << Expect(run);
+  const std::vector<uint8_t> saved = device.ReadSchedule();
+  if (GetParam().saved) {
+    ASSERT_EQ(saved.size(), file.size());
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 8, saved.end()), std::vector<uint8_t>(file.begin() + 8, file.end()));
+    EXPECT_NE(device.ToolOut({"notifications"}), "") << "Enter on the main dialog registers the next change";
+  } else {
+    EXPECT_EQ(saved, file);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, KeysRightAfterAWindowGoes,
+    testing::Values(
+        KeyAfterGone{"OkOnTheEditor", R"(
+wait "New"
+tap "New"
+wait "Quenmora Item"
+ok
+gone "Quenmora Item"
+key Escape
+)", false},
+        KeyAfterGone{"EscapeOnTheEditor", R"(
+wait "Mute Off at 07:30:00 Mo Tu We Th Fr "
+tap "Mute Off at 07:30:00 Mo Tu We Th Fr "
+tap "Edit"
+wait "Quenmora Item"
+key Escape
+gone "Quenmora Item"
+key Enter
+)", true},
+        KeyAfterGone{"NoOnTheQuestion", R"(
+wait "Mute Off at 07:30:00 Mo Tu We Th Fr "
+tap "Mute Off at 07:30:00 Mo Tu We Th Fr "
+tap "Del"
+wait "Are you sure you wish to delete this item?"
+tap "No"
+gone "Are you sure you wish to delete this item?"
+key Escape
+)", false},
+        KeyAfterGone{"KeysWithoutWaiting", R"(
+wait "New"
+tap "New"
+key Escape
+gone "Quenmora Item"
+key Escape
+)", false}),
+    [](const testing::TestParamInfo<KeyAfterGone>& param) { return std::string(param.param.name); });
+
 TEST(InteractiveRun, AMissingFolderIsReportedWithItsCode) {
   DeviceSession device;
   std::filesystem::remove_all(device.root() / "My Documents");

@@ -42,8 +42,11 @@ TEST(NotificationRun, MuteLaunchSwitchesToVibrateAndRegistersTheNextChange) {
   device.ToolOut({"notify", "time", "2026-12-08 09:00:00", "\\Windows\\Other.exe", "x"});
   device.ToolOut({"notify", "time", "2026-12-07 10:02:00", "\\Windows\\Quenmora.exe", "M1"});
 
+  // Launched as the service launches it, with no display and no input: it needs none, and says
+  // nothing.
   const RunResult run = device.Program({"M1"});
   EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
   EXPECT_EQ(device.ToolOut({"sound"}), "Vibrate\n");
   EXPECT_EQ(device.ToolOut({"sound-log"}), "2026-12-07 10:00:00\tVibrate\n");
   const std::vector<std::string> want = {

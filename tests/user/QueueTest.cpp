@@ -1,5 +1,5 @@
-// One thread's queue: posted messages first, then WM_QUIT, WM_PAINT and WM_TIMER, each only
-// when nothing before it is waiting.
+// One thread's queue: posted messages first, then WM_QUIT, input, WM_PAINT and WM_TIMER, each
+// only when nothing before it is waiting.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -112,6 +112,8 @@ TEST_F(Queue, TimersArriveThroughGetMessageUntilKilled) {
   EXPECT_FALSE(KillTimer(hwnd_, 42));
 }
 
+// TranslateMessage posts the character: behind a key release that was itself posted, ahead of
+// one that waits in the input queue.
 TEST_F(Queue, KeysBecomeCharactersThroughTranslateMessage) {
   PostMessageW(hwnd_, WM_KEYDOWN, 'A', 1);
   PostMessageW(hwnd_, WM_KEYUP, 'A', static_cast<LPARAM>(0xC0000001u));
@@ -121,7 +123,32 @@ TEST_F(Queue, KeysBecomeCharactersThroughTranslateMessage) {
     DispatchMessageW(&msg);
   }
   EXPECT_TRUE(SequenceIs(rec_.Take({WM_KEYDOWN, WM_CHAR, WM_KEYUP}),
-                         {{"w", WM_KEYDOWN, 'A'}, {"w", WM_CHAR, L'a'}, {"w", WM_KEYUP, 'A'}}));
+                         {{"w", WM_KEYDOWN, 'A'}, {"w", WM_KEYUP, 'A'}, {"w", WM_CHAR, L'a'}}));
+}
+
+// Typed keys wait in the thread's input queue, behind posted messages, and go to the window
+// that has the focus when they are taken.
+TEST_F(Queue, TypedKeysComeAfterPostedMessagesToTheFocusOfTheirTime) {
+  RecordedWindow otherInfo{&rec_, "other", nullptr};
+  HWND other = CreateRecordedWindow(otherInfo, 0, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd_);
+  ASSERT_NE(other, nullptr);
+  SetForegroundWindow(hwnd_);
+  SetFocus(hwnd_);
+  DrainPaints();
+  rec_.Take();
+  keybd_event('A', 0, 0, 0);
+  PostMessageW(hwnd_, WM_USER, 0, 0);
+  keybd_event('A', 0, KEYEVENTF_KEYUP, 0);
+  SetFocus(other);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  EXPECT_TRUE(SequenceIs(rec_.Take({WM_USER, WM_KEYDOWN, WM_CHAR, WM_KEYUP}),
+                         {{"w", WM_USER}, {"other", WM_KEYDOWN, 'A'}, {"other", WM_CHAR, L'a'},
+                          {"other", WM_KEYUP, 'A'}}));
+  DestroyWindow(other);  // before its recorder info goes
 }
 
 }  // namespace
