@@ -248,6 +248,8 @@ int RunCommand(int argc, char** argv) {
     return Fail("--until " + cedev::FormatDeviceTime(*until) + " is before the device clock (" +
                 cedev::FormatDeviceTime(now) + "); nothing was fired and the clock is left as it is");
   }
+  // A store (or device lock) that cannot be used is refused before anything is changed.
+  cedev::notify::ReadStore();
   g_interrupted.store(false);
   CatchInterrupts();
   FiredLines lines;
