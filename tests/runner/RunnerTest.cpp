@@ -318,7 +318,8 @@ TEST_F(Runner, ASecondRunnerOnTheDeviceIsRefusedNamingTheFirst) {
   auto runner = Start("run", {"run"});
   ASSERT_EQ(AwaitLines(scratch_ / "run.out", 1).size(), 1u) << ReadFile(scratch_ / "run.err");
   for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"run", "--fast", "--until", "2026-12-09 10:00:00"}, {"run"}}) {
+       std::vector<std::vector<std::string>>{{"run", "--fast", "--until", "2026-12-09 10:00:00"},
+                                             {"run", "--until", "2026-12-07 10:00:00"}}) {
     const ToolResult second = Tool(args);
     EXPECT_EQ(second.status, 2) << args.size();
     EXPECT_NE(second.err.find("(process " + std::to_string(runner->Pid()) + ")"), std::string::npos) << second.err;
