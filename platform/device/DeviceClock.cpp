@@ -89,21 +89,21 @@ ClockState ParseClockState(const std::string& text, const std::string& file) {
   ClockState state;
   if (mode == "host" && rest.empty() && line == "host") return state;
   if (mode != "set" && mode != "freeze") {
-    throw DeviceError(file, "not a clock mode: '" + std::string(line) + "'");
+    throw DeviceError(file, "not a clock mode: " + QuoteForMessage(line));
   }
   const std::string_view time = rest.substr(0, rest.size() < 19 ? rest.size() : 19);
   const auto parsed = ParseDeviceTime(time);
-  if (!parsed) throw DeviceError(file, "not a device time: '" + std::string(line) + "'");
+  if (!parsed) throw DeviceError(file, "not a device time: " + QuoteForMessage(line));
   state.time = *parsed;
   rest.remove_prefix(time.size());
   if (mode == "freeze") {
-    if (!rest.empty()) throw DeviceError(file, "text after the frozen time: '" + std::string(line) + "'");
+    if (!rest.empty()) throw DeviceError(file, "text after the frozen time: " + QuoteForMessage(line));
     state.mode = Mode::freeze;
     return state;
   }
   // set: a blank, then the host's epoch seconds, optionally negative.
   if (rest.size() < 2 || rest.front() != ' ') {
-    throw DeviceError(file, "no host time after the set time: '" + std::string(line) + "'");
+    throw DeviceError(file, "no host time after the set time: " + QuoteForMessage(line));
   }
   rest.remove_prefix(1);
   const std::string number(rest);
@@ -111,11 +111,11 @@ ClockState ParseClockState(const std::string& text, const std::string& file) {
   errno = 0;
   const long long epoch = std::strtoll(number.c_str(), &end, 10);
   if (errno != 0 || end == number.c_str() || *end != 0 || number.front() == '+' || number.front() == ' ') {
-    throw DeviceError(file, "not a host time in seconds: '" + number + "'");
+    throw DeviceError(file, "not a host time in seconds: " + QuoteForMessage(number));
   }
   if (epoch < FirstHostSecond() || epoch > LastHostSecond()) {
     throw DeviceError(file, "host time in seconds out of range (years " + std::to_string(kMinDeviceYear) + "-" +
-                                std::to_string(kMaxDeviceYear) + "): '" + number + "'");
+                                std::to_string(kMaxDeviceYear) + "): " + QuoteForMessage(number));
   }
   state.mode = Mode::set;
   state.hostEpoch = epoch;
@@ -175,6 +175,11 @@ void FollowHostForProcess() {
   std::lock_guard<std::mutex> lock(g_clockLock);
   g_clock.loaded = true;
   g_clock.mode = Mode::host;
+}
+
+void UseForProcess(const ClockState& state) {
+  std::lock_guard<std::mutex> lock(g_clockLock);
+  Adopt(state);
 }
 
 void Reload() {

@@ -4,7 +4,8 @@
 //                                     (seconds since 1970, UTC): device = set time + (host now -
 //                                     EPOCH)
 //   freeze YYYY-MM-DD HH:MM:SS        stay at that time
-// A missing file means host. A process reads the mode once, when it first asks for the time.
+// A missing file means host. A process reads the mode once, when it first asks for the time
+// (the runner follows it with UseForProcess).
 #pragma once
 
 #include <cstdint>
@@ -47,6 +48,9 @@ void SetForProcess(const DeviceTime& t);  // runs on from t
 void FollowHostForProcess();
 // Forgets this process's clock: the next ask reads the device's stored mode again.
 void Reload();
+// Makes this process's clock follow a stored mode read with ReadClockState, as a process
+// started now would: for a process that lives across clock changes (the runner).
+void UseForProcess(const ClockState& state);
 
 // The host's local time now, as a naive device time.
 DeviceTime HostLocalNow();

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace cedev {
 
@@ -18,5 +19,10 @@ class DeviceError : public std::runtime_error {
  private:
   std::filesystem::path file_;
 };
+
+// A text as a message quotes it: in single quotes, and when longer than 80 bytes cut there (at
+// a character's start) with "..." before the closing quote, so that a damaged line of a megabyte
+// still gives a message a person can read.
+std::string QuoteForMessage(std::string_view text);
 
 }  // namespace cedev

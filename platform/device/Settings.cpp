@@ -49,28 +49,62 @@ std::optional<long> SmallNumber(std::string_view text) {
 
 bool ParseYesNo(const std::string& value) { return value == "yes"; }
 
-// The stored settings file as key -> value; DeviceError for a line the device did not write.
-std::map<std::string, std::string, std::less<>> ReadStored() {
-  std::map<std::string, std::string, std::less<>> stored;
-  const auto text = ReadState(kSettingsFile);
-  if (!text) return stored;
-  const std::string file = DeviceStatePath(kSettingsFile).string();
+// The settings file read line by line: the lines that read, and each one that does not with
+// its key (empty when the line names no setting) and the reason.
+struct StoredSettings {
+  struct Problem {
+    std::string key;
+    std::string why;  // "line N: ..."
+    std::string line;
+  };
+  std::map<std::string, std::string, std::less<>> values;
+  std::vector<Problem> problems;
+};
+
+StoredSettings ParseStored(const std::string& text) {
+  StoredSettings stored;
   int number = 0;
-  for (const std::string& line : Split(*text, '\n')) {
+  for (const std::string& line : Split(text, '\n')) {
     ++number;
     if (line.empty()) continue;
+    const std::string where = "line " + std::to_string(number) + ": ";
     const std::size_t eq = line.find('=');
     const std::string key = line.substr(0, eq);
     if (eq == std::string::npos || Defaults().count(key) == 0) {
-      throw DeviceError(file, "line " + std::to_string(number) + ": not a setting: '" + line + "'");
+      stored.problems.push_back({"", where + "not a setting: " + QuoteForMessage(line), line});
+      continue;
     }
     try {
-      stored[key] = ValidateSetting(key, std::string_view(line).substr(eq + 1));
+      stored.values[key] = ValidateSetting(key, std::string_view(line).substr(eq + 1));
     } catch (const SettingError& e) {
-      throw DeviceError(file, "line " + std::to_string(number) + ": " + e.what());
+      stored.problems.push_back({key, where + e.what(), line});
     }
   }
   return stored;
+}
+
+std::string RepairHint() {
+  return " (`cedevice set KEY VALUE` writes a good value over a bad one; `cedevice init` keeps the good settings "
+         "and sets the damaged file aside)";
+}
+
+// The stored settings file as key -> value; DeviceError for a line the device did not write.
+std::map<std::string, std::string, std::less<>> ReadStored() {
+  const auto text = ReadState(kSettingsFile);
+  if (!text) return {};
+  StoredSettings stored = ParseStored(*text);
+  if (!stored.problems.empty()) {
+    throw DeviceError(DeviceStatePath(kSettingsFile), stored.problems.front().why + RepairHint());
+  }
+  return std::move(stored.values);
+}
+
+std::string FormatStored(const std::map<std::string, std::string, std::less<>>& stored) {
+  std::string text;
+  for (const std::string& k : SettingKeys()) {
+    if (const auto it = stored.find(k); it != stored.end()) text += k + "=" + it->second + "\n";
+  }
+  return text;
 }
 
 }  // namespace
@@ -85,11 +119,11 @@ std::string ValidateSetting(std::string_view key, std::string_view value) {
   const std::string k(key);
   const std::string v(value);
   if (Defaults().count(key) == 0) {
-    throw SettingError("unknown setting '" + k +
-                       "' (settings: popup-choices, popup-closes, taskbar, volume-icon, trace)");
+    throw SettingError("unknown setting " + QuoteForMessage(k) +
+                       " (settings: popup-choices, popup-closes, taskbar, volume-icon, trace)");
   }
   if (key == "popup-closes" || key == "taskbar" || key == "trace") {
-    if (v != "yes" && v != "no") throw SettingError(k + " takes yes or no, not '" + v + "'");
+    if (v != "yes" && v != "no") throw SettingError(k + " takes yes or no, not " + QuoteForMessage(v));
     return v;
   }
   if (key == "popup-choices") {
@@ -102,8 +136,8 @@ std::string ValidateSetting(std::string_view key, std::string_view value) {
     }
     for (const std::string& choice : choices) {
       if (choice.empty()) {
-        throw SettingError("popup-choices takes comma-separated texts, none empty (e.g. On,Vibrate,Off), not '" +
-                           v + "'");
+        throw SettingError("popup-choices takes comma-separated texts, none empty (e.g. On,Vibrate,Off), not " +
+                           QuoteForMessage(v));
       }
       for (char c : choice) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
@@ -122,13 +156,13 @@ std::string ValidateSetting(std::string_view key, std::string_view value) {
     numbers = n[i].has_value();
   }
   if (!numbers) {
-    throw SettingError("volume-icon takes LEFT,TOP,RIGHT,BOTTOM in task-bar pixels (e.g. 190,0,212,26), not '" +
-                       v + "'");
+    throw SettingError("volume-icon takes LEFT,TOP,RIGHT,BOTTOM in task-bar pixels (e.g. 190,0,212,26), not " +
+                       QuoteForMessage(v));
   }
   const long left = *n[0], top = *n[1], right = *n[2], bottom = *n[3];
   if (left >= right || top >= bottom || right > kTaskBarWidth || bottom > kTaskBarHeight) {
-    throw SettingError("volume-icon must be a non-empty rectangle inside the task bar (0,0,240,26), not '" +
-                       v + "'");
+    throw SettingError("volume-icon must be a non-empty rectangle inside the task bar (0,0,240,26), not " +
+                       QuoteForMessage(v));
   }
   return std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(right) + "," +
          std::to_string(bottom);
@@ -144,13 +178,30 @@ std::string GetSetting(std::string_view key) {
 void SetSetting(std::string_view key, std::string_view value) {
   const std::string canonical = ValidateSetting(key, value);
   DeviceLock lock;
-  auto stored = ReadStored();
-  stored[std::string(key)] = canonical;
-  std::string text;
-  for (const std::string& k : SettingKeys()) {
-    if (const auto it = stored.find(k); it != stored.end()) text += k + "=" + it->second + "\n";
+  const auto text = ReadState(kSettingsFile);
+  StoredSettings stored = text ? ParseStored(*text) : StoredSettings{};
+  stored.values[std::string(key)] = canonical;
+  // A damaged line of this key is written over; one of another key is kept as it was, for its
+  // own set (or init) to mend, so that no setting is lost and each can be mended in turn.
+  std::string written = FormatStored(stored.values);
+  for (const StoredSettings::Problem& problem : stored.problems) {
+    if (problem.key != key) written += problem.line + "\n";
   }
-  WriteStateAtomic(kSettingsFile, text);
+  WriteStateAtomic(kSettingsFile, written);
+}
+
+std::optional<std::string> RepairSettings() {
+  DeviceLock lock;
+  const auto text = ReadState(kSettingsFile);
+  if (!text) return std::nullopt;
+  const StoredSettings stored = ParseStored(*text);
+  if (stored.problems.empty()) return std::nullopt;
+  const std::filesystem::path aside = KeepAside(kSettingsFile);
+  WriteStateAtomic(kSettingsFile, FormatStored(stored.values));
+  std::string report = DeviceStatePath(kSettingsFile).string() + ": damaged (" + stored.problems.front().why;
+  if (stored.problems.size() > 1) report += ", and " + std::to_string(stored.problems.size() - 1) + " more";
+  return report + "); kept the " + std::to_string(stored.values.size()) +
+         " good settings, the others are at their defaults; the damaged file is kept as " + aside.string();
 }
 
 Settings LoadSettings() {

@@ -6,6 +6,7 @@
 //   trace          yes/no: OutputDebugString goes to the debug log       no
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -38,8 +39,15 @@ std::string ValidateSetting(std::string_view key, std::string_view value);
 
 // The stored value of a key, or its default (SettingError for a bad key).
 std::string GetSetting(std::string_view key);
-// Validates, then stores (atomically, under the device lock). Nothing changes on an error.
+// Validates, then stores (atomically, under the device lock). Nothing changes on an error. A
+// damaged line of the same key is written over, so a bad value can be mended; a damaged line
+// that is not of this key is kept as it is.
 void SetSetting(std::string_view key, std::string_view value);
+
+// Mends a damaged settings file: keeps the settings that read, sets the damaged file aside as
+// settings.damaged (-2, ...) and returns a report saying so; nothing when the file is whole or
+// missing. Throws DeviceError when the file cannot be read, kept aside or written.
+std::optional<std::string> RepairSettings();
 
 // All settings, read now (defaults where none is stored). DeviceError for a settings file the
 // device cannot read.

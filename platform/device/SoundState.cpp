@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "DeviceClock.h"
+#include "DeviceError.h"
+#include "DeviceRoot.h"
 #include "StateFiles.h"
 #include "WideText.h"
 
@@ -11,6 +13,9 @@ namespace cedev {
 namespace {
 constexpr const char* kSoundFile = "sound";
 constexpr const char* kSoundLogFile = "sound-log";
+
+std::string NotChanged(const DeviceError& e) { return std::string("the sound setting was not changed: ") + e.what(); }
+
 }  // namespace
 
 std::wstring GetSound() {
@@ -30,8 +35,25 @@ void SetSound(const std::wstring& choice, bool logIt) {
   }
   const std::string text = Utf8FromWide(choice);
   DeviceLock lock;
-  WriteStateAtomic(kSoundFile, text + "\n");
-  if (logIt) AppendState(kSoundLogFile, FormatDeviceTime(clock::Now()) + "\t" + text + "\n");
+  if (!logIt) {
+    WriteStateAtomic(kSoundFile, text + "\n");
+    return;
+  }
+  // The log line first: it can be taken back by cutting the log, while a replaced setting
+  // could only be put back by another write that may fail the same way.
+  std::uint64_t logSize = 0;
+  try {
+    logSize = AppendState(kSoundLogFile, FormatDeviceTime(clock::Now()) + "\t" + text + "\n");
+  } catch (const DeviceError& e) {
+    throw std::runtime_error(NotChanged(e));
+  }
+  try {
+    WriteStateAtomic(kSoundFile, text + "\n");
+  } catch (const DeviceError& e) {
+    if (CutState(kSoundLogFile, logSize)) throw std::runtime_error(NotChanged(e));
+    throw std::runtime_error("the sound setting was not changed, but its log line for " + text + " stays in " +
+                             DeviceStatePath(kSoundLogFile).string() + ": " + e.what());
+  }
 }
 
 std::vector<std::string> ReadSoundLog() {

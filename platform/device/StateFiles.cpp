@@ -1,12 +1,18 @@
 #include "StateFiles.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "DeviceError.h"
@@ -32,20 +38,101 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+const char* KindOf(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device node";
+  if (S_ISDIR(mode)) return "a folder";
+  return "not a plain file";
+}
+
+[[noreturn]] void RefuseNotPlain(const fs::path& path, mode_t mode) {
+  const std::string kind = KindOf(mode);
+  throw DeviceError(path, kind == "not a plain file" ? kind : kind + ", not a plain file");
+}
+
+// Refuses what stands at `path` when it is there and not a plain file; nothing is opened.
+void CheckPlainIfThere(const fs::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) RefuseNotPlain(path, st.st_mode);
+}
+
+// Opens a state file that must be plain. It is looked at before it is opened, so that opening
+// has no effect on a device node; it is opened without blocking, so that a FIFO put there in
+// between cannot hold the caller; and the open file is looked at again, so that only a plain
+// file is ever read or written.
+int OpenPlain(const fs::path& path, int flags, const char* doing) {
+  CheckPlainIfThere(path);
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
+  if (fd < 0) {
+    if (errno == ENOENT && (flags & O_CREAT) == 0) return -1;
+    const std::string why = Why(doing);
+    CheckPlainIfThere(path);
+    throw DeviceError(path, why);
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const mode_t mode = st.st_mode;
+    ::close(fd);
+    RefuseNotPlain(path, mode);
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
 // The process's side of the device lock: the mutex serialises threads, the flock processes.
 std::recursive_mutex g_lockMutex;
 int g_lockFd = -1;            // guarded by g_lockMutex
 thread_local int t_lockDepth = 0;
 
+std::chrono::milliseconds LockBound() {
+  const char* text = std::getenv("CEDEVICE_LOCK_TIMEOUT_MS");
+  if (text != nullptr && *text != 0) {
+    char* end = nullptr;
+    const long long ms = std::strtoll(text, &end, 10);
+    if (*end == 0 && ms > 0) return std::chrono::milliseconds(ms);
+  }
+  return std::chrono::seconds(30);
+}
+
+// Takes the flock on an open lock file, waiting for another process that holds it: polled with
+// growing pauses (a lock is held for milliseconds), so that the wait can be said after a second
+// and given up after the bound.
+void TakeFlock(int fd, const fs::path& path) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  const std::chrono::milliseconds bound = LockBound();
+  std::chrono::milliseconds pause(1);
+  bool said = false;
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+    if (errno != EWOULDBLOCK && errno != EINTR) throw DeviceError(path, Why("cannot take the device lock"));
+    const auto waited = Clock::now() - start;
+    if (!said && waited >= std::chrono::seconds(1)) {
+      std::fprintf(stderr, "device: waiting for the device lock %s, which another process holds\n", path.c_str());
+      std::fflush(stderr);
+      said = true;
+    }
+    if (waited >= bound) {
+      throw DeviceError(path, "gave up waiting for the device lock after " +
+                                  std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(bound).count()) +
+                                  " ms: another process holds it");
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(20));
+  }
+}
+
 }  // namespace
+
+int OpenStateFile(std::string_view name, int flags) {
+  return OpenPlain(DeviceStatePath(name), flags, "cannot open");
+}
 
 std::optional<std::string> ReadState(std::string_view name) {
   const fs::path path = DeviceStatePath(name);
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return std::nullopt;
-    throw DeviceError(path, Why("cannot open"));
-  }
+  const int fd = OpenPlain(path, O_RDONLY, "cannot open");
+  if (fd < 0) return std::nullopt;
   std::string content;
   char buffer[4096];
   for (;;) {
@@ -65,11 +152,17 @@ std::optional<std::string> ReadState(std::string_view name) {
 
 void WriteStateAtomic(std::string_view name, std::string_view content) {
   const fs::path path = DeviceStatePath(name);
-  // Unique per process and thread, so two writers never share a temporary file.
+  // Renaming over a FIFO or a device node would hide it without a word.
+  CheckPlainIfThere(path);
+  // Unique per process and call, so two writers never share a temporary file. Made
+  // exclusively: what stands at the name (a dead process's leftover of the same id) is removed
+  // rather than opened.
   static std::atomic<unsigned> serial{0};
   const fs::path temp = path.string() + ".tmp." + std::to_string(::getpid()) + "." +
                         std::to_string(serial.fetch_add(1));
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
+  int fd = ::open(temp.c_str(), kFlags, 0644);
+  if (fd < 0 && errno == EEXIST && ::unlink(temp.c_str()) == 0) fd = ::open(temp.c_str(), kFlags, 0644);
   if (fd < 0) throw DeviceError(path, Why("cannot write"));
   if (!WriteAll(fd, content) || ::fsync(fd) != 0) {
     const std::string why = Why("cannot write");
@@ -90,16 +183,59 @@ void WriteStateAtomic(std::string_view name, std::string_view content) {
   }
 }
 
-void AppendState(std::string_view name, std::string_view text) {
+std::uint64_t AppendState(std::string_view name, std::string_view text) {
   const fs::path path = DeviceStatePath(name);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) throw DeviceError(path, Why("cannot append"));
-  if (!WriteAll(fd, text) || ::fsync(fd) != 0) {
+  const int fd = OpenPlain(path, O_WRONLY | O_CREAT | O_APPEND, "cannot append");
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
     const std::string why = Why("cannot append");
     ::close(fd);
     throw DeviceError(path, why);
   }
+  const auto before = static_cast<std::uint64_t>(st.st_size);
+  if (!WriteAll(fd, text) || ::fsync(fd) != 0) {
+    const std::string why = Why("cannot append");
+    // A line written in part would read as another line.
+    if (::ftruncate(fd, static_cast<off_t>(before)) == 0) ::fsync(fd);
+    ::close(fd);
+    throw DeviceError(path, why);
+  }
   ::close(fd);
+  return before;
+}
+
+bool CutState(std::string_view name, std::uint64_t size) {
+  try {
+    const int fd = OpenPlain(DeviceStatePath(name), O_WRONLY, "cannot open");
+    if (fd < 0) return false;
+    const bool cut = ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
+    ::close(fd);
+    return cut;
+  } catch (const DeviceError&) {
+    return false;
+  }
+}
+
+fs::path KeepAside(std::string_view name) {
+  const fs::path path = DeviceStatePath(name);
+  fs::path aside = path;
+  aside += ".damaged";
+  std::error_code ec;
+  for (int n = 2; fs::exists(fs::symlink_status(aside, ec)); ++n) {
+    aside = path;
+    aside += ".damaged-" + std::to_string(n);
+  }
+  const std::optional<std::string> content = ReadState(name);
+  const int fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) throw DeviceError(path, Why(("cannot keep it aside as " + aside.string()).c_str()));
+  const bool written = WriteAll(fd, content.value_or("")) && ::fsync(fd) == 0;
+  const std::string why = written ? std::string() : Why(("cannot keep it aside as " + aside.string()).c_str());
+  ::close(fd);
+  if (!written) {
+    ::unlink(aside.c_str());
+    throw DeviceError(path, why);
+  }
+  return aside;
 }
 
 DeviceLock::DeviceLock() {
@@ -108,14 +244,12 @@ DeviceLock::DeviceLock() {
   outermost_ = true;
   try {
     const fs::path path = DeviceStatePath("lock");
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) throw DeviceError(path, Why("cannot open the device lock"));
-    int rc;
-    do { rc = ::flock(fd, LOCK_EX); } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-      const std::string why = Why("cannot take the device lock");
+    const int fd = OpenPlain(path, O_RDWR | O_CREAT, "cannot open the device lock");
+    try {
+      TakeFlock(fd, path);
+    } catch (...) {
       ::close(fd);
-      throw DeviceError(path, why);
+      throw;
     }
     g_lockFd = fd;
   } catch (...) {

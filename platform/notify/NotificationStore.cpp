@@ -75,17 +75,6 @@ void Report(const std::string& message) {
   }
 }
 
-// A name beside the store that no earlier copy has taken.
-fs::path AsideName(const fs::path& store) {
-  fs::path candidate = store;
-  candidate += ".damaged";
-  for (int n = 2; fs::exists(candidate); ++n) {
-    candidate = store;
-    candidate += ".damaged-" + std::to_string(n);
-  }
-  return candidate;
-}
-
 // Reads the file; repairs and reports damage. Call with the device lock held.
 StoreContent LoadLocked() {
   const std::optional<std::string> text = ReadState(kStoreFile);
@@ -93,10 +82,7 @@ StoreContent LoadLocked() {
   ParsedStore parsed = ParseStore(*text);
   if (parsed.problems.empty()) return std::move(parsed.content);
   const fs::path store = StorePath();
-  const fs::path aside = AsideName(store);
-  std::error_code ec;
-  fs::copy_file(store, aside, ec);
-  if (ec) throw DeviceError(store, "damaged, and it cannot be kept aside as " + aside.string() + ": " + ec.message());
+  const fs::path aside = KeepAside(kStoreFile);
   WriteStateAtomic(kStoreFile, FormatStore(parsed.content));
   std::string message = store.string() + ": damaged (" + parsed.problems.front();
   if (parsed.problems.size() > 1) message += ", and " + std::to_string(parsed.problems.size() - 1) + " more";

@@ -15,6 +15,8 @@ constexpr std::string_view kNextHandle = "next-handle ";
 // The header's count of records: a store cut short between two lines still parses, so only the
 // count tells that records are missing.
 constexpr std::string_view kRecordCount = " records ";
+constexpr std::string_view kWrapped = " wrapped";
+constexpr DWORD kLastHandle = 0xFFFFFFFFu;
 
 void AppendQuoted(std::string& out, const std::optional<std::wstring>& text) {
   if (!text) {
@@ -153,6 +155,7 @@ std::string FormatStore(const StoreContent& content) {
   out += std::to_string(content.nextHandle);
   out += kRecordCount;
   out += std::to_string(content.records.size());
+  if (content.wrapped) out += kWrapped;
   out += '\n';
   for (const NotificationRecord& r : content.records) {
     out += std::to_string(r.handle);
@@ -210,8 +213,11 @@ ParsedStore ParseStore(std::string_view text) {
       std::string_view handleText = line.substr(kNextHandle.size());
       std::size_t count = 0;
       const std::size_t countAt = handleText.find(kRecordCount);
-      const bool countRead =
-          countAt != std::string_view::npos && ParseNumber(handleText.substr(countAt + kRecordCount.size()), count);
+      std::string_view countText =
+          countAt != std::string_view::npos ? handleText.substr(countAt + kRecordCount.size()) : std::string_view();
+      const bool wrapped = countText.ends_with(kWrapped);
+      if (wrapped) countText.remove_suffix(kWrapped.size());
+      const bool countRead = countAt != std::string_view::npos && ParseNumber(countText, count);
       handleText = handleText.substr(0, countAt);
       if (haveNext) {
         parsed.problems.push_back(where + "a second next-handle line");
@@ -220,6 +226,7 @@ ParsedStore ParseStore(std::string_view text) {
       } else {
         haveNext = true;
         next = value;  // kept even without a count: a cleared handle is never given again
+        content.wrapped = wrapped && countRead;
         if (countRead) {
           counted = count;
           countLine = number;
@@ -250,12 +257,47 @@ ParsedStore ParseStore(std::string_view text) {
     parsed.problems.push_back("line " + std::to_string(countLine) + ": the store counts " + std::to_string(*counted) +
                               " records, " + std::to_string(content.records.size()) + " read");
   }
-  const DWORD afterKept = content.records.empty() ? 1 : content.records.back().handle + 1;
-  if (haveNext && next < afterKept) {
+  if (content.wrapped) {
+    content.nextHandle = next;  // past the wrap the next handle lies anywhere; in use is skipped
+    return parsed;
+  }
+  const DWORD lastKept = content.records.empty() ? 0 : content.records.back().handle;
+  if (haveNext && next <= lastKept) {
     parsed.problems.push_back("next handle " + std::to_string(next) + " at or below a kept handle");
   }
-  content.nextHandle = std::max(next, afterKept);
+  if (lastKept == kLastHandle) {
+    // Nothing lies above the last number: the store has wrapped, whatever its header said.
+    content.wrapped = true;
+    content.nextHandle = 1;
+  } else {
+    content.nextHandle = std::max(next, lastKept + 1);
+  }
   return parsed;
+}
+
+DWORD AddWithNewHandle(StoreContent& content, NotificationRecord record) {
+  std::vector<NotificationRecord>& records = content.records;
+  if (records.size() >= kLastHandle) return 0;
+  DWORD handle = content.nextHandle == 0 ? 1 : content.nextHandle;
+  // The first free number from the next handle on, past the last one back to 1. Records are in
+  // handle order, so the numbers in use from here on are met in turn.
+  auto at = std::lower_bound(records.begin(), records.end(), handle,
+                             [](const NotificationRecord& r, DWORD h) { return r.handle < h; });
+  while (at != records.end() && at->handle == handle) {
+    if (handle == kLastHandle) {
+      content.wrapped = true;
+      handle = 1;
+      at = records.begin();
+    } else {
+      ++handle;
+      ++at;
+    }
+  }
+  if (handle == kLastHandle) content.wrapped = true;
+  content.nextHandle = handle == kLastHandle ? 1 : handle + 1;
+  record.handle = handle;
+  records.insert(at, std::move(record));
+  return handle;
 }
 
 }  // namespace cedev::notify

@@ -1,5 +1,5 @@
 // The text of the notification store, ROOT/.device/notifications: plain UTF-8 lines.
-//   next-handle N records C
+//   next-handle N records C [wrapped]
 //   HANDLE<TAB>TYPE<TAB>EVENT<TAB>START<TAB>END<TAB>APPLICATION<TAB>ARGUMENTS<TAB>USER
 // TYPE is time/event/period/classic; START and END are "YYYY-MM-DD HH:MM:SS" for a whole-second
 // time whose weekday matches its date, else "raw Y,M,W,D,h,m,s,ms" (the SYSTEMTIME's fields as
@@ -9,6 +9,9 @@
 // ignored. Records are kept in handle order. C counts the record lines, so that a store cut
 // short at a line boundary is told from a shorter one; a store without it (cut inside that
 // line, or written before the count) and an empty file read as damaged, their records kept.
+// Handles are given in rising order, so N lies above every kept handle; once the numbers have
+// run past 4294967295 the store says "wrapped" and handles are given from the lowest free one
+// at N on, so N may then lie anywhere.
 #pragma once
 
 #include <string>
@@ -20,9 +23,18 @@
 namespace cedev::notify {
 
 struct StoreContent {
-  DWORD nextHandle = 1;  // never reused: a cleared handle's number is not given again
+  // Where the search for a free handle starts. Until the numbers wrap a cleared handle's number
+  // is not given again.
+  DWORD nextHandle = 1;
+  bool wrapped = false;  // handles have run past 4294967295 and start again from 1
   std::vector<NotificationRecord> records;  // ascending handles
+
+  friend bool operator==(const StoreContent&, const StoreContent&) = default;
 };
+
+// Gives `record` the next free handle (never 0, never one in use), keeps it in handle order and
+// returns the handle; 0 when every number is in use.
+DWORD AddWithNewHandle(StoreContent& content, NotificationRecord record);
 
 std::string FormatStore(const StoreContent& content);
 

@@ -123,12 +123,11 @@ HANDLE CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pc
         if (at == content.records.end()) return false;
         record->handle = replacing;
         *at = std::move(*record);
-      } else {
-        record->handle = content.nextHandle++;
-        content.records.push_back(std::move(*record));
+        handle = replacing;
+        return true;
       }
-      handle = replacing != 0 ? replacing : content.records.back().handle;
-      return true;
+      handle = AddWithNewHandle(content, std::move(*record));
+      return handle != 0;
     });
   } catch (const std::exception& e) {
     StoreFailed(e);

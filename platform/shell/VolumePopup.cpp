@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "DeviceError.h"
 #include "ShellWindows.h"
 #include "SoundState.h"
 
@@ -43,8 +45,12 @@ void Choose(HWND choice) {
   GetWindowTextW(choice, text, 260);
   try {
     SetSound(text, true);
-  } catch (const std::exception& e) {
+  } catch (const DeviceError& e) {  // the device lock: nothing was touched
     std::fprintf(stderr, "shell: the sound setting was not changed: %s\n", e.what());
+  } catch (const std::invalid_argument& e) {
+    std::fprintf(stderr, "shell: the sound setting was not changed: %s\n", e.what());
+  } catch (const std::exception& e) {  // its message says what was changed and what was not
+    std::fprintf(stderr, "shell: %s\n", e.what());
   }
 }
 

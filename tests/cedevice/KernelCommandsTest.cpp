@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "DeviceClock.h"
@@ -173,15 +174,57 @@ TEST_F(KernelCommandsTest, BadInputIsRefusedAndChangesNothing) {
 
 TEST_F(KernelCommandsTest, InitInstallsTheProgramAndIsIdempotent) {
   const fs::path exe = root_.string() + ".exe";
-  std::ofstream(exe) << "program v1";
+  std::ofstream(exe) << "#!/bin/sh\n# program v1\n";
+  fs::permissions(exe, fs::perms::owner_all);
   Ok({"init", exe.string()});
   Ok({"init", exe.string()});
   std::ifstream installed(root_ / "Windows" / "Quenmora.exe");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(installed), {}), "program v1");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(installed), {}), "#!/bin/sh\n# program v1\n");
   EXPECT_TRUE(fs::is_directory(root_ / "My Documents"));
   const ToolResult missing = Run({"init", exe.string() + ".none"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("no such program"), std::string::npos) << missing.err;
+  fs::remove(exe);
+}
+
+TEST_F(KernelCommandsTest, InitRefusesWhatIsNotAProgramAndInstallsNothing) {
+  Ok({"clock"});
+  const fs::path dir = root_.string() + "-files";
+  fs::create_directories(dir / "folder");
+  std::ofstream(dir / "text") << "just some text\n";
+  fs::permissions(dir / "text", fs::perms::owner_all);
+  std::ofstream(dir / "script") << "#!/bin/sh\n";  // not executable
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0755), 0);
+  for (const char* name : {"folder", "text", "script", "fifo"}) {
+    SCOPED_TRACE(name);
+    const ToolResult r = Run({"init", (dir / name).string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("not a program"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find((dir / name).string()), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(root_ / "Windows" / "Quenmora.exe"));
+  }
+  fs::remove_all(dir);
+}
+
+TEST_F(KernelCommandsTest, SetAndInitMendADamagedSettingsFile) {
+  Ok({"clock"});
+  const fs::path settings = root_ / ".device" / "settings";
+  std::ofstream(settings) << "trace=perhaps\n";
+  EXPECT_EQ(Run({"get", "trace"}).status, 2);
+  Ok({"set", "trace", "yes"});
+  EXPECT_EQ(Ok({"get", "trace"}), "yes\n");
+
+  std::ofstream(settings) << "popup-closes=yes\nnonsense\n";
+  Ok({"set", "trace", "no"});
+  EXPECT_EQ(Run({"get", "trace"}).status, 2) << "a line that is no setting is kept for init to mend";
+  const fs::path exe = root_.string() + ".exe";
+  std::ofstream(exe) << "#!/bin/sh\n";
+  fs::permissions(exe, fs::perms::owner_all);
+  const ToolResult init = Run({"init", exe.string()});
+  EXPECT_EQ(init.status, 0) << init.err;
+  EXPECT_NE(init.err.find("kept as " + settings.string() + ".damaged"), std::string::npos) << init.err;
+  EXPECT_EQ(Ok({"get", "popup-closes"}), "yes\n");
+  EXPECT_EQ(Ok({"get", "trace"}), "no\n");
   fs::remove(exe);
 }
 

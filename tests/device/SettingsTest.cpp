@@ -105,10 +105,36 @@ TEST_F(SettingsTest, DamagedSettingsFileIsAnErrorNamingIt) {
       EXPECT_EQ(e.file(), Host(".device/settings"));
     }
     EXPECT_THROW(cedev::GetSetting("trace"), cedev::DeviceError);
-    // And nothing is stored over it.
-    EXPECT_THROW(cedev::SetSetting("trace", "yes"), cedev::DeviceError);
-    EXPECT_EQ(ReadHostFile(Host(".device/settings")), text);
+    // A setting of another key keeps the damaged line as it was.
+    cedev::SetSetting("popup-closes", "yes");
+    EXPECT_EQ(ReadHostFile(Host(".device/settings")), "popup-closes=yes\n" + std::string(text));
+    EXPECT_THROW(cedev::GetSetting("popup-closes"), cedev::DeviceError);
   }
+}
+
+TEST_F(SettingsTest, ASetWritesAGoodValueOverABadOneOfItsKeyAndTheRestStays) {
+  cedev::DeviceRoot();
+  WriteHostFile(Host(".device/settings"), "popup-closes=yes\ntrace=perhaps\nvolume-icon=1,2\n");
+  cedev::SetSetting("trace", "yes");
+  EXPECT_THROW(cedev::LoadSettings(), cedev::DeviceError) << "volume-icon is still damaged";
+  cedev::SetSetting("volume-icon", "10,0,40,26");
+  EXPECT_EQ(ReadHostFile(Host(".device/settings")), "popup-closes=yes\nvolume-icon=10,0,40,26\ntrace=yes\n");
+  EXPECT_TRUE(cedev::LoadSettings().trace);
+}
+
+TEST_F(SettingsTest, RepairKeepsWhatReadsAndSetsTheDamagedFileAside) {
+  cedev::DeviceRoot();
+  EXPECT_EQ(cedev::RepairSettings(), std::nullopt) << "no file: nothing to mend";
+  const std::string damaged = "popup-closes=yes\n" + std::string(100000, 'x') + "\ntrace=perhaps\n";
+  WriteHostFile(Host(".device/settings"), damaged);
+  const std::optional<std::string> report = cedev::RepairSettings();
+  ASSERT_TRUE(report.has_value());
+  EXPECT_NE(report->find("line 2: not a setting: '" + std::string(80, 'x') + "...'"), std::string::npos) << *report;
+  EXPECT_NE(report->find("and 1 more"), std::string::npos) << *report;
+  EXPECT_LT(report->size(), 600u) << "a damaged line is quoted cut short";
+  EXPECT_EQ(ReadHostFile(Host(".device/settings.damaged")), damaged);
+  EXPECT_EQ(ReadHostFile(Host(".device/settings")), "popup-closes=yes\n");
+  EXPECT_EQ(cedev::RepairSettings(), std::nullopt) << "a whole file is left alone";
 }
 
 }  // namespace

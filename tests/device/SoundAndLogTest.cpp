@@ -1,4 +1,6 @@
 // The sound setting and its log, and the debug log: what lands in the device root.
+#include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,24 @@ TEST_F(SoundAndLogTest, ChoicesThatWouldBreakTheFilesAreRefused) {
   }
   EXPECT_EQ(cedev::GetSound(), L"Off");
   EXPECT_TRUE(cedev::ReadSoundLog().empty());
+}
+
+TEST_F(SoundAndLogTest, ASoundChangeAndItsLogLineAreWrittenBothOrNeither) {
+  cedev::clock::FreezeForProcess({2026, 12, 7, 22, 0, 0, 0});
+  std::filesystem::create_directories(Host(".device/sound-log"));  // the log cannot be written
+  try {
+    cedev::SetSound(L"Vibrate", true);
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("the sound setting was not changed: ", 0), 0u) << e.what();
+  }
+  EXPECT_EQ(cedev::GetSound(), L"On");
+  std::filesystem::remove(Host(".device/sound-log"));
+  cedev::SetSound(L"Off", true);
+  std::filesystem::remove(Host(".device/sound"));
+  std::filesystem::create_directories(Host(".device/sound"));  // the setting cannot be written
+  EXPECT_THROW(cedev::SetSound(L"Vibrate", true), std::runtime_error);
+  EXPECT_EQ(cedev::ReadSoundLog(), (std::vector<std::string>{"2026-12-07 22:00:00\tOff"})) << "the line was taken back";
 }
 
 TEST_F(SoundAndLogTest, DebugLogLinesCarryTheDeviceTime) {

@@ -1,5 +1,6 @@
 // Any bytes as the notification store: the reader never crashes; every line it cannot read is
-// named as a problem and the rest are kept in handle order below the next handle; what it kept
+// named as a problem and the rest are kept in handle order below the next handle (until the
+// handles have wrapped); what it kept
 // writes out as a store that reads back whole and the same. The same bytes as the store file of
 // a device give the same notifications through the service, with the damaged file set aside.
 #include <algorithm>
@@ -31,13 +32,14 @@ void Check(bool condition, const char* what) {
 void CheckWellFormed(const StoreContent& content) {
   for (std::size_t i = 0; i < content.records.size(); ++i) {
     Check(content.records[i].handle != 0, "a kept record with handle 0");
-    Check(content.records[i].handle < content.nextHandle, "a kept handle at or above the next handle");
+    // Past the wrap the next handle is only where the search for a free one starts.
+    Check(content.wrapped || content.records[i].handle < content.nextHandle, "a kept handle at or above the next handle");
     Check(i == 0 || content.records[i - 1].handle < content.records[i].handle, "records out of handle order");
   }
 }
 
 bool SameContent(const StoreContent& a, const StoreContent& b) {
-  return a.nextHandle == b.nextHandle && a.records == b.records;
+  return a.nextHandle == b.nextHandle && a.wrapped == b.wrapped && a.records == b.records;
 }
 
 // Removes what an earlier run set aside, so the next damage has the plain name again.

@@ -49,6 +49,22 @@ TEST(StoreText, RoundTripsAwkwardRecords) {
   }
 }
 
+TEST(StoreText, AWrappedStoreReadsWholeWithItsNextHandleAnywhere) {
+  StoreContent content;
+  content.nextHandle = 2;
+  content.wrapped = true;
+  content.records.push_back(Record(1, CNT_TIME, L"\\Windows\\A.exe", L"M1"));
+  content.records.push_back(Record(4294967295u, CNT_TIME, L"\\Windows\\A.exe", L"M0"));
+  const auto parsed = ParseStore(FormatStore(content));
+  EXPECT_TRUE(parsed.problems.empty()) << parsed.problems.front();
+  EXPECT_TRUE(parsed.content == content) << FormatStore(parsed.content);
+  // The last number kept by a store that does not say so: damage, and the store has wrapped.
+  content.wrapped = false;
+  const auto unsaid = ParseStore(FormatStore(content));
+  EXPECT_FALSE(unsaid.problems.empty());
+  EXPECT_TRUE(unsaid.content.wrapped);
+}
+
 struct Damage {
   const char* name;
   const char* text;

@@ -4,7 +4,9 @@
 #include <cwchar>
 #include <vector>
 
+#include "NotificationStore.h"
 #include "NotifyFaults.h"
+#include "StoreText.h"
 #include "ServiceFixture.h"
 
 namespace {
@@ -137,6 +139,24 @@ TEST_F(ServiceCalls, HandlesAreNeverGivenTwice) {
   ASSERT_TRUE(CeClearUserNotification(H(a)));
   const DWORD c = Register(L"\\Windows\\A.exe", L"", 8, 9, 0);
   EXPECT_GT(c, b) << "the store keeps its next handle even when it is empty";
+}
+
+TEST_F(ServiceCalls, PastTheLastHandleNumbersInUseAreSkippedAndTheStoreReadsWhole) {
+  const DWORD a = Register(L"\\Windows\\A.exe", L"", 8, 9, 0);
+  const DWORD b = Register(L"\\Windows\\A.exe", L"", 8, 9, 0);
+  const DWORD c = Register(L"\\Windows\\A.exe", L"", 8, 9, 0);
+  ASSERT_EQ((std::vector<DWORD>{a, b, c}), (std::vector<DWORD>{1, 2, 3}));
+  const std::string text = StoreText();
+  WriteStoreText("next-handle 4294967295" + text.substr(text.find(" records ")));
+  std::vector<DWORD> given;
+  for (int i = 0; i < 3; ++i) given.push_back(Register(L"\\Windows\\A.exe", L"", 8, 9, 0));
+  EXPECT_EQ(given, (std::vector<DWORD>{4294967295u, 4, 5}));
+  ASSERT_TRUE(CeClearUserNotification(H(4)));
+  EXPECT_EQ(Register(L"\\Windows\\A.exe", L"", 8, 9, 0), 6u) << "the search goes on from the next handle";
+  EXPECT_EQ(Handles(), (std::vector<DWORD>{1, 2, 3, 5, 6, 4294967295u}));
+  const auto parsed = cedev::notify::ParseStore(StoreText());
+  EXPECT_TRUE(parsed.problems.empty()) << parsed.problems.front() << "\n" << StoreText();
+  EXPECT_FALSE(std::filesystem::exists(root_ / ".device" / "notifications.damaged")) << "a read called it damaged";
 }
 
 TEST_F(ServiceCalls, ReplacingKeepsTheHandle) {

@@ -5,6 +5,7 @@
 // processes left in it, no more and no less.
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -275,6 +276,36 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
       "2026-12-09 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-10 07:30:00 \\Windows\\Quenmora.exe M0 exit 0"};
   EXPECT_EQ(ownFired, wantFired) << "expected:\n" << Shown(wantFired) << "actual:\n" << Shown(ownFired);
   EXPECT_EQ(Own(), (std::vector<std::string>{"2026-12-10 22:00:00 M1", "2026-12-10 22:02:00 M1"}));
+}
+
+// The clock set back while the service waits for the next change: the change waits for its
+// time on the clock as it is now. (A service on the clock as it was fired it, the launch saw
+// the earlier time and registered the same change again, and so on, dozens of times.)
+TEST_F(ConcurrentRuns, AClockSetBackWhileTheServiceWaitsFiresNothingTwice) {
+  device_->ToolOut({"clock", "set", "2026-12-07 21:59:57"});
+  auto first = device_->Start("first", {"M1"});
+  ASSERT_EQ(first->Wait(kLimit), 0) << device_->Errors("first");
+  const std::vector<std::string> pair = {"2026-12-07 22:00:00 M1", "2026-12-07 22:02:00 M1"};
+  ASSERT_EQ(Own(), pair);
+  // Fired at once: the sign that the service has read the clock.
+  device_->ToolOut({"notify", "time", "2026-12-07 21:00:00", "\\Windows\\Foreign.exe", "seen"});
+  auto service = device_->Start("service", {"run"}, {}, true);
+  const auto started = Clock::now() + 60s;
+  while (device_->Output("service").empty() && Clock::now() < started) std::this_thread::sleep_for(5ms);
+  ASSERT_FALSE(device_->Output("service").empty()) << device_->Errors("service");
+  device_->ToolOut({"clock", "set", "2026-12-07 21:00:00"});
+  std::this_thread::sleep_for(5s);  // the change was 3 s ahead of the clock as it was
+  service->Kill(SIGINT);
+  ASSERT_EQ(service->Wait(kLimit), 0) << device_->Errors("service");
+  std::vector<std::string> own;
+  for (const std::string& line : Fired(device_->Output("service"))) {
+    if (line.find("Quenmora.exe") != std::string::npos) own.push_back(line);
+  }
+  // Only a machine so slow that the clock passed 22:00 before it was set back fires it, once.
+  ASSERT_LE(own.size(), 1u) << Shown(own);
+  if (own.empty()) {
+    EXPECT_EQ(Own(), pair) << "the change waits for its time";
+  }
 }
 
 }  // namespace

@@ -108,6 +108,7 @@ TEST_F(ListedArguments, ApiRegisteredControlCharactersAreShownEscapedOnOneLine) 
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_EQ(ColumnsOf(lines[i], '\t').size(), 5u) << lines[i];
 
   // The runner's line of each fired notification keeps its four columns too.
+  ASSERT_EQ(Tool({"clock", "freeze", "2026-12-08 08:00:00"}).status, 0);
   const Run fired = Tool({"run", "--fast", "--until", "2026-12-08 10:00:00"});
   ASSERT_EQ(fired.status, 0) << fired.err;
   const std::vector<std::string> firedLines = ColumnsOf(fired.out, '\n');

@@ -4,11 +4,15 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "ChildProcess.h"
+#include "DeviceRun.h"
 #include "Scratch.h"
 
 namespace fs = std::filesystem;
@@ -141,6 +145,76 @@ TEST_F(StateFileDamage, PopupChoicesThatAreNotUtf8AreRefusedAndNothingChanges) {
   EXPECT_EQ(get.status, 2);
   EXPECT_NE(get.err.find(State("settings").string() + ": line 2: popup-choices takes UTF-8 text"), std::string::npos)
       << get.err;
+}
+
+TEST_F(StateFileDamage, ALongDamagedLineIsQuotedCutShort) {
+  ASSERT_EQ(Tool({"clock"}).status, 0);
+  const std::string line(1 << 20, 'x');
+  for (const char* file : {"clock", "settings"}) {
+    SCOPED_TRACE(file);
+    WriteBytes(State(file), line + "\n");
+    const ToolRun run = Tool(std::string(file) == "clock" ? std::vector<std::string>{"clock"}
+                                                          : std::vector<std::string>{"get", "trace"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("'" + std::string(80, 'x') + "...'"), std::string::npos) << run.err.substr(0, 300);
+    EXPECT_LT(run.err.size(), 1000u);
+    fs::remove(State(file));
+  }
+}
+
+// Every state file, and the schedule file as the status reads it, replaced by a FIFO: nothing
+// blocks on it. The status and the runner end, and say which file when they need it; the
+// program's start-up ends; the FIFO is never replaced or read as a file.
+TEST_F(StateFileDamage, AFifoInPlaceOfAnyDeviceFileBlocksNothing) {
+  TestDevice device(scratch_, "2026-12-07 10:00:00");
+  WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
+  device.ToolOut({"set", "trace", "yes"});  // the program writes the debug log
+  const std::set<std::string> statusReads = {"clock", "settings", "sound", "notifications", "lock"};
+  for (const std::string name :
+       {"clock", "settings", "sound", "sound-log", "notifications", "lock", "runner", "debug.log", "schedule"}) {
+    SCOPED_TRACE(name);
+    // A wake-up of the program for the runner to launch.
+    device.ToolOut({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Quenmora.exe", "M1"});
+    const fs::path fifo = name == "schedule" ? device.ScheduleFile() : State(name);
+    const std::string kept = fs::exists(fifo) ? ReadBytes(fifo) : std::string();
+    fs::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const Outcome status = device.Tool({"status"}, 60s);
+    ASSERT_TRUE(status.status.has_value()) << "the status blocked";
+    if (statusReads.count(name) > 0) {
+      EXPECT_EQ(status.status, 2);
+      EXPECT_NE(status.err.find(fifo.string() + ": a FIFO, not a plain file"), std::string::npos) << status.err;
+    } else if (name == "schedule") {
+      EXPECT_NE(status.out.find("Quenmora.dat: a FIFO, not a plain file"), std::string::npos) << status.out;
+    }
+    // The runner does not read the schedule file; the program launched for it does, and must
+    // end as when there is no file.
+    const Outcome run = device.Tool({"run", "--fast", "--until", "2026-12-07 10:00:00"}, 60s);
+    ASSERT_TRUE(run.status.has_value()) << "the runner blocked";
+    if (name == "clock" || name == "notifications" || name == "lock" || name == "runner") {
+      EXPECT_EQ(run.status, 2) << run.out;
+      EXPECT_NE(run.err.find(fifo.string() + ": a FIFO, not a plain file"), std::string::npos) << run.err;
+    } else if (name == "schedule") {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_NE(run.out.find("exit 0"), std::string::npos) << run.out;
+    }
+    auto program = device.Start("program-" + name, {"M1"});
+    ASSERT_TRUE(program->Wait(60s).has_value()) << "the program blocked";
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo) << "replaced";
+    fs::remove(fifo);
+    if (!kept.empty()) WriteBytes(fifo, kept);
+  }
+}
+
+TEST_F(StateFileDamage, ASoundLogThatCannotBeWrittenLeavesTheSoundAsItWasAndSaysSo) {
+  TestDevice device(scratch_, "2026-12-07 22:00:00");
+  WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
+  fs::create_directories(State("sound-log"));
+  auto program = device.Start("program", {"M1"});
+  ASSERT_EQ(program->Wait(60s), 0) << device.Errors("program");
+  EXPECT_NE(device.Errors("program").find("the sound setting was not changed: "), std::string::npos)
+      << device.Errors("program");
+  EXPECT_EQ(device.ToolOut({"sound"}), "On\n");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,8 +39,8 @@ void DeviceToolTest::TearDown() {
   fs::remove_all(scratch_, ignored);
 }
 
-ToolResult DeviceToolTest::Tool(const std::vector<std::string>& args,
-                                const std::map<std::string, std::string>& env) const {
+ToolResult DeviceToolTest::Tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                                const std::string& stdoutPath) const {
   std::string command = "env";
   auto word = [&command](const std::string& text) {
     command += ' ';
@@ -51,7 +52,7 @@ ToolResult DeviceToolTest::Tool(const std::vector<std::string>& args,
   for (const std::string& a : args) word(a);
   const fs::path out = scratch_ / "out", err = scratch_ / "err";
   command += " >";
-  command += Quote(out.string());
+  command += Quote(stdoutPath.empty() ? out.string() : stdoutPath);
   command += " 2>";
   command += Quote(err.string());
   command += " </dev/null";
@@ -82,6 +83,27 @@ std::string DeviceToolTest::ReadFile(const fs::path& path) const {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+std::vector<std::string> DeviceToolTest::AwaitLines(const fs::path& file, std::size_t count,
+                                                    std::chrono::seconds bound) const {
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  std::vector<std::string> lines = Lines(ReadFile(file));
+  while (lines.size() < count && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    lines = Lines(ReadFile(file));
+  }
+  return lines;
+}
+
+std::unique_ptr<ChildProcess> DeviceToolTest::Start(const std::string& name, const std::vector<std::string>& args,
+                                                    const std::map<std::string, std::string>& env) const {
+  std::vector<std::string> argv{CEDEVICE_EXE};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::map<std::string, std::string> all = env;
+  all["CEDEVICE_ROOT"] = root_.string();
+  return std::make_unique<ChildProcess>(argv, all, (scratch_ / (name + ".out")).string(),
+                                        (scratch_ / (name + ".err")).string());
 }
 
 std::vector<std::string> Lines(const std::string& text) {

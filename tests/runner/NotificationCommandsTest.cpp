@@ -53,8 +53,19 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"ClearUnknown", {"clear", "9"}},
                       BadInput{"ClearNotANumber", {"clear", "one"}},
                       BadInput{"ClearZero", {"clear", "0"}},
-                      BadInput{"ListWithArguments", {"notifications", "all"}}),
+                      BadInput{"ListWithArguments", {"notifications", "all"}},
+                      BadInput{"ApplicationNotUtf8", {"notify", "time", "2026-12-08 07:00:00", "\\Windows\\\xe9.exe"}},
+                      BadInput{"ArgumentsNotUtf8",
+                               {"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "M\xc3"}}),
     [](const ::testing::TestParamInfo<BadInput>& p) { return std::string(p.param.name); });
+
+TEST_F(NotificationCommands, ANotifyWhoseHandleCannotBeWrittenSaysItRegisteredWithStatusOne) {
+  const ToolResult r = Tool({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "x"}, {}, "/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("registered with handle 1, but"), std::string::npos) << r.err;
+  EXPECT_EQ(Ok({"notifications"}), "1\ttime\t2026-12-08 07:00:00\t\\Windows\\A.exe\tx\n");
+  EXPECT_EQ(Tool({"notifications"}, {}, "/dev/full").status, 2) << "a listing that is lost changed nothing";
+}
 
 TEST_F(NotificationCommands, ProcessesRegisteringAtOnceGetDistinctHandles) {
   Ok({"clock"});

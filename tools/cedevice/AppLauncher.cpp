@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,43 +71,41 @@ std::vector<std::string> ChildEnvironment() {
   return env;
 }
 
-std::string Outcome(int status) {
+std::string OutcomeOf(int status) {
   if (WIFEXITED(status)) return "exit " + std::to_string(WEXITSTATUS(status));
   if (WIFSIGNALED(status)) return "killed: signal " + std::to_string(WTERMSIG(status));
   return "exit ?";
 }
 
-// Waits for a child's end without polling where the kernel offers a descriptor for it: the next
+// Why the kernel would not execute a file that passed Resolve.
+std::string ExecWhy(int error) {
+  switch (error) {
+    case ENOEXEC: return "not a program the device can run";
+    case E2BIG: return "the argument is too long to pass";
+    case EACCES: return "not executable";
+    case ENOENT: return "no such file, or its interpreter is missing";
+    default: return std::string("cannot execute it: ") + std::strerror(error);
+  }
+}
+
+// A descriptor that becomes readable when the child ends, where the kernel offers one: the next
 // notification due is launched as soon as this one ends, not up to a poll's slice later.
-class ExitWatch {
- public:
-  explicit ExitWatch(pid_t child) {
+int ExitDescriptor(pid_t child) {
 #ifdef SYS_pidfd_open
-    fd_ = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+  return static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
 #else
-    (void)child;
+  (void)child;
+  return -1;
 #endif
-  }
-  ~ExitWatch() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ExitWatch(const ExitWatch&) = delete;
-  ExitWatch& operator=(const ExitWatch&) = delete;
+}
 
-  // Returns when the child has ended, an interrupt came, or `bound` (at most a second) passed.
-  void Wait(std::chrono::milliseconds bound) const {
-    bound = std::clamp(bound, std::chrono::milliseconds(1), std::chrono::milliseconds(1000));
-    if (fd_ < 0) {
-      std::this_thread::sleep_for(std::min(bound, std::chrono::milliseconds(5)));
-      return;
-    }
-    pollfd ready{fd_, POLLIN, 0};
-    ::poll(&ready, 1, static_cast<int>(bound.count()));
+void KillAndReap(pid_t child) {
+  ::kill(-child, SIGKILL);  // its process group: what it started goes with it
+  ::kill(child, SIGKILL);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-
- private:
-  int fd_ = -1;
-};
+}
 
 }  // namespace
 
@@ -120,13 +119,16 @@ std::chrono::milliseconds LaunchTimeout() {
   return std::chrono::seconds(60);
 }
 
-std::string LaunchAndWait(const std::wstring& application, const std::wstring& arguments,
-                          std::chrono::milliseconds timeout) {
+Launch::Launch(const std::wstring& application, const std::wstring& arguments, std::chrono::milliseconds timeout) {
   fs::path executable;
   const std::string why = Resolve(application, executable);
-  if (!why.empty()) return "not run: " + why;
+  if (!why.empty()) {
+    outcome_ = "not run: " + why;
+    return;
+  }
 
-  // Everything the child needs is made before the fork.
+  // Everything the child needs is made before the fork: between fork and exec it may only make
+  // calls that are safe there.
   const std::string path = executable.string();
   const std::string argument = cedev::Utf8FromWide(arguments);
   std::vector<char*> argv{const_cast<char*>(path.c_str())};
@@ -136,12 +138,27 @@ std::string LaunchAndWait(const std::wstring& application, const std::wstring& a
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
+  // The child writes here why the program could not be executed; a successful exec closes it.
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    outcome_ = std::string("not run: cannot start a process: ") + std::strerror(errno);
+    return;
+  }
 
   std::fflush(stdout);
   std::fflush(stderr);
+  const pid_t runner = ::getpid();
   const pid_t child = ::fork();
-  if (child < 0) return std::string("not run: cannot start a process: ") + std::strerror(errno);
+  if (child < 0) {
+    outcome_ = std::string("not run: cannot start a process: ") + std::strerror(errno);
+    ::close(report[0]);
+    ::close(report[1]);
+    return;
+  }
   if (child == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The runner may have ended before the line above took effect; the child is then another's.
+    if (::getppid() != runner) ::_exit(127);
     ::setpgid(0, 0);  // an interrupt of the runner is not the application's
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) {
@@ -150,26 +167,76 @@ std::string LaunchAndWait(const std::wstring& application, const std::wstring& a
     }
     ::dup2(2, 1);  // the runner's standard output holds only its own lines
     ::execve(path.c_str(), argv.data(), envp.data());
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(report[1], &error, sizeof error);
     ::_exit(127);
   }
-
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  const ExitWatch watch(child);
-  for (;;) {
-    int status = 0;
-    const pid_t done = ::waitpid(child, &status, WNOHANG);
-    if (done == child) return Outcome(status);
-    if (done < 0 && errno != EINTR) return std::string("exit ?: ") + std::strerror(errno);
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) {
-      ::kill(-child, SIGKILL);
-      ::kill(child, SIGKILL);
-      while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-      }
-      return "killed: timeout";
-    }
-    watch.Wait(std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
+  ::close(report[1]);
+  int error = 0;
+  ssize_t got;
+  do {
+    got = ::read(report[0], &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  ::close(report[0]);
+  if (got == static_cast<ssize_t>(sizeof error)) {
+    KillAndReap(child);
+    outcome_ = "not run: " + ExecWhy(error);
+    return;
   }
+  pid_ = child;
+  exitFd_ = ExitDescriptor(child);
+  deadline_ = std::chrono::steady_clock::now() + timeout;
+}
+
+Launch::~Launch() {
+  if (pid_ > 0) KillAndReap(pid_);
+  if (exitFd_ >= 0) ::close(exitFd_);
+}
+
+bool Launch::Ended() {
+  if (pid_ <= 0) return true;
+  int status = 0;
+  pid_t done;
+  do {
+    done = ::waitpid(pid_, &status, WNOHANG);
+  } while (done < 0 && errno == EINTR);
+  if (done == pid_) {
+    outcome_ = OutcomeOf(status);
+  } else if (done < 0) {
+    outcome_ = std::string("exit ?: ") + std::strerror(errno);
+  } else if (std::chrono::steady_clock::now() >= deadline_) {
+    KillAndReap(pid_);
+    outcome_ = "killed: timeout";
+  } else {
+    return false;
+  }
+  pid_ = -1;
+  if (exitFd_ >= 0) ::close(exitFd_);
+  exitFd_ = -1;
+  return true;
+}
+
+void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound) {
+  const auto now = std::chrono::steady_clock::now();
+  std::vector<pollfd> watched;
+  for (const Launch* launch : launches) {
+    if (launch->pid_ <= 0) return;
+    bound = std::min(bound, std::chrono::ceil<std::chrono::milliseconds>(launch->deadline_ - now));
+    if (launch->exitFd_ >= 0) {
+      watched.push_back(pollfd{launch->exitFd_, POLLIN, 0});
+    } else {
+      bound = std::min(bound, std::chrono::milliseconds(5));  // no descriptor: look again soon
+    }
+  }
+  bound = std::max(bound, std::chrono::milliseconds(1));
+  ::poll(watched.data(), watched.size(), static_cast<int>(std::min<long long>(bound.count(), 1000 * 60 * 60)));
+}
+
+std::string LaunchAndWait(const std::wstring& application, const std::wstring& arguments,
+                          std::chrono::milliseconds timeout) {
+  Launch launch(application, arguments, timeout);
+  while (!launch.Ended()) WaitForAny({&launch}, std::chrono::seconds(1));
+  return launch.Outcome();
 }
 
 }  // namespace cedevice

@@ -1,4 +1,5 @@
 // cedevice notifications | notify TYPE TIME APPLICATION [ARGUMENTS] | clear HANDLE
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 
 #include <notify.h>
 
+#include "DeviceError.h"
 #include "DeviceTime.h"
 #include "NotificationStore.h"
 #include "NotifyCommands.h"
@@ -41,6 +43,17 @@ const char* UnlistableColumn(const char* application, const char* arguments) {
   const auto breaksLine = [](const char* text) { return text != nullptr && std::strpbrk(text, "\t\n\r") != nullptr; };
   if (breaksLine(application)) return "the application";
   if (breaksLine(arguments)) return "the arguments";
+  return nullptr;
+}
+
+// The column of a registration that is not UTF-8 text, if any: the store would keep U+FFFD in
+// place of its bytes, and the application would not get what was given.
+const char* NotUtf8Column(const char* application, const char* arguments) {
+  const auto notUtf8 = [](const char* text) {
+    return text != nullptr && cedev::Utf8FromWide(cedev::WideFromUtf8(text)) != text;
+  };
+  if (notUtf8(application)) return "the application";
+  if (notUtf8(arguments)) return "the arguments";
   return nullptr;
 }
 
@@ -123,14 +136,17 @@ int NotifyCommand(int argc, char** argv) {
   if (argc != 5 && argc != 6) return Fail(kNotifyUsage);
   ReportStoreDamageAsTool();
   const DWORD type = cedev::notify::TypeFromName(argv[2]);
-  if (type == 0) return Fail("unknown notification type '" + std::string(argv[2]) + "'; " + kNotifyUsage);
+  if (type == 0) return Fail("unknown notification type " + cedev::QuoteForMessage(argv[2]) + "; " + kNotifyUsage);
   const std::optional<cedev::DeviceTime> time = cedev::ParseDeviceTime(argv[3]);
   if (!time) {
-    return Fail("not a device time: '" + std::string(argv[3]) + "' (YYYY-MM-DD HH:MM:SS, a real date)");
+    return Fail("not a device time: " + cedev::QuoteForMessage(argv[3]) + " (YYYY-MM-DD HH:MM:SS, a real date)");
   }
   if (const char* column = UnlistableColumn(argv[4], argc == 6 ? argv[5] : nullptr)) {
     return Fail(std::string(column) + " may not hold a tab, newline or carriage return: `cedevice notifications` " +
                 "lists each notification on one line of tab-separated columns");
+  }
+  if (const char* column = NotUtf8Column(argv[4], argc == 6 ? argv[5] : nullptr)) {
+    return Fail(std::string(column) + " must be UTF-8 text: the device keeps notifications as text");
   }
   std::wstring application = cedev::WideFromUtf8(argv[4]);
   std::wstring arguments = argc == 6 ? cedev::WideFromUtf8(argv[5]) : std::wstring();
@@ -144,7 +160,15 @@ int NotifyCommand(int argc, char** argv) {
   CE_USER_NOTIFICATION user = {};
   const HANDLE handle = CeSetUserNotificationEx(nullptr, &trigger, &user);
   if (handle == nullptr) return Fail("the service refused the notification: " + ErrorText(GetLastError()));
-  std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(handle)));
+  const auto number = static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(handle));
+  std::printf("%lu\n", number);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    const int error = errno;
+    std::clearerr(stdout);
+    std::fprintf(stderr, "cedevice: notify: the notification was registered with handle %lu, but the handle could not be "
+                 "written to the output: %s\n", number, std::strerror(error));
+    return 1;
+  }
   return StatusAfterStoreDamage(0);
 }
 

@@ -1,11 +1,15 @@
 // cedevice status: the device at a glance: clock, sound, settings, notifications and the items
 // of the schedule file, each as the program itself words it.
 #include <cstdio>
+#include <filesystem>
 #include <string>
+
+#include <sys/stat.h>
 
 #include <windows.h>
 
 #include "DeviceClock.h"
+#include "DeviceRoot.h"
 #include "FileError.h"
 #include "ItemSummary.h"
 #include "NotificationStore.h"
@@ -33,9 +37,27 @@ std::string ClockLine() {
   return now;
 }
 
+// What stands at the schedule file's place when it is not a plain file, or nothing: such a
+// file is not opened at all (a FIFO would block the status for ever).
+const char* NotPlain() {
+  std::filesystem::path host;
+  struct stat st {};
+  if (cedev::MapCePath(kScheduleFile, host) != 0 || ::stat(host.c_str(), &st) != 0 || S_ISREG(st.st_mode)) {
+    return nullptr;
+  }
+  if (S_ISFIFO(st.st_mode)) return "a FIFO";
+  if (S_ISSOCK(st.st_mode)) return "a socket";
+  if (S_ISDIR(st.st_mode)) return "a folder";
+  return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device node" : "something else";
+}
+
 void PrintSchedule() {
   Schedule schedule;
   const std::string file = cedev::Utf8FromWide(kScheduleFile);
+  if (const char* kind = NotPlain()) {
+    std::printf("schedule: %s: %s, not a plain file; not read\n", file.c_str(), kind);
+    return;
+  }
   try {
     LoadSchedule(schedule, kScheduleFile);
   } catch (const FileError& e) {

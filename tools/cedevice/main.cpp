@@ -1,5 +1,7 @@
 // cedevice: the simulated device's own tool.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <initializer_list>
 #include <string>
@@ -129,7 +131,12 @@ int main(int argc, char** argv) {
   try {
     cedev::DeviceRoot();  // every command works on a device: a missing one is made factory-new
     const int status = command->run(argc, argv);
-    if (std::fflush(stdout) != 0) return cedevice::Fail("cannot write the output");
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+      // A command that made a change and lost its output has said so and returned 1; the
+      // others changed nothing.
+      if (status == 1) return status;
+      return cedevice::Fail(std::string(name) + ": cannot write the output: " + std::strerror(errno));
+    }
     return status;
   } catch (const cedev::DeviceError& e) {
     return cedevice::Fail(e.what());
