@@ -54,7 +54,8 @@ void RemoveKilledSavesFiles(LPCTSTR path) {
   const HANDLE search = FindFirstFile(full + kOwnFileMark + _T("*") + kOwnFileEnd, &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsOwnFileName(fileName, found.cFileName)) {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        IsOwnFileName(fileName, found.cFileName)) {
       DeleteFile(folder + found.cFileName);
     }
   } while (FindNextFile(search, &found));
@@ -68,8 +69,10 @@ HANDLE CreateOwnFile(LPCTSTR path, CString& ownPath) {
   DWORD number = (GetTickCount() * 2654435761u) ^ GetCurrentProcessId();
   for (int attempt = 0;; ++attempt, number = number * 1664525u + 1013904223u) {
     ownPath = OwnFileName(path, number);
-    const HANDLE file = CreateFile(ownPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS || attempt + 1 == kOwnFileTries) {
+    const HANDLE file =
+        CreateFile(ownPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS ||
+        attempt + 1 == kOwnFileTries) {
       return file;
     }
   }
@@ -104,8 +107,8 @@ void WriteItemRecord(RecordWriter& file, const ScheduleItem& item) {
 }
 
 void LoadSchedule(Schedule& schedule, LPCTSTR path) {
-  FileHandle file(CreateFile(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(
+      CreateFile(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsOpen()) throw FileError(FileError::fileNotFound, path);
 
   const DWORD length = GetFileSize(file.Get(), nullptr);
@@ -118,7 +121,8 @@ void LoadSchedule(Schedule& schedule, LPCTSTR path) {
   if (got > 2) TakeLowBytes(schedule.tapPoint.y, header + 2, got < 4 ? got - 2 : 2);
   if (got > 4) TakeLowBytes(schedule.EventHandle, header + 4, got - 4);
 
-  const DWORD count = length < kScheduleHeaderSize ? 0 : (length - kScheduleHeaderSize) / kItemRecordSize;
+  const DWORD count =
+      length < kScheduleHeaderSize ? 0 : (length - kScheduleHeaderSize) / kItemRecordSize;
   schedule.Reserve(static_cast<size_t>(schedule.Count()) + count);
   for (DWORD i = 0; i < count; ++i) {
     auto item = std::make_unique<ScheduleItem>();

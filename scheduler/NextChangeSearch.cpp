@@ -21,8 +21,8 @@ struct Choice {
     bool take = false;
     if (diff < smallestdiff) {
       if (traced) {
-        AppTrace(L"GetNextItem: if1, diff, smallestdiff, totalseconds: %d, %d, %d\r\n", diff, smallestdiff,
-                 totalseconds);
+        AppTrace(L"GetNextItem: if1, diff, smallestdiff, totalseconds: %d, %d, %d\r\n", diff,
+                 smallestdiff, totalseconds);
       }
       take = true;
       smallestdiff = diff;
@@ -36,26 +36,26 @@ struct Choice {
     } else if (diff == smallestdiff) {
       if (totalseconds > 0) {
         if (traced) {
-          AppTrace(L"GetNextItem: elseif1, diff, smallestdiff, totalseconds: %d, %d, %d\r\n", diff, smallestdiff,
-                   totalseconds);
+          AppTrace(L"GetNextItem: elseif1, diff, smallestdiff, totalseconds: %d, %d, %d\r\n", diff,
+                   smallestdiff, totalseconds);
         }
         if (totalseconds < smallestposseconds && smallestnegseconds == -TimeOfDay::kSecondsPerDay) {
           if (traced) {
-            AppTrace(L"GetNextItem: if2, totalseconds, smallestposseconds: %d, %d\r\n", totalseconds,
-                     smallestposseconds);
+            AppTrace(L"GetNextItem: if2, totalseconds, smallestposseconds: %d, %d\r\n",
+                     totalseconds, smallestposseconds);
           }
           take = true;
           smallestposseconds = totalseconds;
         }
       } else if (totalseconds < 0) {
         if (traced) {
-          AppTrace(L"GetNextItem: elseif2, diff, smallestdiff, totalseconds: %d, %d, %d\r\n", diff, smallestdiff,
-                   totalseconds);
+          AppTrace(L"GetNextItem: elseif2, diff, smallestdiff, totalseconds: %d, %d, %d\r\n", diff,
+                   smallestdiff, totalseconds);
         }
         if (smallestnegseconds == -TimeOfDay::kSecondsPerDay || totalseconds < smallestnegseconds) {
           if (traced) {
-            AppTrace(L"GetNextItem: if3, totalseconds, smallestnegseconds: %d, %d\r\n", totalseconds,
-                     smallestnegseconds);
+            AppTrace(L"GetNextItem: if3, totalseconds, smallestnegseconds: %d, %d\r\n",
+                     totalseconds, smallestnegseconds);
           }
           take = true;
           smallestnegseconds = totalseconds;
@@ -114,7 +114,8 @@ ScheduleItem* GetNextItem(Schedule& schedule) {
   Choice choice;
   // Read once: a long schedule must not pay for trace points whose output is not kept.
   choice.traced = DebugOutputEnabled() != FALSE;
-  if (choice.traced) AppTrace(L"GetNextItem: now: %d:%d:%d\r\n", now.wHour, now.wMinute, now.wSecond);
+  if (choice.traced)
+    AppTrace(L"GetNextItem: now: %d:%d:%d\r\n", now.wHour, now.wMinute, now.wSecond);
 
   if (choice.traced) {
     for (int i = 0; i < schedule.Count(); ++i) {

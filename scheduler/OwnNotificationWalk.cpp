@@ -14,7 +14,8 @@ bool IsTimeTrigger(const CE_NOTIFICATION_INFO_HEADER& info) {
 }
 
 bool NamesOwnApplication(const CE_NOTIFICATION_TRIGGER& trigger) {
-  return trigger.lpszApplication != nullptr && std::wcscmp(trigger.lpszApplication, kOwnApplication) == 0;
+  return trigger.lpszApplication != nullptr &&
+         std::wcscmp(trigger.lpszApplication, kOwnApplication) == 0;
 }
 
 }  // namespace
@@ -23,7 +24,8 @@ bool IsOwnNotification(const CE_NOTIFICATION_INFO_HEADER& info) {
   return IsTimeTrigger(info) && NamesOwnApplication(*info.pcent);
 }
 
-void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace, const HandleFilter& passOver) {
+void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace,
+                          const HandleFilter& passOver) {
   const bool traced = trace == WalkTrace::Registration;
   DWORD count = 0;
   if (CeGetUserNotificationHandles(nullptr, 0, &count)) {

@@ -26,4 +26,5 @@ enum class WalkTrace { Quiet, Registration };
 // ends the walk; a record that cannot be fetched is left out, and so is a handle `passOver`
 // names. With WalkTrace::Registration the walk reports its steps to the trace hook as the
 // registration's own trace points.
-void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace, const HandleFilter& passOver = {});
+void WalkOwnNotifications(const OwnNotificationVisitor& visit, WalkTrace trace,
+                          const HandleFilter& passOver = {});

@@ -28,8 +28,8 @@ COleDateTime ChangeTime(const ScheduleItem& item) {
     days += 7;
   }
   const COleDateTime date = now + COleDateTimeSpan(days, 0, 0, 0);
-  return COleDateTime(date.GetYear(), date.GetMonth(), date.GetDay(), item.time.hour(), item.time.minute(),
-                      item.time.second());
+  return COleDateTime(date.GetYear(), date.GetMonth(), date.GetDay(), item.time.hour(),
+                      item.time.minute(), item.time.second());
 }
 
 // The handles registered now, or nothing when the service cannot list them.
@@ -46,8 +46,8 @@ std::optional<std::vector<HANDLE>> RegisteredHandles() {
 
 void SetNotifcation(Schedule& schedule, ScheduleItem& item) {
   COleDateTime change = ChangeTime(item);
-  AppTrace(L"SetNotifcation: item: D%d T%02d:%02d:%02d M%d\r\n", item.days, item.time.hour(), item.time.minute(),
-           item.time.second(), item.muteOn);
+  AppTrace(L"SetNotifcation: item: D%d T%02d:%02d:%02d M%d\r\n", item.days, item.time.hour(),
+           item.time.minute(), item.time.second(), item.muteOn);
 
   WCHAR argument[16];
   wsprintfW(argument, L"M%d", item.muteOn);
@@ -93,12 +93,14 @@ void SetNotifcation(Schedule& schedule, ScheduleItem& item) {
     if (before) return std::find(before->begin(), before->end(), h) == before->end();
     return h == registered[0] || h == registered[1];
   };
-  WalkOwnNotifications([](const CE_NOTIFICATION_INFO_HEADER& info) { CeClearUserNotification(info.hNotification); },
-                       WalkTrace::Registration, passOver);
+  WalkOwnNotifications(
+      [](const CE_NOTIFICATION_INFO_HEADER& info) { CeClearUserNotification(info.hNotification); },
+      WalkTrace::Registration, passOver);
 
   const SYSTEMTIME& second = trigger.stStartTime;
-  AppTrace(L"Next Mute Change: %d-%d-%d - %d - %d:%d:%d - %d\r\n", second.wYear, second.wMonth, second.wDay,
-           second.wDayOfWeek, second.wHour, second.wMinute, second.wSecond, item.muteOn);
+  AppTrace(L"Next Mute Change: %d-%d-%d - %d - %d:%d:%d - %d\r\n", second.wYear, second.wMonth,
+           second.wDay, second.wDayOfWeek, second.wHour, second.wMinute, second.wSecond,
+           item.muteOn);
 }
 
 void ScheduleNextChange(Schedule& schedule) {

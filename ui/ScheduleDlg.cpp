@@ -34,10 +34,10 @@ void CScheduleDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 BEGIN_MESSAGE_MAP(CScheduleDlg, CDialog)
-  ON_BN_CLICKED(IDC_NEW, &CScheduleDlg::OnNew)
-  ON_BN_CLICKED(IDC_EDIT, &CScheduleDlg::OnEdit)
-  ON_BN_CLICKED(IDC_DEL, &CScheduleDlg::OnDel)
-  ON_BN_CLICKED(IDC_SETUP, &CScheduleDlg::OnSetup)
+ON_BN_CLICKED(IDC_NEW, &CScheduleDlg::OnNew)
+ON_BN_CLICKED(IDC_EDIT, &CScheduleDlg::OnEdit)
+ON_BN_CLICKED(IDC_DEL, &CScheduleDlg::OnDel)
+ON_BN_CLICKED(IDC_SETUP, &CScheduleDlg::OnSetup)
 END_MESSAGE_MAP()
 
 BOOL CScheduleDlg::OnInitDialog() {
@@ -65,7 +65,8 @@ void CScheduleDlg::EnlargeList() {
 
 void CScheduleDlg::FillList() {
   m_list.ResetContent();
-  for (int i = 0; i < m_schedule.Count(); ++i) m_list.AddString(FormatItemSummary(m_schedule.Item(i)));
+  for (int i = 0; i < m_schedule.Count(); ++i)
+    m_list.AddString(FormatItemSummary(m_schedule.Item(i)));
 }
 
 void CScheduleDlg::OnNew() {

@@ -17,7 +17,8 @@ const TCHAR kTrainingComplete[] = _T("Training is complete!");
 
 }  // namespace
 
-CSetupDlg::CSetupDlg(CWnd* pParent) : CDialog(IDD, pParent), m_strInstructions(kFirstInstructions) {}
+CSetupDlg::CSetupDlg(CWnd* pParent)
+    : CDialog(IDD, pParent), m_strInstructions(kFirstInstructions) {}
 
 void CSetupDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -27,8 +28,8 @@ void CSetupDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 BEGIN_MESSAGE_MAP(CSetupDlg, CDialog)
-  ON_BN_CLICKED(IDC_TRAIN, &CSetupDlg::OnTrain)
-  ON_BN_CLICKED(IDC_SHOWEVENTS, &CSetupDlg::OnShowEvents)
+ON_BN_CLICKED(IDC_TRAIN, &CSetupDlg::OnTrain)
+ON_BN_CLICKED(IDC_SHOWEVENTS, &CSetupDlg::OnShowEvents)
 END_MESSAGE_MAP()
 
 void CSetupDlg::ShowProgress(LPCTSTR instructions) {

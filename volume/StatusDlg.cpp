@@ -12,7 +12,7 @@ CStatusDlg::CStatusDlg(Schedule& schedule, LONG volumeMode, CWnd* pParent)
     : CDialog(IDD, pParent), m_schedule(schedule), m_nVolumeMode(volumeMode) {}
 
 BEGIN_MESSAGE_MAP(CStatusDlg, CDialog)
-  ON_WM_SETFOCUS()
+ON_WM_SETFOCUS()
 END_MESSAGE_MAP()
 
 void CStatusDlg::OnSetFocus(CWnd* pOldWnd) {

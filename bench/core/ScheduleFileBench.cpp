@@ -33,7 +33,8 @@ Schedule MakeSchedule(int items) {
   s.tapPoint.Set(200, 10);
   s.Reserve(static_cast<size_t>(items));
   for (int i = 0; i < items; ++i) {
-    s.Append(std::make_unique<ScheduleItem>(static_cast<BYTE>(1 << (i % 7)), TimeOfDay(i % 24, i % 60, i % 60), i % 2));
+    s.Append(std::make_unique<ScheduleItem>(static_cast<BYTE>(1 << (i % 7)),
+                                            TimeOfDay(i % 24, i % 60, i % 60), i % 2));
   }
   return s;
 }
@@ -43,13 +44,21 @@ Schedule MakeSchedule(int items) {
 bool StdioSave(const Schedule& s) {
   std::FILE* f = std::fopen(StdioNewPath().c_str(), "wb");
   if (f == nullptr) return false;
-  const BYTE header[8] = {LOBYTE(s.tapPoint.x), HIBYTE(s.tapPoint.x), LOBYTE(s.tapPoint.y), HIBYTE(s.tapPoint.y), 0, 0, 0, 0};
+  const BYTE header[8] = {LOBYTE(s.tapPoint.x),
+                          HIBYTE(s.tapPoint.x),
+                          LOBYTE(s.tapPoint.y),
+                          HIBYTE(s.tapPoint.y),
+                          0,
+                          0,
+                          0,
+                          0};
   bool ok = std::fwrite(header, sizeof header, 1, f) == 1;
   for (int i = 0; ok && i < s.Count(); ++i) {
     const ScheduleItem& item = s.Item(i);
     const BYTE record[5] = {item.days, static_cast<BYTE>(item.time.hour() & 0xFF),
                             static_cast<BYTE>(item.time.minute() & 0xFF),
-                            static_cast<BYTE>(item.time.second() & 0xFF), static_cast<BYTE>(item.muteOn & 0xFF)};
+                            static_cast<BYTE>(item.time.second() & 0xFF),
+                            static_cast<BYTE>(item.muteOn & 0xFF)};
     ok = std::fwrite(record, sizeof record, 1, f) == 1;
   }
   ok = ok && std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
@@ -62,16 +71,19 @@ bool StdioLoad(Schedule& s) {
   if (f == nullptr) return false;
   BYTE header[8];
   if (std::fread(header, sizeof header, 1, f) == 1) {
-    s.tapPoint.Set(static_cast<WORD>(header[0] | header[1] << 8), static_cast<WORD>(header[2] | header[3] << 8));
+    s.tapPoint.Set(static_cast<WORD>(header[0] | header[1] << 8),
+                   static_cast<WORD>(header[2] | header[3] << 8));
   }
   // Room for every record at once, as LoadSchedule makes from the file's size.
   std::fseek(f, 0, SEEK_END);
   const long size = std::ftell(f);
   std::fseek(f, sizeof header, SEEK_SET);
-  if (size > static_cast<long>(sizeof header)) s.Reserve(static_cast<size_t>(size - static_cast<long>(sizeof header)) / 5);
+  if (size > static_cast<long>(sizeof header))
+    s.Reserve(static_cast<size_t>(size - static_cast<long>(sizeof header)) / 5);
   BYTE record[5];
   while (std::fread(record, sizeof record, 1, f) == 1) {
-    s.Append(std::make_unique<ScheduleItem>(record[0], TimeOfDay(record[1], record[2], record[3]), record[4]));
+    s.Append(std::make_unique<ScheduleItem>(record[0], TimeOfDay(record[1], record[2], record[3]),
+                                            record[4]));
   }
   std::fclose(f);
   return true;
@@ -90,7 +102,8 @@ void Report(benchmark::State& state, const char* figure, double ours, double std
   state.counters["items"] = items;
   state.counters["stdio_ms"] = benchmark::Counter(stdio * 1e3 / iterations);
   state.counters["ratio"] = stdio > 0 ? ours / stdio : 0;
-  bench::Record({figure, bench::Count(state.range(0)), bench::DurationPerItem(ours / iterations, items),
+  bench::Record({figure, bench::Count(state.range(0)),
+                 bench::DurationPerItem(ours / iterations, items),
                  bench::DurationPerItem(stdio / iterations, items), bench::Ratio(ours, stdio),
                  bench::Goal("< 3x", ours < 3 * stdio)});
 }

@@ -42,15 +42,20 @@ void BM_NotificationRun(benchmark::State& state) {
   state.counters["waits_s"] = kSwitchWaitSeconds;
   state.counters["ratio"] = median / kSwitchWaitSeconds;
   const std::string runs = std::to_string(seconds.size()) + " runs, median";
-  bench::Record({"notification run quenmora M1, exec to exit (floor: the switch's mandated waits)", runs,
-                 bench::Duration(median), bench::Duration(kSwitchWaitSeconds), bench::Ratio(median, kSwitchWaitSeconds),
+  bench::Record({"notification run quenmora M1, exec to exit (floor: the switch's mandated waits)",
+                 runs, bench::Duration(median), bench::Duration(kSwitchWaitSeconds),
+                 bench::Ratio(median, kSwitchWaitSeconds),
                  bench::Goal("< 1.05", median < 1.05 * kSwitchWaitSeconds)});
-  bench::Record({"peak RSS, notification run (floor: a program that only exits)", "1 item", bench::Mebibytes(rss),
-                 bench::Mebibytes(floor.maxRssKiB), bench::Ratio(static_cast<double>(rss), static_cast<double>(floor.maxRssKiB)),
+  bench::Record({"peak RSS, notification run (floor: a program that only exits)", "1 item",
+                 bench::Mebibytes(rss), bench::Mebibytes(floor.maxRssKiB),
+                 bench::Ratio(static_cast<double>(rss), static_cast<double>(floor.maxRssKiB)),
                  "recorded"});
   fs::remove_all(root);
 }
-BENCHMARK(BM_NotificationRun)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(bench::Quick() ? 3 : 15);
+BENCHMARK(BM_NotificationRun)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(bench::Quick() ? 3 : 15);
 
 }  // namespace
 

@@ -34,7 +34,8 @@ constexpr double kLatenessGoalSeconds = 0.050;
 cedev::DeviceTime FromEpoch(std::time_t seconds) {
   std::tm utc{};
   gmtime_r(&seconds, &utc);
-  return cedev::DeviceTime{utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, 0};
+  return cedev::DeviceTime{
+      utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, 0};
 }
 
 std::string Text(std::time_t seconds) {
@@ -46,7 +47,8 @@ std::string Text(std::time_t seconds) {
 }
 
 fs::path FreshRoot(const char* name) {
-  const fs::path root = fs::temp_directory_path() / ("quenmora-bench-" + std::string(name) + "-" + std::to_string(getpid()));
+  const fs::path root = fs::temp_directory_path() /
+                        ("quenmora-bench-" + std::string(name) + "-" + std::to_string(getpid()));
   fs::remove_all(root);
   ::setenv("CEDEVICE_ROOT", root.c_str(), 1);
   ::setenv("CEDEVICE_DISPLAY", "none", 1);
@@ -56,7 +58,8 @@ fs::path FreshRoot(const char* name) {
   return root;
 }
 
-cedev::notify::NotificationRecord TimeRecord(DWORD handle, std::time_t start, const std::wstring& application,
+cedev::notify::NotificationRecord TimeRecord(DWORD handle, std::time_t start,
+                                             const std::wstring& application,
                                              const std::wstring& arguments) {
   cedev::notify::NotificationRecord record;
   record.handle = handle;
@@ -88,13 +91,14 @@ void BM_RunnerLateness(benchmark::State& state) {
     cedev::notify::StoreContent store;
     for (long long i = 0; i < count; ++i) {
       const std::time_t start = base + static_cast<std::time_t>(i * spanSeconds / count);
-      store.records.push_back(
-          TimeRecord(static_cast<DWORD>(i + 1), start, L"\\Windows\\Stamp.exe", std::to_wstring(start)));
+      store.records.push_back(TimeRecord(static_cast<DWORD>(i + 1), start, L"\\Windows\\Stamp.exe",
+                                         std::to_wstring(start)));
     }
     store.nextHandle = static_cast<DWORD>(count + 1);
     cedev::WriteStateAtomic("notifications", cedev::notify::FormatStore(store));
     const std::string until = Text(base + static_cast<std::time_t>(spanSeconds) + 1);
-    const bench::ChildRun run = bench::RunChild({CEDEVICE_BINARY, "run", "--until", until}, bench::Output::Capture);
+    const bench::ChildRun run =
+        bench::RunChild({CEDEVICE_BINARY, "run", "--until", until}, bench::Output::Capture);
     if (run.status != 0) state.SkipWithError("cedevice run failed");
     std::ifstream in(stamps);
     long long start = 0, ms = 0;
@@ -109,7 +113,8 @@ void BM_RunnerLateness(benchmark::State& state) {
   {
     cedev::notify::StoreContent store;
     for (long long i = 1; i < count; ++i) {
-      store.records.push_back(TimeRecord(static_cast<DWORD>(i + 1), 1796637600, L"\\Windows\\Stamp.exe", L"x"));
+      store.records.push_back(
+          TimeRecord(static_cast<DWORD>(i + 1), 1796637600, L"\\Windows\\Stamp.exe", L"x"));
     }
     const std::string text = cedev::notify::FormatStore(store);
     for (long long i = 0; i < count; ++i) {
@@ -136,16 +141,19 @@ void BM_RunnerLateness(benchmark::State& state) {
   state.counters["max_ms"] = max * 1e3;
   const double f50 = bench::Percentile(fires, 0.5), f99 = bench::Percentile(fires, 0.99);
   const double fmax = bench::Percentile(fires, 1.0);
-  const char* figure = "runner lateness %s (floor: one fire's store write + launch of the least program)";
+  const char* figure =
+      "runner lateness %s (floor: one fire's store write + launch of the least program)";
   const auto name = [&](const char* which) {
     std::string text(figure);
     text.replace(text.find("%s"), 2, which);
     return text;
   };
-  bench::Record({name("p50"), size, bench::Duration(p50), bench::Duration(f50), bench::Ratio(p50, f50), "-"});
-  bench::Record({name("p99"), size, bench::Duration(p99), bench::Duration(f99), bench::Ratio(p99, f99),
-                 bench::Goal("< 50 ms", p99 < kLatenessGoalSeconds)});
-  bench::Record({name("max"), size, bench::Duration(max), bench::Duration(fmax), bench::Ratio(max, fmax), "-"});
+  bench::Record(
+      {name("p50"), size, bench::Duration(p50), bench::Duration(f50), bench::Ratio(p50, f50), "-"});
+  bench::Record({name("p99"), size, bench::Duration(p99), bench::Duration(f99),
+                 bench::Ratio(p99, f99), bench::Goal("< 50 ms", p99 < kLatenessGoalSeconds)});
+  bench::Record({name("max"), size, bench::Duration(max), bench::Duration(fmax),
+                 bench::Ratio(max, fmax), "-"});
 }
 BENCHMARK(BM_RunnerLateness)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -165,16 +173,20 @@ void BM_ListNotifications(benchmark::State& state) {
   cedev::notify::StoreContent store;
   const std::time_t base = 1796637600;  // 2026-12-07 10:00:00 UTC
   for (DWORD i = 1; i <= count; ++i) {
-    store.records.push_back(TimeRecord(i, base + 60 * static_cast<std::time_t>(i), L"\\Windows\\Other.exe", L"M1"));
+    store.records.push_back(
+        TimeRecord(i, base + 60 * static_cast<std::time_t>(i), L"\\Windows\\Other.exe", L"M1"));
   }
   store.nextHandle = count + 1;
   cedev::WriteStateAtomic("notifications", cedev::notify::FormatStore(store));
   const std::string file = (root / ".device" / "notifications").string();
   std::vector<double> listing, floors;
   for (auto _ : state) {
-    const bench::ChildRun run = bench::RunChild({CEDEVICE_BINARY, "notifications"}, bench::Output::Capture);
-    const bench::ChildRun floor = bench::RunChild({FLOOR_APP_BINARY, "list", file}, bench::Output::Capture);
-    if (run.status != 0 || Lines(run.out) != count || floor.status != 0 || Lines(floor.out) != count) {
+    const bench::ChildRun run =
+        bench::RunChild({CEDEVICE_BINARY, "notifications"}, bench::Output::Capture);
+    const bench::ChildRun floor =
+        bench::RunChild({FLOOR_APP_BINARY, "list", file}, bench::Output::Capture);
+    if (run.status != 0 || Lines(run.out) != count || floor.status != 0 ||
+        Lines(floor.out) != count) {
       state.SkipWithError("a listing missed records");
       break;
     }
@@ -185,9 +197,12 @@ void BM_ListNotifications(benchmark::State& state) {
   fs::remove_all(root);
   if (listing.empty()) return;
   const double median = bench::Median(listing), floor = bench::Median(floors);
-  bench::Record({"cedevice notifications, exec to exit (floor: a program that reads the store and prints its fields)",
-                 bench::Count(count), bench::DurationPerItem(median, count), bench::DurationPerItem(floor, count),
-                 bench::Ratio(median, floor), bench::Goal("< 3x", median < 3 * floor)});
+  bench::Record(
+      {"cedevice notifications, exec to exit (floor: a program that reads the store and prints its "
+       "fields)",
+       bench::Count(count), bench::DurationPerItem(median, count),
+       bench::DurationPerItem(floor, count), bench::Ratio(median, floor),
+       bench::Goal("< 3x", median < 3 * floor)});
 }
 BENCHMARK(BM_ListNotifications)
     ->UseManualTime()

@@ -38,8 +38,8 @@ Schedule MakeSchedule(int items) {
   Schedule s;
   s.Reserve(static_cast<size_t>(items));
   for (int i = 0; i < items; ++i) {
-    s.Append(std::make_unique<ScheduleItem>(static_cast<BYTE>((i * 37) & 0x7F), TimeOfDay(i % 24, (i / 24) % 60, i % 60),
-                                            i % 2));
+    s.Append(std::make_unique<ScheduleItem>(static_cast<BYTE>((i * 37) & 0x7F),
+                                            TimeOfDay(i % 24, (i / 24) % 60, i % 60), i % 2));
   }
   return s;
 }
@@ -70,12 +70,16 @@ void BM_GetNextItem(benchmark::State& state) {
   state.counters["ratio"] = passSeconds > 0 ? searchSeconds / passSeconds : 0;
   const auto iterations = static_cast<double>(state.iterations());
   const auto items = static_cast<double>(state.range(0));
-  bench::Record({"next-change search (floor: a pass reading each item's fields)", bench::Count(state.range(0)),
+  bench::Record({"next-change search (floor: a pass reading each item's fields)",
+                 bench::Count(state.range(0)),
                  bench::DurationPerItem(searchSeconds / iterations, items),
-                 bench::DurationPerItem(passSeconds / iterations, items), bench::Ratio(searchSeconds, passSeconds),
+                 bench::DurationPerItem(passSeconds / iterations, items),
+                 bench::Ratio(searchSeconds, passSeconds),
                  bench::Goal("< 3x", searchSeconds < 3 * passSeconds)});
 }
-BENCHMARK(BM_GetNextItem)->Unit(benchmark::kMillisecond)->Apply([](auto* b) { bench::ApplySizes(b, kItemCounts); });
+BENCHMARK(BM_GetNextItem)->Unit(benchmark::kMillisecond)->Apply([](auto* b) {
+  bench::ApplySizes(b, kItemCounts);
+});
 
 // The floor of the walk: the store file read whole with stdio and cut into lines and fields,
 // each record's application compared with the program's own, as the walk's test does.
@@ -95,11 +99,13 @@ long ReadAndSplit(const fs::path& path) {
     fields.clear();
     for (size_t a = 0;;) {
       const size_t b = line.find('\t', a);
-      fields.push_back(line.substr(a, b == std::string_view::npos ? std::string_view::npos : b - a));
+      fields.push_back(
+          line.substr(a, b == std::string_view::npos ? std::string_view::npos : b - a));
       if (b == std::string_view::npos) break;
       a = b + 1;
     }
-    if (fields.size() > 5 && fields[1] == "time" && fields[5] == "\"\\\\Windows\\\\Quenmora.exe\"") ++own;
+    if (fields.size() > 5 && fields[1] == "time" && fields[5] == "\"\\\\Windows\\\\Quenmora.exe\"")
+      ++own;
     start = end + 1;
   }
   return own;
@@ -107,7 +113,8 @@ long ReadAndSplit(const fs::path& path) {
 
 void BM_WalkOwnNotifications(benchmark::State& state) {
   const auto notifications = static_cast<DWORD>(state.range(0));
-  const fs::path root = fs::temp_directory_path() / ("quenmora-bench-walk-" + std::to_string(getpid()));
+  const fs::path root =
+      fs::temp_directory_path() / ("quenmora-bench-walk-" + std::to_string(getpid()));
   fs::remove_all(root);
   setenv("CEDEVICE_ROOT", root.c_str(), 1);
   // Written as one store: ten thousand registrations, each replacing the file on disk, would
@@ -118,7 +125,8 @@ void BM_WalkOwnNotifications(benchmark::State& state) {
     record.handle = i;
     record.application = L"\\Windows\\Other.exe";
     record.arguments = L"M1";
-    record.start = cedev::ToSystemTime(cedev::DeviceTime{2026, 12, static_cast<int>(1 + i % 28), 10, 0, 0, 0});
+    record.start =
+        cedev::ToSystemTime(cedev::DeviceTime{2026, 12, static_cast<int>(1 + i % 28), 10, 0, 0, 0});
     record.user = cedev::notify::UserAction{};
     store.records.push_back(std::move(record));
   }
@@ -143,9 +151,11 @@ void BM_WalkOwnNotifications(benchmark::State& state) {
   benchmark::DoNotOptimize(seen);
   const auto iterations = static_cast<double>(state.iterations());
   state.counters["ratio"] = floorSeconds > 0 ? walkSeconds / floorSeconds : 0;
-  bench::Record({"own-notification walk (floor: fread + split into fields)", bench::Count(state.range(0)),
+  bench::Record({"own-notification walk (floor: fread + split into fields)",
+                 bench::Count(state.range(0)),
                  bench::DurationPerItem(walkSeconds / iterations, notifications),
-                 bench::DurationPerItem(floorSeconds / iterations, notifications), bench::Ratio(walkSeconds, floorSeconds),
+                 bench::DurationPerItem(floorSeconds / iterations, notifications),
+                 bench::Ratio(walkSeconds, floorSeconds),
                  bench::Goal("< 3x", walkSeconds < 3 * floorSeconds)});
   fs::remove_all(root);
 }

@@ -30,7 +30,8 @@ constexpr double kGoalSeconds = 0.020;
 
 void BM_InteractiveStartUp(benchmark::State& state) {
   const long long items = state.range(0);
-  const fs::path root = fs::temp_directory_path() / ("quenmora-bench-start-" + std::to_string(getpid()));
+  const fs::path root =
+      fs::temp_directory_path() / ("quenmora-bench-start-" + std::to_string(getpid()));
   const std::string why = bench::MakeTrainedDevice({QUENMORA_BINARY, CEDEVICE_BINARY}, root, items);
   if (!why.empty()) {
     state.SkipWithError(why.c_str());
@@ -43,7 +44,8 @@ void BM_InteractiveStartUp(benchmark::State& state) {
     ::setenv("CEDEVICE_INPUT", script.c_str(), 1);
     const bench::ChildRun run = bench::RunChild({QUENMORA_BINARY}, bench::Output::Capture);
     ::unsetenv("CEDEVICE_INPUT");
-    if (run.status != 0 || run.secondsToFirstOutput < 0 || run.out.find("New") == std::string::npos) {
+    if (run.status != 0 || run.secondsToFirstOutput < 0 ||
+        run.out.find("New") == std::string::npos) {
       state.SkipWithError("the main dialog was not drawn");
       break;
     }
@@ -61,22 +63,27 @@ void BM_InteractiveStartUp(benchmark::State& state) {
   const double floor = bench::Median(floors);
   state.counters["floor_ms"] = floor * 1e3;
   const std::string size = bench::Count(items) + (items == 1 ? " item" : " items");
-  bench::Record({"interactive start-up, exec to drawn main dialog (floor: exec to exit of a program that only exits)",
-                 size + ", median of " + std::to_string(drawn.size()), bench::Duration(median), bench::Duration(floor),
-                 bench::Ratio(median, floor),
-                 items == 1 ? bench::Goal("floor + 20 ms", median - floor < kGoalSeconds)
-                            : std::string("recorded (the goal is for one item)")});
+  bench::Record(
+      {"interactive start-up, exec to drawn main dialog (floor: exec to exit of a program that "
+       "only exits)",
+       size + ", median of " + std::to_string(drawn.size()), bench::Duration(median),
+       bench::Duration(floor), bench::Ratio(median, floor),
+       items == 1 ? bench::Goal("floor + 20 ms", median - floor < kGoalSeconds)
+                  : std::string("recorded (the goal is for one item)")});
   if (items > 1) {
-    bench::Record({"peak RSS, interactive run that opens and quits (floor: a program that only exits)", size,
-                   bench::Mebibytes(rss), bench::Mebibytes(floorRss),
-                   bench::Ratio(static_cast<double>(rss), static_cast<double>(floorRss)), "recorded"});
+    bench::Record(
+        {"peak RSS, interactive run that opens and quits (floor: a program that only exits)", size,
+         bench::Mebibytes(rss), bench::Mebibytes(floorRss),
+         bench::Ratio(static_cast<double>(rss), static_cast<double>(floorRss)), "recorded"});
   }
 }
 BENCHMARK(BM_InteractiveStartUp)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(bench::Quick() ? 2 : 15)
-    ->Apply([](auto* b) { bench::ApplySizes(b, {1, 100000}); });
+    ->Apply([](auto* b) {
+      bench::ApplySizes(b, {1, 100000});
+    });
 
 }  // namespace
 

@@ -82,7 +82,9 @@ std::string Count(long long n) {
   return out;
 }
 
-std::string Mebibytes(long kibibytes) { return Format(static_cast<double>(kibibytes) / 1024.0, 1, "MiB"); }
+std::string Mebibytes(long kibibytes) {
+  return Format(static_cast<double>(kibibytes) / 1024.0, 1, "MiB");
+}
 
 bool Quick() {
   const char* text = std::getenv("QUENMORA_BENCH_QUICK");
@@ -94,7 +96,8 @@ std::vector<long long> Sizes(const std::vector<long long>& all, size_t quickCoun
   return std::vector<long long>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(quickCount));
 }
 
-void ApplySizes(benchmark::internal::Benchmark* b, const std::vector<long long>& all, size_t quickCount) {
+void ApplySizes(benchmark::internal::Benchmark* b, const std::vector<long long>& all,
+                size_t quickCount) {
   for (long long n : Sizes(all, quickCount)) b->Arg(n);
 }
 
@@ -124,7 +127,8 @@ int RunBenchmarksAndWriteTable(int argc, char** argv) {
   std::lock_guard lk(all.lock);
   for (const auto& [key, r] : all.rows) {
     std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%s\n", Clean(r.figure).c_str(), Clean(r.size).c_str(),
-                 Clean(r.measured).c_str(), Clean(r.floor).c_str(), Clean(r.ratio).c_str(), Clean(r.goal).c_str());
+                 Clean(r.measured).c_str(), Clean(r.floor).c_str(), Clean(r.ratio).c_str(),
+                 Clean(r.goal).c_str());
   }
   return std::fclose(out) == 0 ? 0 : 1;
 }

@@ -38,7 +38,8 @@ bool Quick();
 // The sizes to run: all of them, or in quick mode the first `quickCount`.
 std::vector<long long> Sizes(const std::vector<long long>& all, size_t quickCount = 1);
 // Adds each size as an argument of the benchmark.
-void ApplySizes(benchmark::internal::Benchmark* b, const std::vector<long long>& all, size_t quickCount = 1);
+void ApplySizes(benchmark::internal::Benchmark* b, const std::vector<long long>& all,
+                size_t quickCount = 1);
 
 double Median(std::vector<double> values);
 // The value below which the given fraction of values lie (nearest rank).

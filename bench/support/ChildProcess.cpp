@@ -17,7 +17,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double Since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // Owns the file actions of one spawn.
 class SpawnActions {

@@ -9,11 +9,11 @@
 namespace bench {
 
 struct ChildRun {
-  int status = -1;                   // exit status, or -1 when it did not start or was killed
+  int status = -1;  // exit status, or -1 when it did not start or was killed
   double secondsToExit = 0;
   double secondsToFirstOutput = -1;  // -1: no output, or not captured
   long maxRssKiB = 0;
-  std::string out;                   // standard output, when captured
+  std::string out;  // standard output, when captured
 };
 
 enum class Output { Inherit, Capture, Discard };

@@ -48,7 +48,8 @@ int Stamp(const char* file, const char* argument) {
   clock_gettime(CLOCK_REALTIME, &now);
   std::FILE* f = std::fopen(file, "a");
   if (f == nullptr) return 2;
-  std::fprintf(f, "%s %lld\n", argument, static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
+  std::fprintf(f, "%s %lld\n", argument,
+               static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
   return std::fclose(f) == 0 ? 0 : 2;
 }
 

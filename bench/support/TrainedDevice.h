@@ -15,9 +15,11 @@ struct Binaries {
 
 // Makes the device at `root` (removing what was there) and points CEDEVICE_ROOT at it, with no
 // display and no input script. Returns an empty text on success, else what went wrong.
-std::string MakeTrainedDevice(const Binaries& bin, const std::filesystem::path& root, long long items);
+std::string MakeTrainedDevice(const Binaries& bin, const std::filesystem::path& root,
+                              long long items);
 
 // Writes the input script `script` beside the device root; returns its path.
-std::string WriteScript(const std::filesystem::path& root, const std::string& name, const std::string& script);
+std::string WriteScript(const std::filesystem::path& root, const std::string& name,
+                        const std::string& script);
 
 }  // namespace bench

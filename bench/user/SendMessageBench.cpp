@@ -30,7 +30,8 @@ class WindowThread {
       wc.lpfnWndProc = EchoProc;
       wc.lpszClassName = L"BenchEcho";
       RegisterClassW(&wc);
-      HWND h = CreateWindowExW(0, L"BenchEcho", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+      HWND h =
+          CreateWindowExW(0, L"BenchEcho", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
       {
         std::lock_guard lk(lock_);
         hwnd_ = h;
@@ -115,9 +116,10 @@ void BM_SendMessageBesidePingPong(benchmark::State& state) {
   state.counters["send_ns"] = sendNs / iterations;
   state.counters["pingpong_ns"] = pingNs / iterations;
   state.counters["ratio"] = pingNs > 0 ? sendNs / pingNs : 0;
-  bench::Record({"cross-thread SendMessage (floor: mutex + condition variable ping-pong)", "1 round trip",
-                 bench::Duration(sendNs * 1e-9 / iterations), bench::Duration(pingNs * 1e-9 / iterations),
-                 bench::Ratio(sendNs, pingNs), bench::Goal("< 3x", sendNs < 3 * pingNs)});
+  bench::Record({"cross-thread SendMessage (floor: mutex + condition variable ping-pong)",
+                 "1 round trip", bench::Duration(sendNs * 1e-9 / iterations),
+                 bench::Duration(pingNs * 1e-9 / iterations), bench::Ratio(sendNs, pingNs),
+                 bench::Goal("< 3x", sendNs < 3 * pingNs)});
 }
 BENCHMARK(BM_SendMessageBesidePingPong)->UseRealTime();
 
@@ -126,7 +128,8 @@ void BM_SendMessageSameThread(benchmark::State& state) {
   wc.lpfnWndProc = EchoProc;
   wc.lpszClassName = L"BenchEchoLocal";
   RegisterClassW(&wc);
-  HWND h = CreateWindowExW(0, L"BenchEchoLocal", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND h =
+      CreateWindowExW(0, L"BenchEchoLocal", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   WPARAM n = 0;
   for (auto _ : state) benchmark::DoNotOptimize(SendMessageW(h, WM_USER, n++, 0));
   DestroyWindow(h);

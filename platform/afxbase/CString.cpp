@@ -57,7 +57,8 @@ CString::CString(LPCTSTR pch, int nLength) {
   if (pch != nullptr && nLength > 0) s_.assign(pch, static_cast<std::size_t>(nLength));
 }
 
-CString::CString(TCHAR ch, int nRepeat) : s_(nRepeat > 0 ? static_cast<std::size_t>(nRepeat) : 0, ch) {}
+CString::CString(TCHAR ch, int nRepeat)
+    : s_(nRepeat > 0 ? static_cast<std::size_t>(nRepeat) : 0, ch) {}
 
 CString& CString::operator=(LPCTSTR psz) {
   // psz may point into this string's own text.

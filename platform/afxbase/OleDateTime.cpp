@@ -73,9 +73,15 @@ long long COleDateTimeSpan::RoundedSeconds() const {
   return m_span < 0 ? -whole : whole;
 }
 
-double COleDateTimeSpan::GetTotalDays() const { return static_cast<double>(RoundedSeconds() / 86400); }
-double COleDateTimeSpan::GetTotalHours() const { return static_cast<double>(RoundedSeconds() / 3600); }
-double COleDateTimeSpan::GetTotalMinutes() const { return static_cast<double>(RoundedSeconds() / 60); }
+double COleDateTimeSpan::GetTotalDays() const {
+  return static_cast<double>(RoundedSeconds() / 86400);
+}
+double COleDateTimeSpan::GetTotalHours() const {
+  return static_cast<double>(RoundedSeconds() / 3600);
+}
+double COleDateTimeSpan::GetTotalMinutes() const {
+  return static_cast<double>(RoundedSeconds() / 60);
+}
 double COleDateTimeSpan::GetTotalSeconds() const { return static_cast<double>(RoundedSeconds()); }
 
 LONG COleDateTimeSpan::GetDays() const { return static_cast<LONG>(RoundedSeconds() / 86400); }

@@ -25,8 +25,8 @@ WindowStates<ButtonState>& States() {
 DWORD TypeOf(HWND hwnd) { return StyleOf(hwnd) & BS_TYPEMASK; }
 
 bool IsCheckType(DWORD type) {
-  return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
-         type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+  return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+         type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
 }
 
 bool IsRadioType(DWORD type) { return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON; }
@@ -57,7 +57,8 @@ void UncheckGroupSiblings(HWND hwnd) {
   }
   for (HWND sibling = first; sibling != nullptr; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
     if (sibling != first && (StyleOf(sibling) & WS_GROUP)) break;
-    if (sibling == hwnd || !IsButtonWindow(sibling) || TypeOf(sibling) != BS_AUTORADIOBUTTON) continue;
+    if (sibling == hwnd || !IsButtonWindow(sibling) || TypeOf(sibling) != BS_AUTORADIOBUTTON)
+      continue;
     SendMessageW(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
   }
 }
@@ -112,13 +113,15 @@ void Paint(HWND hwnd, const ButtonState& state) {
   }
   std::wstring label;
   int column = 0;
-  bool pushLike = type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && (StyleOf(hwnd) & BS_PUSHLIKE);
+  bool pushLike =
+      type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && (StyleOf(hwnd) & BS_PUSHLIKE);
   if (!IsCheckType(type) || pushLike) {
     bool down = state.pushed || (pushLike && state.check != BST_UNCHECKED);
     label = (down ? L"[*" : L"[ ") + text + (down ? L"*]" : L" ]");
     // A narrow button drops its padding before its text is cut (judged by its pixels, so
     // buttons of one width look alike wherever they start in a cell).
-    if (static_cast<int>(label.size()) > client.right / kCellWidth) label = down ? L"*" + text + L"*" : L"[" + text + L"]";
+    if (static_cast<int>(label.size()) > client.right / kCellWidth)
+      label = down ? L"*" + text + L"*" : L"[" + text + L"]";
     column = std::max(0, (columns - static_cast<int>(label.size())) / 2);
     // The label of a pressed button is dark; only the label, so that pressed neighbours, which
     // may meet in one cell, stay apart.
@@ -129,7 +132,9 @@ void Paint(HWND hwnd, const ButtonState& state) {
     if (IsRadioType(type)) {
       mark = state.check != BST_UNCHECKED ? L"(o) " : L"( ) ";
     } else {
-      mark = state.check == BST_CHECKED ? L"[x] " : state.check == BST_INDETERMINATE ? L"[-] " : L"[ ] ";
+      mark = state.check == BST_CHECKED         ? L"[x] "
+             : state.check == BST_INDETERMINATE ? L"[-] "
+                                                : L"[ ] ";
     }
     label = mark + text;
   }
@@ -229,7 +234,8 @@ LRESULT ButtonMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ButtonS
     case BM_SETCHECK:
       if (IsCheckType(type)) {
         UINT check = static_cast<UINT>(wParam);
-        if (check > BST_INDETERMINATE || (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE)) {
+        if (check > BST_INDETERMINATE ||
+            (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE)) {
           check = check == BST_INDETERMINATE ? BST_CHECKED : BST_UNCHECKED;
         }
         SetCheck(hwnd, s, check);
@@ -241,7 +247,8 @@ LRESULT ButtonMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ButtonS
       SetPushed(hwnd, s, wParam != 0);
       return 0;
     case BM_SETSTYLE: {
-      DWORD style = (StyleOf(hwnd) & ~static_cast<DWORD>(BS_TYPEMASK)) | (static_cast<DWORD>(wParam) & BS_TYPEMASK);
+      DWORD style = (StyleOf(hwnd) & ~static_cast<DWORD>(BS_TYPEMASK)) |
+                    (static_cast<DWORD>(wParam) & BS_TYPEMASK);
       SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
       Publish(hwnd, s);
       if (LOWORD(lParam) != 0) Redraw(hwnd);

@@ -15,8 +15,10 @@ void RegisterControlClasses() {
       WNDPROC proc;
     };
     const Entry entries[] = {
-        {kButtonClass, ButtonWindowProc()},   {kStaticClass, StaticWindowProc()},
-        {kEditClass, EditWindowProc()},       {kListBoxClass, ListBoxWindowProc()},
+        {kButtonClass, ButtonWindowProc()},
+        {kStaticClass, StaticWindowProc()},
+        {kEditClass, EditWindowProc()},
+        {kListBoxClass, ListBoxWindowProc()},
         {kDateTimePickerClass, DateTimePickerWindowProc()},
     };
     for (const Entry& entry : entries) {

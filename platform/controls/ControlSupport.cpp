@@ -9,7 +9,8 @@ namespace cedev {
 void NotifyParent(HWND control, WORD code) {
   HWND parent = GetParent(control);
   if (parent == nullptr) return;
-  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(IdOf(control), code), reinterpret_cast<LPARAM>(control));
+  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(IdOf(control), code),
+               reinterpret_cast<LPARAM>(control));
 }
 
 std::wstring WindowTextOf(HWND hwnd) {
@@ -36,7 +37,8 @@ Painter::~Painter() { EndPaint(hwnd_, &ps_); }
 void Painter::Text(int x, int y, std::wstring_view text) {
   int room = ColumnsOf(hwnd_) - x / kCellWidth;
   if (room <= 0 || text.empty()) return;
-  std::wstring_view shown = text.substr(0, std::min<std::size_t>(text.size(), static_cast<std::size_t>(room)));
+  std::wstring_view shown =
+      text.substr(0, std::min<std::size_t>(text.size(), static_cast<std::size_t>(room)));
   ExtTextOutW(dc_, x, y, 0, nullptr, shown.data(), static_cast<UINT>(shown.size()), nullptr);
 }
 
@@ -46,7 +48,9 @@ void Painter::Draw(std::wstring_view text, UINT format) {
   DrawTextW(dc_, copy.c_str(), static_cast<int>(copy.size()), &r, format);
 }
 
-void Painter::Frame(const RECT& rect) { Rectangle(dc_, rect.left, rect.top, rect.right, rect.bottom); }
+void Painter::Frame(const RECT& rect) {
+  Rectangle(dc_, rect.left, rect.top, rect.right, rect.bottom);
+}
 
 void Painter::Fill(const RECT& rect, int background, int text) {
   FillRect(dc_, &rect, GetSysColorBrush(background));
@@ -58,7 +62,8 @@ void Painter::TextColour(int text) { SetTextColor(dc_, GetSysColor(text)); }
 void Painter::Focus(const RECT& rect) { DrawFocusRect(dc_, &rect); }
 
 RECT CellsRect(int column, int row, int count) {
-  return RECT{column * kCellWidth, row * kCellHeight, (column + count) * kCellWidth, (row + 1) * kCellHeight};
+  return RECT{column * kCellWidth, row * kCellHeight, (column + count) * kCellWidth,
+              (row + 1) * kCellHeight};
 }
 
 int CentredRow(int rows) { return std::max(0, (rows - 1) / 2); }
@@ -70,7 +75,8 @@ std::vector<std::wstring> WrapWords(std::wstring_view text, int columns) {
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find(L'\n', start);
-    std::wstring_view paragraph = text.substr(start, end == std::wstring_view::npos ? std::wstring_view::npos : end - start);
+    std::wstring_view paragraph =
+        text.substr(start, end == std::wstring_view::npos ? std::wstring_view::npos : end - start);
     if (!paragraph.empty() && paragraph.back() == L'\r') paragraph.remove_suffix(1);
     std::wstring line;
     std::size_t i = 0;

@@ -19,7 +19,7 @@ struct PickerState {
   int field = 0;
   int firstDigit = -1;  // a digit typed into the current field, waiting for its pair
   bool focused = false;
-  bool none = false;    // DTS_SHOWNONE and no time
+  bool none = false;  // DTS_SHOWNONE and no time
   FontSlot font;
 };
 
@@ -28,10 +28,13 @@ WindowStates<PickerState>& States() {
   return states;
 }
 
-WORD& FieldOf(SYSTEMTIME& t, int field) { return field == 0 ? t.wHour : field == 1 ? t.wMinute : t.wSecond; }
+WORD& FieldOf(SYSTEMTIME& t, int field) {
+  return field == 0 ? t.wHour : field == 1 ? t.wMinute : t.wSecond;
+}
 
 std::wstring TwoDigits(int v) {
-  wchar_t text[3] = {static_cast<wchar_t>(L'0' + v / 10 % 10), static_cast<wchar_t>(L'0' + v % 10), 0};
+  wchar_t text[3] = {static_cast<wchar_t>(L'0' + v / 10 % 10), static_cast<wchar_t>(L'0' + v % 10),
+                     0};
   return text;
 }
 
@@ -67,7 +70,8 @@ void NotifyChange(HWND hwnd, const PickerState& state) {
   change.nmhdr.code = DTN_DATETIMECHANGE;
   change.dwFlags = state.none ? GDT_NONE : GDT_VALID;
   change.st = state.time;
-  SendMessageW(parent, WM_NOTIFY, static_cast<WPARAM>(IdOf(hwnd)), reinterpret_cast<LPARAM>(&change));
+  SendMessageW(parent, WM_NOTIFY, static_cast<WPARAM>(IdOf(hwnd)),
+               reinterpret_cast<LPARAM>(&change));
 }
 
 void SetField(HWND hwnd, PickerState& state, int value) {
@@ -165,17 +169,31 @@ LRESULT PickerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, PickerS
       Changed(hwnd, s);
       return 0;
     case WM_CHAR:
-      if (wParam >= L'0' && wParam <= L'9' && !s.none) TypeDigit(hwnd, s, static_cast<int>(wParam - L'0'));
+      if (wParam >= L'0' && wParam <= L'9' && !s.none)
+        TypeDigit(hwnd, s, static_cast<int>(wParam - L'0'));
       return 0;
     case WM_KEYDOWN:
       switch (wParam) {
-        case VK_LEFT: SelectField(hwnd, s, s.field - 1); return 0;
-        case VK_RIGHT: SelectField(hwnd, s, s.field + 1); return 0;
-        case VK_UP: if (!s.none) Step(hwnd, s, 1); return 0;
-        case VK_DOWN: if (!s.none) Step(hwnd, s, -1); return 0;
-        case VK_HOME: SelectField(hwnd, s, 0); return 0;
-        case VK_END: SelectField(hwnd, s, kFields - 1); return 0;
-        default: break;
+        case VK_LEFT:
+          SelectField(hwnd, s, s.field - 1);
+          return 0;
+        case VK_RIGHT:
+          SelectField(hwnd, s, s.field + 1);
+          return 0;
+        case VK_UP:
+          if (!s.none) Step(hwnd, s, 1);
+          return 0;
+        case VK_DOWN:
+          if (!s.none) Step(hwnd, s, -1);
+          return 0;
+        case VK_HOME:
+          SelectField(hwnd, s, 0);
+          return 0;
+        case VK_END:
+          SelectField(hwnd, s, kFields - 1);
+          return 0;
+        default:
+          break;
       }
       break;
     case DTM_GETSYSTEMTIME:

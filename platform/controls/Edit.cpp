@@ -100,8 +100,9 @@ void MoveCaret(HWND hwnd, EditState& state, std::size_t to) {
 bool Key(HWND hwnd, EditState& state, WPARAM key) {
   switch (key) {
     case VK_LEFT:
-      MoveCaret(hwnd, state, state.SelStart() != state.SelEnd() ? state.SelStart()
-                                                                 : (state.caret > 0 ? state.caret - 1 : 0));
+      MoveCaret(hwnd, state,
+                state.SelStart() != state.SelEnd() ? state.SelStart()
+                                                   : (state.caret > 0 ? state.caret - 1 : 0));
       return true;
     case VK_RIGHT:
       MoveCaret(hwnd, state, state.SelStart() != state.SelEnd() ? state.SelEnd() : state.caret + 1);
@@ -144,7 +145,8 @@ void Paint(HWND hwnd, const EditState& state) {
   Painter paint(hwnd, COLOR_WINDOW, COLOR_WINDOWTEXT);
   DWORD style = StyleOf(hwnd);
   std::size_t columns = Columns(hwnd);
-  std::wstring shown = state.scroll < state.text.size() ? state.text.substr(state.scroll, columns) : L"";
+  std::wstring shown =
+      state.scroll < state.text.size() ? state.text.substr(state.scroll, columns) : L"";
   if (style & ES_PASSWORD) shown.assign(shown.size(), L'*');
   // An editable field shows its extent, so an empty one can be seen and tapped.
   if (!(style & ES_READONLY) && shown.size() < columns) shown.append(columns - shown.size(), L'_');
@@ -156,7 +158,8 @@ void Paint(HWND hwnd, const EditState& state) {
 
 // The window's text at creation is the edit's first text.
 void InitEdit(EditState& s, const CREATESTRUCTW* cs) {
-  if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName)) s.text = cs->lpszName;
+  if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName))
+    s.text = cs->lpszName;
 }
 
 LRESULT EditMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, EditState& s) {

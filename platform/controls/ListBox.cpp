@@ -107,8 +107,9 @@ int Insert(HWND hwnd, ListBoxState& state, int at, std::wstring text, LPARAM dat
 }
 
 int SortedPlace(const ListBoxState& state, const std::wstring& text) {
-  auto it = std::upper_bound(state.rows.begin(), state.rows.end(), text,
-                             [](const std::wstring& t, const Row& row) { return CompareBlind(t, row.text) < 0; });
+  auto it = std::upper_bound(
+      state.rows.begin(), state.rows.end(), text,
+      [](const std::wstring& t, const Row& row) { return CompareBlind(t, row.text) < 0; });
   return static_cast<int>(it - state.rows.begin());
 }
 
@@ -152,7 +153,8 @@ void Paint(HWND hwnd, const ListBoxState& state) {
   RECT client = paint.Client();
   for (int k = 0; k < visible && state.top + k < state.Count(); ++k) {
     int i = state.top + k;
-    std::wstring line = (i == state.selected ? L">" : L" ") + state.rows[static_cast<std::size_t>(i)].text;
+    std::wstring line =
+        (i == state.selected ? L">" : L" ") + state.rows[static_cast<std::size_t>(i)].text;
     // More rows above or below than are shown: a mark in the last column says so.
     bool moreAbove = k == 0 && state.top > 0;
     bool moreBelow = k == visible - 1 && state.top + visible < state.Count();
@@ -166,7 +168,9 @@ void Paint(HWND hwnd, const ListBoxState& state) {
     if (i == state.selected) paint.TextColour(COLOR_WINDOWTEXT);
   }
   if (state.focused) {
-    int k = state.selected >= state.top && state.selected < state.top + visible ? state.selected - state.top : 0;
+    int k = state.selected >= state.top && state.selected < state.top + visible
+                ? state.selected - state.top
+                : 0;
     paint.Focus(RECT{0, k * state.rowHeight, client.right, (k + 1) * state.rowHeight});
   }
 }
@@ -186,13 +190,26 @@ bool Key(HWND hwnd, ListBoxState& state, WPARAM key) {
   int from = state.selected;
   int to = from;
   switch (key) {
-    case VK_UP: to = from < 0 ? 0 : std::max(0, from - 1); break;
-    case VK_DOWN: to = from < 0 ? 0 : std::min(last, from + 1); break;
-    case VK_PRIOR: to = std::max(0, (from < 0 ? 0 : from) - page + 1); break;
-    case VK_NEXT: to = std::min(last, (from < 0 ? 0 : from) + page - 1); break;
-    case VK_HOME: to = 0; break;
-    case VK_END: to = last; break;
-    default: return false;
+    case VK_UP:
+      to = from < 0 ? 0 : std::max(0, from - 1);
+      break;
+    case VK_DOWN:
+      to = from < 0 ? 0 : std::min(last, from + 1);
+      break;
+    case VK_PRIOR:
+      to = std::max(0, (from < 0 ? 0 : from) - page + 1);
+      break;
+    case VK_NEXT:
+      to = std::min(last, (from < 0 ? 0 : from) + page - 1);
+      break;
+    case VK_HOME:
+      to = 0;
+      break;
+    case VK_END:
+      to = last;
+      break;
+    default:
+      return false;
   }
   if (to != from) Choose(hwnd, state, to);
   return true;
@@ -270,8 +287,10 @@ LRESULT ListBoxMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ListBo
       if (wParam >= s.rows.size()) return LB_ERR;
       int at = static_cast<int>(wParam);
       s.rows.erase(s.rows.begin() + at);
-      if (s.selected == at) s.selected = -1;
-      else if (s.selected > at) --s.selected;
+      if (s.selected == at)
+        s.selected = -1;
+      else if (s.selected > at)
+        --s.selected;
       ClampTop(hwnd, s);
       Changed(hwnd, s);
       return s.Count();

@@ -23,10 +23,15 @@ std::int64_t HostUtcMilliseconds() {
 }
 
 DeviceTime HostLocalAt(std::int64_t utcMs) {
-  const std::time_t seconds = static_cast<std::time_t>(utcMs >= 0 ? utcMs / 1000 : (utcMs - 999) / 1000);
+  const std::time_t seconds =
+      static_cast<std::time_t>(utcMs >= 0 ? utcMs / 1000 : (utcMs - 999) / 1000);
   std::tm local{};
   localtime_r(&seconds, &local);
-  DeviceTime t{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+  DeviceTime t{local.tm_year + 1900,
+               local.tm_mon + 1,
+               local.tm_mday,
+               local.tm_hour,
+               local.tm_min,
                local.tm_sec > 59 ? 59 : local.tm_sec,
                static_cast<int>(utcMs - static_cast<std::int64_t>(seconds) * 1000)};
   return t;
@@ -53,13 +58,19 @@ void Adopt(const ClockState& state) {
 
 // The device's range (DeviceTime.h) in milliseconds: a running clock stops at its ends rather
 // than showing a time that a SYSTEMTIME cannot hold.
-std::int64_t FirstDeviceMs() { return ToMilliseconds(DeviceTime{kMinDeviceYear, 1, 1, 0, 0, 0, 0}); }
-std::int64_t LastDeviceMs() { return ToMilliseconds(DeviceTime{kMaxDeviceYear, 12, 31, 23, 59, 59, 999}); }
+std::int64_t FirstDeviceMs() {
+  return ToMilliseconds(DeviceTime{kMinDeviceYear, 1, 1, 0, 0, 0, 0});
+}
+std::int64_t LastDeviceMs() {
+  return ToMilliseconds(DeviceTime{kMaxDeviceYear, 12, 31, 23, 59, 59, 999});
+}
 
 // Host seconds (UTC) the device's years can stand for; a host time outside them is damage.
 constexpr std::int64_t kSecondsPerDay = 86400;
 std::int64_t FirstHostSecond() { return DaysFromCivil(kMinDeviceYear, 1, 1) * kSecondsPerDay; }
-std::int64_t LastHostSecond() { return DaysFromCivil(kMaxDeviceYear + 1, 1, 1) * kSecondsPerDay - 1; }
+std::int64_t LastHostSecond() {
+  return DaysFromCivil(kMaxDeviceYear + 1, 1, 1) * kSecondsPerDay - 1;
+}
 
 std::string_view NextWord(std::string_view& rest) {
   const std::size_t end = rest.find(' ');
@@ -72,10 +83,12 @@ std::string_view NextWord(std::string_view& rest) {
 
 std::string FormatClockState(const ClockState& state) {
   switch (state.mode) {
-    case Mode::host: return "host\n";
+    case Mode::host:
+      return "host\n";
     case Mode::set:
       return "set " + FormatDeviceTime(state.time) + " " + std::to_string(state.hostEpoch) + "\n";
-    case Mode::freeze: return "freeze " + FormatDeviceTime(state.time) + "\n";
+    case Mode::freeze:
+      return "freeze " + FormatDeviceTime(state.time) + "\n";
   }
   return "host\n";
 }
@@ -97,7 +110,8 @@ ClockState ParseClockState(const std::string& text, const std::string& file) {
   state.time = *parsed;
   rest.remove_prefix(time.size());
   if (mode == "freeze") {
-    if (!rest.empty()) throw DeviceError(file, "text after the frozen time: " + QuoteForMessage(line));
+    if (!rest.empty())
+      throw DeviceError(file, "text after the frozen time: " + QuoteForMessage(line));
     state.mode = Mode::freeze;
     return state;
   }
@@ -110,11 +124,13 @@ ClockState ParseClockState(const std::string& text, const std::string& file) {
   char* end = nullptr;
   errno = 0;
   const long long epoch = std::strtoll(number.c_str(), &end, 10);
-  if (errno != 0 || end == number.c_str() || *end != 0 || number.front() == '+' || number.front() == ' ') {
+  if (errno != 0 || end == number.c_str() || *end != 0 || number.front() == '+' ||
+      number.front() == ' ') {
     throw DeviceError(file, "not a host time in seconds: " + QuoteForMessage(number));
   }
   if (epoch < FirstHostSecond() || epoch > LastHostSecond()) {
-    throw DeviceError(file, "host time in seconds out of range (years " + std::to_string(kMinDeviceYear) + "-" +
+    throw DeviceError(file, "host time in seconds out of range (years " +
+                                std::to_string(kMinDeviceYear) + "-" +
                                 std::to_string(kMaxDeviceYear) + "): " + QuoteForMessage(number));
   }
   state.mode = Mode::set;
@@ -146,10 +162,13 @@ std::int64_t NowMilliseconds() {
   std::lock_guard<std::mutex> lock(g_clockLock);
   if (!g_clock.loaded) Adopt(ReadClockState());
   switch (g_clock.mode) {
-    case Mode::host: return ToMilliseconds(HostLocalAt(HostUtcMilliseconds()));
+    case Mode::host:
+      return ToMilliseconds(HostLocalAt(HostUtcMilliseconds()));
     case Mode::set:
-      return std::clamp(g_clock.deviceMs + (HostUtcMilliseconds() - g_clock.hostMs), FirstDeviceMs(), LastDeviceMs());
-    case Mode::freeze: return g_clock.deviceMs;
+      return std::clamp(g_clock.deviceMs + (HostUtcMilliseconds() - g_clock.hostMs),
+                        FirstDeviceMs(), LastDeviceMs());
+    case Mode::freeze:
+      return g_clock.deviceMs;
   }
   return 0;
 }

@@ -19,8 +19,8 @@ enum class Mode { host, set, freeze };
 
 struct ClockState {
   Mode mode = Mode::host;
-  DeviceTime time;               // set, freeze
-  std::int64_t hostEpoch = 0;    // set: host seconds since 1970 (UTC) when the time was set
+  DeviceTime time;             // set, freeze
+  std::int64_t hostEpoch = 0;  // set: host seconds since 1970 (UTC) when the time was set
 
   friend bool operator==(const ClockState&, const ClockState&) = default;
 };

@@ -9,7 +9,9 @@ namespace {
 constexpr std::int64_t kMsPerDay = 86'400'000;
 
 // Floor division, so times before 1970 fall on the right day.
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 }  // namespace
 
@@ -24,8 +26,8 @@ int DaysInMonth(int year, int month) {
 bool IsValid(const DeviceTime& t) {
   return t.year >= kMinDeviceYear && t.year <= kMaxDeviceYear && t.month >= 1 && t.month <= 12 &&
          t.day >= 1 && t.day <= DaysInMonth(t.year, t.month) && t.hour >= 0 && t.hour <= 23 &&
-         t.minute >= 0 && t.minute <= 59 && t.second >= 0 && t.second <= 59 &&
-         t.millisecond >= 0 && t.millisecond <= 999;
+         t.minute >= 0 && t.minute <= 59 && t.second >= 0 && t.second <= 59 && t.millisecond >= 0 &&
+         t.millisecond <= 999;
 }
 
 // Days from civil and back count in 400-year eras of 146097 days, March-based years so that
@@ -60,7 +62,8 @@ int DayOfWeek(int year, int month, int day) {
 
 std::int64_t ToMilliseconds(const DeviceTime& t) {
   return DaysFromCivil(t.year, t.month, t.day) * kMsPerDay +
-         ((static_cast<std::int64_t>(t.hour) * 60 + t.minute) * 60 + t.second) * 1000 + t.millisecond;
+         ((static_cast<std::int64_t>(t.hour) * 60 + t.minute) * 60 + t.second) * 1000 +
+         t.millisecond;
 }
 
 DeviceTime FromMilliseconds(std::int64_t ms) {
@@ -95,23 +98,25 @@ SYSTEMTIME ToSystemTime(const DeviceTime& t) {
 }
 
 DeviceTime FromSystemTime(const SYSTEMTIME& st) {
-  return DeviceTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+  return DeviceTime{st.wYear,   st.wMonth,  st.wDay,         st.wHour,
+                    st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
 void AppendDeviceTime(std::string& out, const DeviceTime& t) {
-  const bool fixedWidth = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 && t.day >= 0 &&
-                          t.day <= 99 && t.hour >= 0 && t.hour <= 99 && t.minute >= 0 && t.minute <= 99 &&
-                          t.second >= 0 && t.second <= 99;
+  const bool fixedWidth = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 &&
+                          t.day >= 0 && t.day <= 99 && t.hour >= 0 && t.hour <= 99 &&
+                          t.minute >= 0 && t.minute <= 99 && t.second >= 0 && t.second <= 99;
   if (!fixedWidth) {  // only a time no clock keeps: printf's widening and signs
     char text[80];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
     out += text;
     return;
   }
   char text[] = "0000-00-00 00:00:00";
   const auto put = [&text](int at, int value, int width) {
-    for (int i = at + width - 1; i >= at; --i, value /= 10) text[i] = static_cast<char>('0' + value % 10);
+    for (int i = at + width - 1; i >= at; --i, value /= 10)
+      text[i] = static_cast<char>('0' + value % 10);
   };
   put(0, t.year, 4);
   put(5, t.month, 2);
@@ -141,7 +146,8 @@ std::optional<DeviceTime> ParseDeviceTime(std::string_view text) {
     for (std::size_t i = at; i < at + width; ++i) n = n * 10 + (text[i] - '0');
     return n;
   };
-  const DeviceTime t{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2), 0};
+  const DeviceTime t{
+      number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2), 0};
   if (!IsValid(t)) return std::nullopt;
   return t;
 }

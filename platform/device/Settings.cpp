@@ -31,7 +31,8 @@ std::vector<std::string> Split(std::string_view text, char separator) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = text.find(separator, start);
-    parts.emplace_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    parts.emplace_back(
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
     if (end == std::string_view::npos) return parts;
     start = end + 1;
   }
@@ -84,7 +85,8 @@ StoredSettings ParseStored(const std::string& text) {
 }
 
 std::string RepairHint() {
-  return " (`cedevice set KEY VALUE` writes a good value over a bad one; `cedevice init` keeps the good settings "
+  return " (`cedevice set KEY VALUE` writes a good value over a bad one; `cedevice init` keeps the "
+         "good settings "
          "and sets the damaged file aside)";
 }
 
@@ -123,7 +125,8 @@ std::string ValidateSetting(std::string_view key, std::string_view value) {
                        " (settings: popup-choices, popup-closes, taskbar, volume-icon, trace)");
   }
   if (key == "popup-closes" || key == "taskbar" || key == "trace") {
-    if (v != "yes" && v != "no") throw SettingError(k + " takes yes or no, not " + QuoteForMessage(v));
+    if (v != "yes" && v != "no")
+      throw SettingError(k + " takes yes or no, not " + QuoteForMessage(v));
     return v;
   }
   if (key == "popup-choices") {
@@ -131,13 +134,14 @@ std::string ValidateSetting(std::string_view key, std::string_view value) {
     if (Utf8FromWide(WideFromUtf8(v)) != v) throw SettingError("popup-choices takes UTF-8 text");
     const std::vector<std::string> choices = Split(v, ',');
     if (choices.size() > kMaxChoices) {
-      throw SettingError("popup-choices takes at most " + std::to_string(kMaxChoices) + " texts, not " +
-                         std::to_string(choices.size()));
+      throw SettingError("popup-choices takes at most " + std::to_string(kMaxChoices) +
+                         " texts, not " + std::to_string(choices.size()));
     }
     for (const std::string& choice : choices) {
       if (choice.empty()) {
-        throw SettingError("popup-choices takes comma-separated texts, none empty (e.g. On,Vibrate,Off), not " +
-                           QuoteForMessage(v));
+        throw SettingError(
+            "popup-choices takes comma-separated texts, none empty (e.g. On,Vibrate,Off), not " +
+            QuoteForMessage(v));
       }
       for (char c : choice) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
@@ -156,13 +160,15 @@ std::string ValidateSetting(std::string_view key, std::string_view value) {
     numbers = n[i].has_value();
   }
   if (!numbers) {
-    throw SettingError("volume-icon takes LEFT,TOP,RIGHT,BOTTOM in task-bar pixels (e.g. 190,0,212,26), not " +
-                       QuoteForMessage(v));
+    throw SettingError(
+        "volume-icon takes LEFT,TOP,RIGHT,BOTTOM in task-bar pixels (e.g. 190,0,212,26), not " +
+        QuoteForMessage(v));
   }
   const long left = *n[0], top = *n[1], right = *n[2], bottom = *n[3];
   if (left >= right || top >= bottom || right > kTaskBarWidth || bottom > kTaskBarHeight) {
-    throw SettingError("volume-icon must be a non-empty rectangle inside the task bar (0,0,240,26), not " +
-                       QuoteForMessage(v));
+    throw SettingError(
+        "volume-icon must be a non-empty rectangle inside the task bar (0,0,240,26), not " +
+        QuoteForMessage(v));
   }
   return std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(right) + "," +
          std::to_string(bottom);
@@ -198,10 +204,13 @@ std::optional<std::string> RepairSettings() {
   if (stored.problems.empty()) return std::nullopt;
   const std::filesystem::path aside = KeepAside(kSettingsFile);
   WriteStateAtomic(kSettingsFile, FormatStored(stored.values));
-  std::string report = DeviceStatePath(kSettingsFile).string() + ": damaged (" + stored.problems.front().why;
-  if (stored.problems.size() > 1) report += ", and " + std::to_string(stored.problems.size() - 1) + " more";
+  std::string report =
+      DeviceStatePath(kSettingsFile).string() + ": damaged (" + stored.problems.front().why;
+  if (stored.problems.size() > 1)
+    report += ", and " + std::to_string(stored.problems.size() - 1) + " more";
   return report + "); kept the " + std::to_string(stored.values.size()) +
-         " good settings, the others are at their defaults; the damaged file is kept as " + aside.string();
+         " good settings, the others are at their defaults; the damaged file is kept as " +
+         aside.string();
 }
 
 Settings LoadSettings() {
@@ -212,13 +221,15 @@ Settings LoadSettings() {
   };
   Settings s;
   s.popupChoices.clear();
-  for (const std::string& choice : Split(value("popup-choices"), ',')) s.popupChoices.push_back(WideFromUtf8(choice));
+  for (const std::string& choice : Split(value("popup-choices"), ','))
+    s.popupChoices.push_back(WideFromUtf8(choice));
   s.popupCloses = ParseYesNo(value("popup-closes"));
   s.taskbar = ParseYesNo(value("taskbar"));
   s.trace = ParseYesNo(value("trace"));
   const std::vector<std::string> icon = Split(value("volume-icon"), ',');
-  s.volumeIcon = RECT{static_cast<LONG>(*SmallNumber(icon[0])), static_cast<LONG>(*SmallNumber(icon[1])),
-                      static_cast<LONG>(*SmallNumber(icon[2])), static_cast<LONG>(*SmallNumber(icon[3]))};
+  s.volumeIcon =
+      RECT{static_cast<LONG>(*SmallNumber(icon[0])), static_cast<LONG>(*SmallNumber(icon[1])),
+           static_cast<LONG>(*SmallNumber(icon[2])), static_cast<LONG>(*SmallNumber(icon[3]))};
   return s;
 }
 

@@ -14,7 +14,9 @@ namespace {
 constexpr const char* kSoundFile = "sound";
 constexpr const char* kSoundLogFile = "sound-log";
 
-std::string NotChanged(const DeviceError& e) { return std::string("the sound setting was not changed: ") + e.what(); }
+std::string NotChanged(const DeviceError& e) {
+  return std::string("the sound setting was not changed: ") + e.what();
+}
 
 }  // namespace
 
@@ -51,8 +53,9 @@ void SetSound(const std::wstring& choice, bool logIt) {
     WriteStateAtomic(kSoundFile, text + "\n");
   } catch (const DeviceError& e) {
     if (CutState(kSoundLogFile, logSize)) throw std::runtime_error(NotChanged(e));
-    throw std::runtime_error("the sound setting was not changed, but its log line for " + text + " stays in " +
-                             DeviceStatePath(kSoundLogFile).string() + ": " + e.what());
+    throw std::runtime_error("the sound setting was not changed, but its log line for " + text +
+                             " stays in " + DeviceStatePath(kSoundLogFile).string() + ": " +
+                             e.what());
   }
 }
 

@@ -13,8 +13,8 @@ std::wstring GetSound();
 // under the device lock and as one change: both are written or neither. Throws
 // std::invalid_argument for an empty choice or one with a tab or line break (it would break the
 // files), and std::runtime_error when the files cannot be written, with a message that says
-// what was changed: "the sound setting was not changed: ...", or, when a log line already written cannot
-// be taken back, "the sound setting was not changed, but its log line ... stays".
+// what was changed: "the sound setting was not changed: ...", or, when a log line already written
+// cannot be taken back, "the sound setting was not changed, but its log line ... stays".
 void SetSound(const std::wstring& choice, bool logIt);
 
 // The log's lines, oldest first, without their line breaks.

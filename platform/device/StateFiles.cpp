@@ -82,7 +82,7 @@ int OpenPlain(const fs::path& path, int flags, const char* doing) {
 
 // The process's side of the device lock: the mutex serialises threads, the flock processes.
 std::recursive_mutex g_lockMutex;
-int g_lockFd = -1;            // guarded by g_lockMutex
+int g_lockFd = -1;  // guarded by g_lockMutex
 thread_local int t_lockDepth = 0;
 
 std::chrono::milliseconds LockBound() {
@@ -106,17 +106,21 @@ void TakeFlock(int fd, const fs::path& path) {
   bool said = false;
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
-    if (errno != EWOULDBLOCK && errno != EINTR) throw DeviceError(path, Why("cannot take the device lock"));
+    if (errno != EWOULDBLOCK && errno != EINTR)
+      throw DeviceError(path, Why("cannot take the device lock"));
     const auto waited = Clock::now() - start;
     if (!said && waited >= std::chrono::seconds(1)) {
-      std::fprintf(stderr, "device: waiting for the device lock %s, which another process holds\n", path.c_str());
+      std::fprintf(stderr, "device: waiting for the device lock %s, which another process holds\n",
+                   path.c_str());
       std::fflush(stderr);
       said = true;
     }
     if (waited >= bound) {
-      throw DeviceError(path, "gave up waiting for the device lock after " +
-                                  std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(bound).count()) +
-                                  " ms: another process holds it");
+      throw DeviceError(
+          path,
+          "gave up waiting for the device lock after " +
+              std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(bound).count()) +
+              " ms: another process holds it");
     }
     std::this_thread::sleep_for(pause);
     pause = std::min(pause * 2, std::chrono::milliseconds(20));
@@ -162,7 +166,8 @@ void WriteStateAtomic(std::string_view name, std::string_view content) {
                         std::to_string(serial.fetch_add(1));
   constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
   int fd = ::open(temp.c_str(), kFlags, 0644);
-  if (fd < 0 && errno == EEXIST && ::unlink(temp.c_str()) == 0) fd = ::open(temp.c_str(), kFlags, 0644);
+  if (fd < 0 && errno == EEXIST && ::unlink(temp.c_str()) == 0)
+    fd = ::open(temp.c_str(), kFlags, 0644);
   if (fd < 0) throw DeviceError(path, Why("cannot write"));
   if (!WriteAll(fd, content) || ::fsync(fd) != 0) {
     const std::string why = Why("cannot write");
@@ -229,7 +234,8 @@ fs::path KeepAside(std::string_view name) {
   const int fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) throw DeviceError(path, Why(("cannot keep it aside as " + aside.string()).c_str()));
   const bool written = WriteAll(fd, content.value_or("")) && ::fsync(fd) == 0;
-  const std::string why = written ? std::string() : Why(("cannot keep it aside as " + aside.string()).c_str());
+  const std::string why =
+      written ? std::string() : Why(("cannot keep it aside as " + aside.string()).c_str());
   ::close(fd);
   if (!written) {
     ::unlink(aside.c_str());

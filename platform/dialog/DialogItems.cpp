@@ -73,7 +73,8 @@ UINT GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL* lpTranslated, BOOL bSigned) 
   if (bSigned) {
     if (negative ? value > 0x80000000ull : value > 0x7FFFFFFFull) return 0;
     if (lpTranslated != nullptr) *lpTranslated = TRUE;
-    long long signedValue = negative ? -static_cast<long long>(value) : static_cast<long long>(value);
+    long long signedValue =
+        negative ? -static_cast<long long>(value) : static_cast<long long>(value);
     return static_cast<UINT>(static_cast<int>(signedValue));
   }
   if (lpTranslated != nullptr) *lpTranslated = TRUE;
@@ -93,15 +94,20 @@ UINT IsDlgButtonChecked(HWND hDlg, int nIDButton) {
 
 BOOL CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton) {
   for (int id = nIDFirstButton; id <= nIDLastButton; ++id) {
-    if (HWND item = GetDlgItem(hDlg, id)) SendMessageW(item, BM_SETCHECK, id == nIDCheckButton ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (HWND item = GetDlgItem(hDlg, id))
+      SendMessageW(item, BM_SETCHECK, id == nIDCheckButton ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   return TRUE;
 }
 
 BOOL MapDialogRect(HWND hDlg, LPRECT lpRect) {
   if (lpRect == nullptr || !IsWindow(hDlg)) return FALSE;
-  auto mapX = [](LONG v) { return static_cast<LONG>((static_cast<long long>(v) * cedev::kDialogBaseUnitX) / 4); };
-  auto mapY = [](LONG v) { return static_cast<LONG>((static_cast<long long>(v) * cedev::kDialogBaseUnitY) / 8); };
+  auto mapX = [](LONG v) {
+    return static_cast<LONG>((static_cast<long long>(v) * cedev::kDialogBaseUnitX) / 4);
+  };
+  auto mapY = [](LONG v) {
+    return static_cast<LONG>((static_cast<long long>(v) * cedev::kDialogBaseUnitY) / 8);
+  };
   *lpRect = RECT{mapX(lpRect->left), mapY(lpRect->top), mapX(lpRect->right), mapY(lpRect->bottom)};
   return TRUE;
 }

@@ -14,7 +14,8 @@ constexpr const wchar_t* kDialogClass = L"Dialog";
 
 int DialogUnitsToPixels(int units, int base, int divisor) {
   long long scaled = static_cast<long long>(units) * base;
-  return static_cast<int>(scaled >= 0 ? (scaled + divisor / 2) / divisor : -((-scaled + divisor / 2) / divisor));
+  return static_cast<int>(scaled >= 0 ? (scaled + divisor / 2) / divisor
+                                      : -((-scaled + divisor / 2) / divisor));
 }
 
 RECT LayoutRect(short x, short y, short cx, short cy) {
@@ -74,7 +75,8 @@ void RestoreFocus(HWND dlg, DialogState& state, bool dialogGotFocus) {
   HWND focus = GetFocus();
   if (!dialogGotFocus && focus != nullptr && (focus == dlg || IsChild(dlg, focus))) return;
   HWND target = saved;
-  if (target == nullptr || !IsWindow(target) || !IsChild(dlg, target)) target = GetNextDlgTabItem(dlg, nullptr, FALSE);
+  if (target == nullptr || !IsWindow(target) || !IsChild(dlg, target))
+    target = GetNextDlgTabItem(dlg, nullptr, FALSE);
   if (target != nullptr && target != dlg && target != focus) FocusDialogControl(target);
 }
 
@@ -86,7 +88,8 @@ void SaveFocus(HWND dlg, DialogState& state) {
 void SetDefaultId(HWND dlg, DialogState& state, WORD id) {
   HWND old = state.defId != 0 ? GetDlgItem(dlg, state.defId) : nullptr;
   HWND now = id != 0 ? GetDlgItem(dlg, id) : nullptr;
-  if (old != nullptr && old != now && (SendMessageW(old, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
+  if (old != nullptr && old != now &&
+      (SendMessageW(old, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
     SendMessageW(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
   }
   if (now != nullptr && (SendMessageW(now, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
@@ -124,8 +127,9 @@ LRESULT DefaultDialogMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
       SetDefaultId(dlg, *state, static_cast<WORD>(wParam));
       return TRUE;
     case WM_NEXTDLGCTL: {
-      HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
-                                        : GetNextDlgTabItem(dlg, GetFocus(), wParam != 0 ? TRUE : FALSE);
+      HWND target = LOWORD(lParam) != 0
+                        ? reinterpret_cast<HWND>(wParam)
+                        : GetNextDlgTabItem(dlg, GetFocus(), wParam != 0 ? TRUE : FALSE);
       if (target != nullptr) NavigateDialogFocus(dlg, target);
       return 0;
     }
@@ -143,8 +147,8 @@ struct CreateOptions {
   bool modal = false;
 };
 
-HWND CreateDialogInternal(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param,
-                          CreateOptions options) {
+HWND CreateDialogInternal(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc,
+                          LPARAM param, CreateOptions options) {
   RegisterSystemClasses();
   DWORD style = layout.style;
   bool child = (style & WS_CHILD) != 0;
@@ -166,8 +170,9 @@ HWND CreateDialogInternal(const DialogLayout& layout, HINSTANCE instance, HWND p
   DWORD exStyle = layout.exStyle;
   if (style & DS_MODALFRAME) exStyle |= WS_EX_DLGMODALFRAME;
   const wchar_t* className = layout.className.empty() ? kDialogClass : layout.className.c_str();
-  HWND dlg = CreateWindowExW(exStyle, className, layout.title.c_str(), style & ~static_cast<DWORD>(WS_VISIBLE), x, y,
-                             width, height, owner, nullptr, instance, nullptr);
+  HWND dlg = CreateWindowExW(exStyle, className, layout.title.c_str(),
+                             style & ~static_cast<DWORD>(WS_VISIBLE), x, y, width, height, owner,
+                             nullptr, instance, nullptr);
   if (dlg == nullptr) return nullptr;
   DialogState* state = DialogStates().Find(dlg);
   if (state == nullptr) state = DialogStates().Create(dlg);  // a class of the program's own
@@ -189,9 +194,10 @@ HWND CreateDialogInternal(const DialogLayout& layout, HINSTANCE instance, HWND p
     RECT ir = LayoutRect(item.x, item.y, item.cx, item.cy);
     DWORD itemStyle = item.style | WS_CHILD;
     void* data = item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data());
-    HWND control = CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), item.title.c_str(),
-                                   itemStyle, ir.left, ir.top, ir.right - ir.left, ir.bottom - ir.top, dlg,
-                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)), instance, data);
+    HWND control = CreateWindowExW(
+        item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), item.title.c_str(), itemStyle,
+        ir.left, ir.top, ir.right - ir.left, ir.bottom - ir.top, dlg,
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)), instance, data);
     if (control == nullptr) {
       if (style & 0x10L) continue;  // DS_NOFAILCREATE
       DestroyWindow(dlg);
@@ -258,7 +264,8 @@ INT_PTR RunModal(HWND dlg, bool foreground) {
   if (disabledOwner && IsWindow(owner)) EnableWindow(owner, TRUE);
   bool wasActive = GetActiveWindow() == dlg;
   if (IsWindow(dlg)) DestroyWindow(dlg);
-  if (owner != nullptr && IsWindow(owner) && (wasActive || GetActiveWindow() == nullptr)) SetActiveWindow(owner);
+  if (owner != nullptr && IsWindow(owner) && (wasActive || GetActiveWindow() == nullptr))
+    SetActiveWindow(owner);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
   return result;
 }
@@ -300,7 +307,8 @@ void RegisterSystemClasses() {
 
 void FocusDialogControl(HWND control) {
   if (control == nullptr) return;
-  if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(control, EM_SETSEL, 0, -1);
+  if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    SendMessageW(control, EM_SETSEL, 0, -1);
   SetFocus(control);
 }
 
@@ -326,15 +334,17 @@ void NavigateDialogFocus(HWND dlg, HWND control) {
   }
 }
 
-HWND CreateDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param) {
+HWND CreateDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent,
+                            DLGPROC proc, LPARAM param) {
   return CreateDialogInternal(layout, instance, parent, proc, param, CreateOptions{false});
 }
 
-INT_PTR RunDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param,
-                          bool foreground) {
+INT_PTR RunDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent,
+                            DLGPROC proc, LPARAM param, bool foreground) {
   HWND dlg = CreateDialogInternal(layout, instance, parent, proc, param, CreateOptions{true});
   if (dlg == nullptr) return -1;
-  return RunModal(dlg, foreground);  // a dialog ended during WM_INITDIALOG only gives its result here
+  return RunModal(dlg,
+                  foreground);  // a dialog ended during WM_INITDIALOG only gives its result here
 }
 
 }  // namespace cedev
@@ -368,44 +378,48 @@ LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
 
 HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent,
                                 DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-  cedev::ParsedDialog parsed =
-      cedev::ParseDialogTemplate(reinterpret_cast<const BYTE*>(lpTemplate), static_cast<std::size_t>(-1));
+  cedev::ParsedDialog parsed = cedev::ParseDialogTemplate(reinterpret_cast<const BYTE*>(lpTemplate),
+                                                          static_cast<std::size_t>(-1));
   if (!parsed.error.empty()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  return cedev::CreateDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc, dwInitParam);
+  return cedev::CreateDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc,
+                                       dwInitParam);
 }
 
-HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
-                        LPARAM dwInitParam) {
+HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
+                        DLGPROC lpDialogFunc, LPARAM dwInitParam) {
   cedev::ParsedDialog parsed = cedev::ReadResourceTemplate(hInstance, lpTemplateName);
   if (!parsed.error.empty()) {
     if (GetLastError() == 0) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }
-  return cedev::CreateDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc, dwInitParam);
+  return cedev::CreateDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc,
+                                       dwInitParam);
 }
 
-INT_PTR DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE hDialogTemplate, HWND hWndParent,
-                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-  cedev::ParsedDialog parsed =
-      cedev::ParseDialogTemplate(reinterpret_cast<const BYTE*>(hDialogTemplate), static_cast<std::size_t>(-1));
+INT_PTR DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE hDialogTemplate,
+                                HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+  cedev::ParsedDialog parsed = cedev::ParseDialogTemplate(
+      reinterpret_cast<const BYTE*>(hDialogTemplate), static_cast<std::size_t>(-1));
   if (!parsed.error.empty()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
-  return cedev::RunDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc, dwInitParam);
+  return cedev::RunDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc,
+                                    dwInitParam);
 }
 
-INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
-                        LPARAM dwInitParam) {
+INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
+                        DLGPROC lpDialogFunc, LPARAM dwInitParam) {
   cedev::ParsedDialog parsed = cedev::ReadResourceTemplate(hInstance, lpTemplateName);
   if (!parsed.error.empty()) {
     if (GetLastError() == 0) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return -1;
   }
-  return cedev::RunDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc, dwInitParam);
+  return cedev::RunDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc,
+                                    dwInitParam);
 }
 
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {

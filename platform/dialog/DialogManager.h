@@ -27,13 +27,13 @@ void RegisterSystemClasses();
 LONG FontHeightForPoints(int points);
 
 // A modeless dialog from `layout`, as CreateDialogIndirectParam makes one from a template.
-HWND CreateDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc,
-                          LPARAM param);
+HWND CreateDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent,
+                            DLGPROC proc, LPARAM param);
 
 // DialogBoxIndirectParam's work for a layout: create, run the modal loop until EndDialog, destroy.
 // `foreground` also makes the dialog the foreground window once shown.
-INT_PTR RunDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent, DLGPROC proc,
-                          LPARAM param, bool foreground = false);
+INT_PTR RunDialogFromLayout(const DialogLayout& layout, HINSTANCE instance, HWND parent,
+                            DLGPROC proc, LPARAM param, bool foreground = false);
 
 // Moves the focus to `control` the way the dialog manager does: an edit field gets its whole
 // text selected.

@@ -17,7 +17,8 @@ bool Usable(HWND hwnd) { return (Style(hwnd) & (WS_VISIBLE | WS_DISABLED)) == WS
 
 std::vector<HWND> Children(HWND dlg) {
   std::vector<HWND> children;
-  for (HWND c = GetWindow(dlg, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  for (HWND c = GetWindow(dlg, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+    children.push_back(c);
   return children;
 }
 
@@ -36,7 +37,8 @@ void Command(HWND dlg, int id) {
 }
 
 int EnterCommand(HWND dlg, HWND focus) {
-  if (focus != nullptr && IsChild(dlg, focus) && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
+  if (focus != nullptr && IsChild(dlg, focus) &&
+      (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
     return GetDlgCtrlID(focus);
   }
   LRESULT def = SendMessageW(dlg, DM_GETDEFID, 0, 0);
@@ -78,7 +80,8 @@ HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   while (end < children.size() && !(Style(children[end]) & WS_GROUP)) ++end;
   std::size_t size = end - first;
   for (std::size_t k = 1; k <= size; ++k) {
-    std::size_t offset = bPrevious ? (at - first + size - k % size) % size : (at - first + k) % size;
+    std::size_t offset =
+        bPrevious ? (at - first + size - k % size) % size : (at - first + k) % size;
     HWND c = children[first + offset];
     if (Usable(c)) return c;
   }
@@ -90,7 +93,8 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
   if (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd)) return FALSE;
   HWND target = lpMsg->hwnd;
   if (lpMsg->message == WM_KEYDOWN || lpMsg->message == WM_CHAR) {
-    LRESULT code = SendMessageW(target, WM_GETDLGCODE, lpMsg->wParam, reinterpret_cast<LPARAM>(lpMsg));
+    LRESULT code =
+        SendMessageW(target, WM_GETDLGCODE, lpMsg->wParam, reinterpret_cast<LPARAM>(lpMsg));
     WPARAM key = lpMsg->wParam;
     if (!(code & DLGC_WANTMESSAGE)) {
       if (lpMsg->message == WM_KEYDOWN) {
@@ -98,7 +102,8 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
           case VK_TAB:
             if (code & DLGC_WANTTAB) break;
             {
-              HWND next = GetNextDlgTabItem(hDlg, GetFocus() == hDlg ? nullptr : GetFocus(), ShiftDown());
+              HWND next =
+                  GetNextDlgTabItem(hDlg, GetFocus() == hDlg ? nullptr : GetFocus(), ShiftDown());
               if (next != nullptr) cedev::NavigateDialogFocus(hDlg, next);
             }
             return TRUE;
@@ -113,7 +118,8 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
               HWND next = GetNextDlgGroupItem(hDlg, focus, key == VK_LEFT || key == VK_UP);
               if (next != nullptr && next != ControlOf(hDlg, focus)) {
                 cedev::NavigateDialogFocus(hDlg, next);
-                if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) SendMessageW(next, BM_CLICK, 0, 0);
+                if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON)
+                  SendMessageW(next, BM_CLICK, 0, 0);
               }
             }
             return TRUE;

@@ -62,13 +62,20 @@ class TemplateReader {
 
 std::wstring PredefinedClassName(WORD ordinal) {
   switch (ordinal) {
-    case 0x80: return L"Button";
-    case 0x81: return L"Edit";
-    case 0x82: return L"Static";
-    case 0x83: return L"ListBox";
-    case 0x84: return L"ScrollBar";
-    case 0x85: return L"ComboBox";
-    default: return {};
+    case 0x80:
+      return L"Button";
+    case 0x81:
+      return L"Edit";
+    case 0x82:
+      return L"Static";
+    case 0x83:
+      return L"ListBox";
+    case 0x84:
+      return L"ScrollBar";
+    case 0x85:
+      return L"ComboBox";
+    default:
+      return {};
   }
 }
 
@@ -132,7 +139,8 @@ ParsedDialog ParseDialogTemplate(const BYTE* bytes, std::size_t size) {
     if (classOrdinal != 0) {
       item.className = PredefinedClassName(classOrdinal);
       if (item.className.empty()) {
-        result.error = "dialog item " + std::to_string(i) + " has unknown class ordinal " + std::to_string(classOrdinal);
+        result.error = "dialog item " + std::to_string(i) + " has unknown class ordinal " +
+                       std::to_string(classOrdinal);
         return result;
       }
     }
@@ -151,7 +159,8 @@ ParsedDialog ParseDialogTemplate(const BYTE* bytes, std::size_t size) {
     }
     layout.items.push_back(std::move(item));
   }
-  if (in.failed()) result.error = "dialog template ends early (at byte " + std::to_string(in.offset()) + ")";
+  if (in.failed())
+    result.error = "dialog template ends early (at byte " + std::to_string(in.offset()) + ")";
   return result;
 }
 

@@ -24,7 +24,7 @@ struct DialogLayout {
   DWORD style = 0;
   DWORD exStyle = 0;
   short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-  std::wstring className;  // empty: "Dialog"
+  std::wstring className;              // empty: "Dialog"
   std::wstring title;
   bool hasFont = false;
   WORD pointSize = 0;

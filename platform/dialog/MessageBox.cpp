@@ -23,12 +23,18 @@ struct BoxButton {
 
 std::vector<BoxButton> ButtonsFor(UINT type) {
   switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{IDOK, L"OK"}, {IDCANCEL, L"Cancel"}};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, L"Abort"}, {IDRETRY, L"Retry"}, {IDIGNORE, L"Ignore"}};
-    case MB_YESNOCANCEL: return {{IDYES, L"Yes"}, {IDNO, L"No"}, {IDCANCEL, L"Cancel"}};
-    case MB_YESNO: return {{IDYES, L"Yes"}, {IDNO, L"No"}};
-    case MB_RETRYCANCEL: return {{IDRETRY, L"Retry"}, {IDCANCEL, L"Cancel"}};
-    default: return {{IDOK, L"OK"}};
+    case MB_OKCANCEL:
+      return {{IDOK, L"OK"}, {IDCANCEL, L"Cancel"}};
+    case MB_ABORTRETRYIGNORE:
+      return {{IDABORT, L"Abort"}, {IDRETRY, L"Retry"}, {IDIGNORE, L"Ignore"}};
+    case MB_YESNOCANCEL:
+      return {{IDYES, L"Yes"}, {IDNO, L"No"}, {IDCANCEL, L"Cancel"}};
+    case MB_YESNO:
+      return {{IDYES, L"Yes"}, {IDNO, L"No"}};
+    case MB_RETRYCANCEL:
+      return {{IDRETRY, L"Retry"}, {IDCANCEL, L"Cancel"}};
+    default:
+      return {{IDOK, L"OK"}};
   }
 }
 
@@ -37,7 +43,8 @@ struct Box {
   int defaultId = IDOK;
   std::wstring caption;
   bool Has(int id) const {
-    return std::any_of(buttons.begin(), buttons.end(), [id](const BoxButton& b) { return b.id == id; });
+    return std::any_of(buttons.begin(), buttons.end(),
+                       [id](const BoxButton& b) { return b.id == id; });
   }
 };
 
@@ -90,7 +97,9 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   using cedev::kCellWidth;
   Box box;
   box.buttons = ButtonsFor(uType);
-  std::size_t defaultIndex = (uType & MB_DEFMASK) == MB_DEFBUTTON3 ? 2 : (uType & MB_DEFMASK) == MB_DEFBUTTON2 ? 1 : 0;
+  std::size_t defaultIndex = (uType & MB_DEFMASK) == MB_DEFBUTTON3   ? 2
+                             : (uType & MB_DEFMASK) == MB_DEFBUTTON2 ? 1
+                                                                     : 0;
   box.defaultId = box.buttons[std::min(defaultIndex, box.buttons.size() - 1)].id;
   box.caption = lpCaption != nullptr ? lpCaption : L"Error";
   std::wstring text = lpText != nullptr ? lpText : L"";
@@ -100,7 +109,8 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   std::vector<std::wstring> lines = cedev::WrapWords(text, textColumns);
   int lineCount = std::max<int>(1, static_cast<int>(lines.size()));
   int buttonColumns = -1;
-  for (const BoxButton& b : box.buttons) buttonColumns += static_cast<int>(std::wcslen(b.label)) + 4 + 1;
+  for (const BoxButton& b : box.buttons)
+    buttonColumns += static_cast<int>(std::wcslen(b.label)) + 4 + 1;
   int inner = std::max({textColumns, buttonColumns, static_cast<int>(box.caption.size()) + 4});
   int columns = std::min(kScreenColumns, inner + 4);
   int rows = std::min(kScreenRows, lineCount + 5);
@@ -146,9 +156,11 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   }
 
   HWND previous = GetForegroundWindow();
-  INT_PTR result = cedev::RunDialogFromLayout(layout, nullptr, hWnd, BoxProc, reinterpret_cast<LPARAM>(&box), true);
+  INT_PTR result = cedev::RunDialogFromLayout(layout, nullptr, hWnd, BoxProc,
+                                              reinterpret_cast<LPARAM>(&box), true);
   // A box with no owner hands the foreground back to whoever had it.
-  if (hWnd == nullptr && previous != nullptr && IsWindow(previous) && GetForegroundWindow() == nullptr) {
+  if (hWnd == nullptr && previous != nullptr && IsWindow(previous) &&
+      GetForegroundWindow() == nullptr) {
     SetForegroundWindow(previous);
   }
   return result <= 0 ? 0 : static_cast<int>(result);

@@ -75,7 +75,8 @@ bool SameText(const std::wstring& a, LPCWSTR b) {
   std::size_t n = std::wcslen(b);
   if (n != a.size()) return false;
   for (std::size_t i = 0; i < n; ++i) {
-    if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
+    if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i])))
+      return false;
   }
   return true;
 }
@@ -128,7 +129,8 @@ ParsedResourceImage ParseResourceImage(const unsigned char* bytes, std::size_t s
 bool ResourceIdMatches(const ResourceId& entryId, LPCWSTR id) {
   if (id == nullptr) return false;
   if (IS_INTRESOURCE(id)) {
-    return entryId.isOrdinal && entryId.ordinal == static_cast<WORD>(reinterpret_cast<ULONG_PTR>(id));
+    return entryId.isOrdinal &&
+           entryId.ordinal == static_cast<WORD>(reinterpret_cast<ULONG_PTR>(id));
   }
   if (id[0] == L'#') {
     wchar_t* end = nullptr;

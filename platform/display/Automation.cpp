@@ -24,7 +24,8 @@ bool WaitUntil(milliseconds bound, Done done) {
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
     // Woken by any change; the slice bounds a change that raced the look above.
-    WaitForChange(seen, std::min(milliseconds(50), std::chrono::duration_cast<milliseconds>(deadline - now)));
+    WaitForChange(
+        seen, std::min(milliseconds(50), std::chrono::duration_cast<milliseconds>(deadline - now)));
   }
 }
 

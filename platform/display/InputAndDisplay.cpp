@@ -93,7 +93,8 @@ bool WaitShowing(const std::wstring& text, bool wanted, milliseconds bound) {
     if (automation::IsShowing(text) == wanted) return true;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline || Stopping()) return automation::IsShowing(text) == wanted;
-    const auto slice = std::min(milliseconds(100), std::chrono::duration_cast<milliseconds>(deadline - now));
+    const auto slice =
+        std::min(milliseconds(100), std::chrono::duration_cast<milliseconds>(deadline - now));
     if (wanted) {
       automation::WaitForText(text, slice);
     } else {
@@ -124,14 +125,18 @@ void Press(const KeyStroke& key) {
 // A wait that the program's end cut short failed, whatever the timing: had the end come a
 // moment sooner, the command would never have run.
 void FailWaitCutShort(long lineNumber, const std::wstring& text, bool wanted) {
-  FailLine(lineNumber, std::string("the program ended while waiting for ") + Quote(text) + (wanted ? "" : " to go"));
+  FailLine(lineNumber, std::string("the program ended while waiting for ") + Quote(text) +
+                           (wanted ? "" : " to go"));
 }
 
 void Run(long lineNumber, const InputCommand& c) {
   using Kind = InputCommand::Kind;
   switch (c.kind) {
-    case Kind::Nothing: return;
-    case Kind::Tap: TapAt(POINT{c.x, c.y}); return;
+    case Kind::Nothing:
+      return;
+    case Kind::Tap:
+      TapAt(POINT{c.x, c.y});
+      return;
     case Kind::TapText: {
       auto at = FindShowingText(c.text);
       if (!at) FailLine(lineNumber, "no window or list row shows " + Quote(c.text));
@@ -141,11 +146,14 @@ void Run(long lineNumber, const InputCommand& c) {
     case Kind::Ok: {
       HWND bar = FindWindowW(L"HHTaskBar", nullptr);
       RECT r;
-      if (!bar || !GetWindowRect(bar, &r)) FailLine(lineNumber, "there is no task bar to tap \"ok\" on");
+      if (!bar || !GetWindowRect(bar, &r))
+        FailLine(lineNumber, "there is no task bar to tap \"ok\" on");
       TapAt(POINT{r.left + automation::kOkButton.x, r.top + automation::kOkButton.y});
       return;
     }
-    case Kind::Key: Press(c.key); return;
+    case Kind::Key:
+      Press(c.key);
+      return;
     case Kind::Type:
       for (wchar_t ch : c.text) {
         if (Stopping()) return;
@@ -160,14 +168,21 @@ void Run(long lineNumber, const InputCommand& c) {
         return;
       }
       if (Stopping()) FailWaitCutShort(lineNumber, c.text, wanted);
-      if (wanted) FailLine(lineNumber, "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
-      FailLine(lineNumber, Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
+      if (wanted)
+        FailLine(lineNumber,
+                 "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
+      FailLine(lineNumber,
+               Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
     }
     case Kind::Expect:
       if (!automation::IsShowing(c.text)) FailLine(lineNumber, Quote(c.text) + " is not showing");
       return;
-    case Kind::Sleep: Pause(c.duration); return;
-    case Kind::Screen: Print(automation::ScreenText()); return;
+    case Kind::Sleep:
+      Pause(c.duration);
+      return;
+    case Kind::Screen:
+      Print(automation::ScreenText());
+      return;
     case Kind::Tree:
       WaitForPaints(kPaintBound);
       Print(automation::TreeText());
@@ -256,9 +271,11 @@ void WatchForAWaitNothingCanEnd(DWORD program) {
     const auto seen = DisplayGeneration();
     if (ThreadWaitsForInput(program)) {
       std::fprintf(stderr,
-                   "cedevice: nothing can use this run: it has no display and no input script, and the program is "
+                   "cedevice: nothing can use this run: it has no display and no input script, and "
+                   "the program is "
                    "waiting for input.\n"
-                   "cedevice: run it in a terminal (CEDEVICE_DISPLAY unset or terminal), or give it input commands "
+                   "cedevice: run it in a terminal (CEDEVICE_DISPLAY unset or terminal), or give "
+                   "it input commands "
                    "with CEDEVICE_INPUT=FILE (- for standard input).\n");
       std::fflush(stderr);
       std::_Exit(3);
@@ -278,10 +295,14 @@ void StartInputAndDisplay() {
   if (chosen == "terminal") {
     std::string why;
     displayed = StartTerminalDisplay(why);
-    if (!displayed) std::fprintf(stderr, "cedevice: no terminal display (%s); running with no display\n", why.c_str());
+    if (!displayed)
+      std::fprintf(stderr, "cedevice: no terminal display (%s); running with no display\n",
+                   why.c_str());
   } else if (chosen != "none") {
-    std::fprintf(stderr, "cedevice: unknown CEDEVICE_DISPLAY \"%s\" (none or terminal); running with no display\n",
-                 chosen.c_str());
+    std::fprintf(
+        stderr,
+        "cedevice: unknown CEDEVICE_DISPLAY \"%s\" (none or terminal); running with no display\n",
+        chosen.c_str());
   }
   {
     std::lock_guard lk(g_lock);
@@ -295,7 +316,8 @@ void StartInputAndDisplay() {
   bool closeAfter = false;
   if (std::strcmp(input, "-") != 0) {
     fd = open(input, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) Fail("cannot open the script \"" + std::string(input) + "\": " + std::strerror(errno));
+    if (fd < 0)
+      Fail("cannot open the script \"" + std::string(input) + "\": " + std::strerror(errno));
     closeAfter = true;
   }
   g_thread = std::thread(InputThread, fd, closeAfter);

@@ -51,7 +51,8 @@ std::string Tokenize(std::wstring_view line, std::vector<Token>& out) {
           if (i >= line.size()) break;
           const wchar_t e = line[i++];
           if (e != L'"' && e != L'\\') {
-            return "unknown escape \\" + Utf8FromWide(std::wstring(1, e)) + " in text (use \\\" or \\\\)";
+            return "unknown escape \\" + Utf8FromWide(std::wstring(1, e)) +
+                   " in text (use \\\" or \\\\)";
           }
           t.value += e;
           continue;
@@ -182,7 +183,8 @@ ParsedInputLine ReadCommand(std::string_view bytes) {
     if (!x) return fail("bad number " + Quote(t[1].value) + " (X is a pixel from 0 to 239)");
     if (!y) return fail("bad number " + Quote(t[2].value) + " (Y is a pixel from 0 to 319)");
     if (*x >= 240 || *y >= 320) {
-      return fail("point " + std::to_string(*x) + "," + std::to_string(*y) + " is off the 240x320 screen");
+      return fail("point " + std::to_string(*x) + "," + std::to_string(*y) +
+                  " is off the 240x320 screen");
     }
     c.kind = Kind::Tap;
     c.x = static_cast<int>(*x);
@@ -195,7 +197,10 @@ ParsedInputLine ReadCommand(std::string_view bytes) {
     return out;
   }
   if (name == L"key") {
-    if (args != 1) return fail("key needs one key name (Tab, Shift+Tab, Enter, Escape, Space, Up, Down, Left, Right, Backspace or a character)");
+    if (args != 1)
+      return fail(
+          "key needs one key name (Tab, Shift+Tab, Enter, Escape, Space, Up, Down, Left, Right, "
+          "Backspace or a character)");
     if (!KeyFromName(t[1].value, c.key)) return fail("unknown key " + Quote(t[1].value));
     c.kind = Kind::Key;
     return out;
@@ -207,7 +212,8 @@ ParsedInputLine ReadCommand(std::string_view bytes) {
     return out;
   }
   if (name == L"wait" || name == L"gone") {
-    if (args < 1 || args > 2 || !t[1].quoted) return fail(Utf8FromWide(name) + " needs \"TEXT\" [SECONDS]");
+    if (args < 1 || args > 2 || !t[1].quoted)
+      return fail(Utf8FromWide(name) + " needs \"TEXT\" [SECONDS]");
     c.duration = std::chrono::milliseconds(5000);
     if (args == 2) {
       auto s = Seconds(t[2]);
@@ -227,7 +233,8 @@ ParsedInputLine ReadCommand(std::string_view bytes) {
   if (name == L"sleep") {
     if (args != 1) return fail("sleep needs MS");
     auto ms = Whole(t[1], 86400000);
-    if (!ms) return fail("bad milliseconds " + Quote(t[1].value) + " (a whole number from 0 to 86400000)");
+    if (!ms)
+      return fail("bad milliseconds " + Quote(t[1].value) + " (a whole number from 0 to 86400000)");
     c.kind = Kind::Sleep;
     c.duration = std::chrono::milliseconds(*ms);
     return out;

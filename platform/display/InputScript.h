@@ -23,7 +23,21 @@
 namespace cedev {
 
 struct InputCommand {
-  enum class Kind { Nothing, Tap, TapText, Ok, Key, Type, Wait, Gone, Expect, Sleep, Screen, Tree, Screenshot };
+  enum class Kind {
+    Nothing,
+    Tap,
+    TapText,
+    Ok,
+    Key,
+    Type,
+    Wait,
+    Gone,
+    Expect,
+    Sleep,
+    Screen,
+    Tree,
+    Screenshot
+  };
   Kind kind = Kind::Nothing;  // Nothing: a blank line or a comment
   int x = 0;
   int y = 0;

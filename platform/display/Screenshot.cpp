@@ -128,12 +128,16 @@ bool WriteScreenshot(const std::string& path, std::string& why) {
   }
   fchmod(fd, 0644);  // a picture to share, not a private file as mkstemp makes it
   FILE* out = fdopen(fd, "wb");
-  const bool written = out && png_image_write_to_stdio(&image, out, 0, pixels.data(), kPictureWidth * 3, nullptr) != 0;
-  const std::string failure = written ? std::string() : out ? std::string(image.message) : std::strerror(errno);
+  const bool written = out && png_image_write_to_stdio(&image, out, 0, pixels.data(),
+                                                       kPictureWidth * 3, nullptr) != 0;
+  const std::string failure = written ? std::string()
+                              : out   ? std::string(image.message)
+                                      : std::strerror(errno);
   png_image_free(&image);
   const bool closed = out ? std::fclose(out) == 0 : close(fd) == 0;
   if (!written || !closed) {
-    why = "cannot write the screenshot to \"" + path + "\": " + (written ? std::strerror(errno) : failure);
+    why = "cannot write the screenshot to \"" + path +
+          "\": " + (written ? std::strerror(errno) : failure);
     std::remove(partial.c_str());
     return false;
   }

@@ -12,13 +12,26 @@ struct Rgb {
 };
 
 Rgb RgbOf(COLORREF c) {
-  return Rgb{static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF)};
+  return Rgb{static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+             static_cast<int>((c >> 16) & 0xFF)};
 }
 
-constexpr std::array<Rgb, 16> kBasic = {{{0, 0, 0},       {205, 0, 0},   {0, 205, 0},     {205, 205, 0},
-                                         {0, 0, 238},     {205, 0, 205}, {0, 205, 205},   {229, 229, 229},
-                                         {127, 127, 127}, {255, 0, 0},   {0, 255, 0},     {255, 255, 0},
-                                         {92, 92, 255},   {255, 0, 255}, {0, 255, 255},   {255, 255, 255}}};
+constexpr std::array<Rgb, 16> kBasic = {{{0, 0, 0},
+                                         {205, 0, 0},
+                                         {0, 205, 0},
+                                         {205, 205, 0},
+                                         {0, 0, 238},
+                                         {205, 0, 205},
+                                         {0, 205, 205},
+                                         {229, 229, 229},
+                                         {127, 127, 127},
+                                         {255, 0, 0},
+                                         {0, 255, 0},
+                                         {255, 255, 0},
+                                         {92, 92, 255},
+                                         {255, 0, 255},
+                                         {0, 255, 255},
+                                         {255, 255, 255}}};
 
 Rgb Xterm256(int index) {
   if (index < 232) {
@@ -30,7 +43,9 @@ Rgb Xterm256(int index) {
   return Rgb{grey, grey, grey};
 }
 
-int Distance(Rgb a, Rgb b) { return (a.r - b.r) * (a.r - b.r) + (a.g - b.g) * (a.g - b.g) + (a.b - b.b) * (a.b - b.b); }
+int Distance(Rgb a, Rgb b) {
+  return (a.r - b.r) * (a.r - b.r) + (a.g - b.g) * (a.g - b.g) + (a.b - b.b) * (a.b - b.b);
+}
 
 }  // namespace
 
@@ -53,7 +68,8 @@ int NearestTerminalColour(COLORREF colour, int colours) {
 
 bool IsDark(COLORREF colour) {
   const Rgb c = RgbOf(colour);
-  return c.r * 299 + c.g * 587 + c.b * 114 < 150 * 1000;  // where white text reads better than black
+  return c.r * 299 + c.g * 587 + c.b * 114 <
+         150 * 1000;  // where white text reads better than black
 }
 
 }  // namespace cedev

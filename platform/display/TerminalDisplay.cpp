@@ -72,7 +72,8 @@ class ColourPairs {
     for (const auto& [k, pair] : made_) {
       if (k == key) return pair;
     }
-    if (next_ >= COLOR_PAIRS || init_pair(static_cast<short>(next_), static_cast<short>(fg), static_cast<short>(bg)) == ERR) {
+    if (next_ >= COLOR_PAIRS || init_pair(static_cast<short>(next_), static_cast<short>(fg),
+                                          static_cast<short>(bg)) == ERR) {
       return 0;
     }
     made_.emplace_back(key, next_);
@@ -111,7 +112,8 @@ void DrawScreen() {
       const ScreenCell& cell = cells[static_cast<size_t>(row * kScreenColumns + col)];
       const wchar_t text[2] = {cell.ch == 0 ? L' ' : cell.ch, 0};
       cchar_t shown;
-      setcchar(&shown, text, AttributesOf(cell), static_cast<short>(g_pairs.Of(cell.text, cell.back)), nullptr);
+      setcchar(&shown, text, AttributesOf(cell),
+               static_cast<short>(g_pairs.Of(cell.text, cell.back)), nullptr);
       add_wch(&shown);
     }
   }
@@ -122,9 +124,12 @@ void Draw() {
   if (COLS < kNeededColumns || LINES < kNeededRows) {
     // Wrapped to the terminal's width, so it can be read however narrow that is; a size is
     // never broken across lines.
-    auto size = [](int columns, int rows) { return std::to_string(columns) + "\x01x\x01" + std::to_string(rows); };
-    const std::string why = "The device's screen needs a terminal of at least " + size(kNeededColumns, kNeededRows) +
-                            " characters; this one is " + size(COLS, LINES) + ". Make it bigger, or press F10 to quit.";
+    auto size = [](int columns, int rows) {
+      return std::to_string(columns) + "\x01x\x01" + std::to_string(rows);
+    };
+    const std::string why = "The device's screen needs a terminal of at least " +
+                            size(kNeededColumns, kNeededRows) + " characters; this one is " +
+                            size(COLS, LINES) + ". Make it bigger, or press F10 to quit.";
     std::istringstream words(why);
     std::string word;
     std::string line;
@@ -172,13 +177,18 @@ TerminalInput KeyInput(const std::optional<KeyStroke>& key) {
 // The key a character from the terminal stands for, when it is one the device has.
 std::optional<KeyStroke> KeyOfCharacter(wint_t c) {
   switch (c) {
-    case L'\t': return NamedKey(L"Tab");
+    case L'\t':
+      return NamedKey(L"Tab");
     case L'\n':
-    case L'\r': return NamedKey(L"Enter");
+    case L'\r':
+      return NamedKey(L"Enter");
     case 127:
-    case 8: return NamedKey(L"Backspace");
-    case L' ': return NamedKey(L"Space");
-    default: break;
+    case 8:
+      return NamedKey(L"Backspace");
+    case L' ':
+      return NamedKey(L"Space");
+    default:
+      break;
   }
   if (c < 0x20) return std::nullopt;
   return KeyFromCharacter(static_cast<wchar_t>(c));
@@ -186,14 +196,22 @@ std::optional<KeyStroke> KeyOfCharacter(wint_t c) {
 
 std::optional<KeyStroke> KeyOfCode(wint_t code) {
   switch (code) {
-    case KEY_UP: return NamedKey(L"Up");
-    case KEY_DOWN: return NamedKey(L"Down");
-    case KEY_LEFT: return NamedKey(L"Left");
-    case KEY_RIGHT: return NamedKey(L"Right");
-    case KEY_BTAB: return NamedKey(L"Shift+Tab");
-    case KEY_BACKSPACE: return NamedKey(L"Backspace");
-    case KEY_ENTER: return NamedKey(L"Enter");
-    default: return std::nullopt;
+    case KEY_UP:
+      return NamedKey(L"Up");
+    case KEY_DOWN:
+      return NamedKey(L"Down");
+    case KEY_LEFT:
+      return NamedKey(L"Left");
+    case KEY_RIGHT:
+      return NamedKey(L"Right");
+    case KEY_BTAB:
+      return NamedKey(L"Shift+Tab");
+    case KEY_BACKSPACE:
+      return NamedKey(L"Backspace");
+    case KEY_ENTER:
+      return NamedKey(L"Enter");
+    default:
+      return std::nullopt;
   }
 }
 
@@ -211,8 +229,12 @@ void TapAt(int column, int row) {
 
 void Handle(const TerminalInput& in, PendingPress& press) {
   switch (in.kind) {
-    case TerminalInput::Kind::key: InjectKey(in.key); break;
-    case TerminalInput::Kind::tapDown: press = {true, in.column, in.row}; break;
+    case TerminalInput::Kind::key:
+      InjectKey(in.key);
+      break;
+    case TerminalInput::Kind::tapDown:
+      press = {true, in.column, in.row};
+      break;
     case TerminalInput::Kind::tapUp:
       if (press.down) TapAt(press.column, press.row);
       press.down = false;
@@ -222,7 +244,8 @@ void Handle(const TerminalInput& in, PendingPress& press) {
       std::fflush(stdout);
       std::_Exit(0);
     case TerminalInput::Kind::resize:
-    case TerminalInput::Kind::none: break;
+    case TerminalInput::Kind::none:
+      break;
   }
 }
 
@@ -267,7 +290,8 @@ TerminalInput ReadInput() {
       if (getmouse(&event) == OK) {
         in.column = event.x;
         in.row = event.y;
-        if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) in.kind = TerminalInput::Kind::tapDown;
+        if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))
+          in.kind = TerminalInput::Kind::tapDown;
         if (event.bstate & BUTTON1_RELEASED) in.kind = TerminalInput::Kind::tapUp;
         if (event.bstate & BUTTON1_CLICKED) {
           // Some terminals report only the click: it is both halves of the tap.

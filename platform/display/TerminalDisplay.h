@@ -1,7 +1,7 @@
 // The terminal display: the device's 240 x 320 screen drawn in the terminal (one character a
-// 4 x 8 pixel cell, so 60 x 40 characters, in the screen's colours), mouse clicks turned into taps at the matching
-// pixel and keys into the device's keys. It runs on a thread of its own, so the screen stays
-// live and taps reach the shell while the program's thread sleeps.
+// 4 x 8 pixel cell, so 60 x 40 characters, in the screen's colours), mouse clicks turned into taps
+// at the matching pixel and keys into the device's keys. It runs on a thread of its own, so the
+// screen stays live and taps reach the shell while the program's thread sleeps.
 #pragma once
 
 #include <optional>

@@ -57,7 +57,9 @@ class CString {
   friend std::strong_ordering operator<=>(const CString& a, const CString& b) {
     return a.Compare(b) <=> 0;
   }
-  friend std::strong_ordering operator<=>(const CString& a, LPCTSTR b) { return a.Compare(b) <=> 0; }
+  friend std::strong_ordering operator<=>(const CString& a, LPCTSTR b) {
+    return a.Compare(b) <=> 0;
+  }
 
   // Counts beyond the string are cut to it; negative counts and positions count as 0.
   CString Left(int nCount) const;

@@ -51,8 +51,8 @@ class CRect : public tagRECT {
   CRect(const RECT& r) : tagRECT(r) {}  // NOLINT(google-explicit-constructor): as the framework's
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
-  operator LPRECT() { return this; }               // NOLINT(google-explicit-constructor)
-  operator LPCRECT() const { return this; }        // NOLINT(google-explicit-constructor)
+  operator LPRECT() { return this; }         // NOLINT(google-explicit-constructor)
+  operator LPCRECT() const { return this; }  // NOLINT(google-explicit-constructor)
   bool operator==(const CRect& o) const {
     return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
   }
@@ -84,19 +84,20 @@ struct CRuntimeClass {
 
 #define RUNTIME_CLASS(class_name) (const_cast<CRuntimeClass*>(&class_name::class##class_name))
 
-#define DECLARE_DYNAMIC(class_name)                     \
- public:                                                \
-  static const CRuntimeClass class##class_name;         \
+#define DECLARE_DYNAMIC(class_name)             \
+ public:                                        \
+  static const CRuntimeClass class##class_name; \
   CRuntimeClass* GetRuntimeClass() const override;
 
-#define IMPLEMENT_DYNAMIC(class_name, base_class_name)                                          \
-  const CRuntimeClass class_name::class##class_name = {                                         \
-      #class_name, static_cast<int>(sizeof(class_name)), RUNTIME_CLASS(base_class_name)};        \
+#define IMPLEMENT_DYNAMIC(class_name, base_class_name)                                    \
+  const CRuntimeClass class_name::class##class_name = {                                   \
+      #class_name, static_cast<int>(sizeof(class_name)), RUNTIME_CLASS(base_class_name)}; \
   CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
 
 // Dynamic creation is not offered; the class keeps its runtime name.
 #define DECLARE_DYNCREATE(class_name) DECLARE_DYNAMIC(class_name)
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name) IMPLEMENT_DYNAMIC(class_name, base_class_name)
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name) \
+  IMPLEMENT_DYNAMIC(class_name, base_class_name)
 
 class CObject {
  public:
@@ -131,22 +132,24 @@ struct AFX_MSGMAP {
   const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                    \
- protected:                                      \
-  static const AFX_MSGMAP* GetThisMessageMap();  \
+#define DECLARE_MESSAGE_MAP()                   \
+ protected:                                     \
+  static const AFX_MSGMAP* GetThisMessageMap(); \
   const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                   \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                              \
-    typedef theClass ThisClass;                                                  \
-    typedef baseClass TheBaseClass;                                              \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+    typedef theClass ThisClass;                                                     \
+    typedef baseClass TheBaseClass;                                                 \
     static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-#define END_MESSAGE_MAP()                                                          \
-  {0, 0, 0, 0, nullptr}};                                                          \
-    static_assert(sizeof(ThisClass) > 0, "the map's class is complete");          \
-    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-    return &messageMap;                                                            \
+#define END_MESSAGE_MAP()                                                                       \
+  { 0, 0, 0, 0, nullptr }                                                                       \
+  }                                                                                             \
+  ;                                                                                             \
+  static_assert(sizeof(ThisClass) > 0, "the map's class is complete");                          \
+  static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
+  return &messageMap;                                                                           \
   }
 
 class CCmdTarget : public CObject {
@@ -351,7 +354,7 @@ LRESULT Message(CCmdTarget* t, WPARAM w, LPARAM l) {
   {WM_COMMAND, 0, static_cast<UINT>(id), static_cast<UINT>(id), &afx::Command<memberFxn>},
 #define ON_COMMAND_RANGE(id, idLast, memberFxn) \
   {WM_COMMAND, 0, static_cast<UINT>(id), static_cast<UINT>(idLast), &afx::CommandRange<memberFxn>},
-#define ON_CONTROL(wNotifyCode, id, memberFxn)                                        \
+#define ON_CONTROL(wNotifyCode, id, memberFxn)                                               \
   {WM_COMMAND, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(id), \
    &afx::Command<memberFxn>},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
@@ -364,7 +367,7 @@ LRESULT Message(CCmdTarget* t, WPARAM w, LPARAM l) {
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
 #define ON_EN_SETFOCUS(id, memberFxn) ON_CONTROL(EN_SETFOCUS, id, memberFxn)
 #define ON_EN_KILLFOCUS(id, memberFxn) ON_CONTROL(EN_KILLFOCUS, id, memberFxn)
-#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                          \
+#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                               \
   {WM_NOTIFY, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(id), \
    &afx::Notify<memberFxn>},
 #define ON_MESSAGE(message, memberFxn) \
@@ -451,9 +454,9 @@ class CDataExchange {
 };
 
 void AFXAPI DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
-// Integers (UINT also serves DWORD): "%d" (signed) or "%u" towards the control; from it, an optional sign and decimal
-// digits between optional blanks, or the message "Please enter an integer." (unsigned: "Please
-// enter a positive integer.") and a failed exchange.
+// Integers (UINT also serves DWORD): "%d" (signed) or "%u" towards the control; from it, an
+// optional sign and decimal digits between optional blanks, or the message "Please enter an
+// integer." (unsigned: "Please enter a positive integer.") and a failed exchange.
 void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, int& value);
 void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, UINT& value);
 void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, long& value);

@@ -60,5 +60,6 @@ typedef struct tagNMDATETIMECHANGE {
 #define DateTime_GetSystemtime(hdp, pst) \
   static_cast<DWORD>(SendMessage(hdp, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(pst)))
 #define DateTime_SetSystemtime(hdp, gd, pst) \
-  static_cast<BOOL>(SendMessage(hdp, DTM_SETSYSTEMTIME, static_cast<WPARAM>(gd), reinterpret_cast<LPARAM>(pst)))
+  static_cast<BOOL>(                         \
+      SendMessage(hdp, DTM_SETSYSTEMTIME, static_cast<WPARAM>(gd), reinterpret_cast<LPARAM>(pst)))
 #endif  // RC_INVOKED

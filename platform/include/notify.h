@@ -37,8 +37,8 @@
 #define CNS_SIGNALLED 1
 
 typedef struct UserNotificationTrigger {
-  DWORD dwSize;  // sizeof(CE_NOTIFICATION_TRIGGER); 52 on 32-bit CE, larger on this host
-  DWORD dwType;  // CNT_*
+  DWORD dwSize;   // sizeof(CE_NOTIFICATION_TRIGGER); 52 on 32-bit CE, larger on this host
+  DWORD dwType;   // CNT_*
   DWORD dwEvent;  // NOTIFICATION_EVENT_* for CNT_EVENT
   WCHAR* lpszApplication;
   WCHAR* lpszArguments;
@@ -59,7 +59,7 @@ typedef struct UserNotificationType {
 // notification and every string follow in the same buffer; the pointers point there.
 typedef struct UserNotificationInfoHeader {
   HANDLE hNotification;
-  DWORD dwStatus;                 // CNS_SIGNALLED once it has fired and is still kept
+  DWORD dwStatus;                  // CNS_SIGNALLED once it has fired and is still kept
   CE_NOTIFICATION_TRIGGER* pcent;  // never null in a filled buffer
   CE_USER_NOTIFICATION* pceun;     // null when the notification was registered without one
 } CE_NOTIFICATION_INFO_HEADER, *PCE_NOTIFICATION_INFO_HEADER;

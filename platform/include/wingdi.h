@@ -5,7 +5,7 @@
 
 #include "windef.h"
 
-#define RGB(r, g, b) \
+#define RGB(r, g, b)                                                                             \
   (static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8) | \
                          (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
 

@@ -254,8 +254,8 @@ typedef struct {
 #define WS_EX_CONTROLPARENT 0x00010000L
 #define WS_EX_STATICEDGE 0x00020000L
 #define WS_EX_APPWINDOW 0x00040000L
-#define WS_EX_NODRAG 0x40000000L         // Windows CE
-#define WS_EX_CAPTIONOKBTN 0x80000000L   // Windows CE: an "ok" button for this window
+#define WS_EX_NODRAG 0x40000000L        // Windows CE
+#define WS_EX_CAPTIONOKBTN 0x80000000L  // Windows CE: an "ok" button for this window
 
 #define CW_USEDEFAULT (static_cast<int>(0x80000000))
 
@@ -555,8 +555,7 @@ LONG_PTR GetWindowLongW(HWND hWnd, int nIndex);
 LONG_PTR SetWindowLongW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
 #define GetWindowLongPtrW GetWindowLongW
 #define SetWindowLongPtrW SetWindowLongW
-LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
-                        LPARAM lParam);
+LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 
@@ -638,8 +637,7 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int nExitCode);
 BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
-BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
-                  UINT wRemoveMsg);
+BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
 BOOL TranslateMessage(const MSG* lpMsg);
 LRESULT DispatchMessageW(const MSG* lpMsg);
 BOOL WaitMessage();
@@ -654,8 +652,8 @@ BOOL DestroyIcon(HICON hIcon);
 // Dialogs. Dialog boxes are top-level windows of class "Dialog", as on Windows CE.
 HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
                         DLGPROC lpDialogFunc, LPARAM dwInitParam);
-HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate,
-                                HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam);
+HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent,
+                                DLGPROC lpDialogFunc, LPARAM dwInitParam);
 INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
                         DLGPROC lpDialogFunc, LPARAM dwInitParam);
 INT_PTR DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE hDialogTemplate,

@@ -17,7 +17,8 @@ namespace {
 
 struct Observer {
   std::mutex lock;
-  std::shared_ptr<cedev::SleepObserver> current;  // guarded by lock; shared so a call outlives a swap
+  std::shared_ptr<cedev::SleepObserver>
+      current;  // guarded by lock; shared so a call outlives a swap
 };
 
 Observer& SleepWatch() {

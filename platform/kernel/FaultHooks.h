@@ -12,9 +12,9 @@ namespace cekernel {
 
 struct FaultAction {
   enum class Kind {
-    none,        // go ahead as asked
-    fail,        // fail with `error`, doing nothing
-    store,       // a write: store only `bytes` bytes, then fail with `error` when it is not 0
+    none,   // go ahead as asked
+    fail,   // fail with `error`, doing nothing
+    store,  // a write: store only `bytes` bytes, then fail with `error` when it is not 0
   };
   Kind kind = Kind::none;
   DWORD error = 0;
@@ -27,7 +27,7 @@ void LoadEnvironmentFaults();
 
 // Counts one operation of `op` on `path` (and, for a rename, `otherPath`) against the faults and
 // says what the operation must do. `size` is the byte count a write asks for.
-FaultAction CheckFileFault(cedev::FileOp op, std::wstring_view path, std::wstring_view otherPath = {},
-                           DWORD size = 0);
+FaultAction CheckFileFault(cedev::FileOp op, std::wstring_view path,
+                           std::wstring_view otherPath = {}, DWORD size = 0);
 
 }  // namespace cekernel

@@ -36,7 +36,8 @@ std::wstring Lower(std::wstring_view text) {
   return out;
 }
 
-bool Watches(const FileFault& fault, cedev::FileOp op, std::wstring_view path, std::wstring_view other) {
+bool Watches(const FileFault& fault, cedev::FileOp op, std::wstring_view path,
+             std::wstring_view other) {
   if (fault.op != op) return false;
   if (fault.pathContains.empty()) return true;
   const std::wstring text = Lower(fault.pathContains);
@@ -77,9 +78,12 @@ FileFault ParseOne(std::string_view text) {
     fault.after = static_cast<unsigned>(after);
     op = op.substr(0, slash);
   }
-  static const struct { std::string_view name; FileOp op; } kOps[] = {
-      {"open", FileOp::open},   {"read", FileOp::read},     {"write", FileOp::write},
-      {"flush", FileOp::flush}, {"close", FileOp::close},   {"rename", FileOp::rename},
+  static const struct {
+    std::string_view name;
+    FileOp op;
+  } kOps[] = {
+      {"open", FileOp::open},     {"read", FileOp::read},   {"write", FileOp::write},
+      {"flush", FileOp::flush},   {"close", FileOp::close}, {"rename", FileOp::rename},
       {"delete", FileOp::remove},
   };
   bool known = false;
@@ -96,7 +100,8 @@ FileFault ParseOne(std::string_view text) {
   unsigned long long n = 0;
   if (effect.starts_with("short") || effect.starts_with("full")) {
     const bool isShort = effect.starts_with("short");
-    if (fault.op != FileOp::write) throw bad("'" + std::string(isShort ? "short" : "full") + "' is for write only");
+    if (fault.op != FileOp::write)
+      throw bad("'" + std::string(isShort ? "short" : "full") + "' is for write only");
     if (!ParseNumber(effect.substr(isShort ? 5 : 4), 0xFFFFFFFFull, n)) {
       throw bad("'short' and 'full' take a byte count, e.g. short3 or full100");
     }
@@ -140,8 +145,8 @@ std::vector<FileFault> ParseFileFaults(std::string_view text) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = text.find(',', start);
-    const std::string_view one =
-        text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    const std::string_view one = text.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
     if (one.empty()) throw std::invalid_argument("an empty fault (two commas, or one at an end)");
     faults.push_back(ParseOne(one));
     if (comma == std::string_view::npos) return faults;
@@ -159,7 +164,8 @@ void LoadEnvironmentFaults() {
     const char* value = std::getenv("CEDEVICE_FAULTS");
     if (value == nullptr) return;
     try {
-      for (const cedev::FileFault& fault : cedev::ParseFileFaults(value)) cedev::InjectFileFault(fault);
+      for (const cedev::FileFault& fault : cedev::ParseFileFaults(value))
+        cedev::InjectFileFault(fault);
     } catch (const std::invalid_argument& e) {
       // Running on without the fault would make a test pass for the wrong reason.
       std::fprintf(stderr, "CEDEVICE_FAULTS: %s\n", e.what());
@@ -169,7 +175,8 @@ void LoadEnvironmentFaults() {
   });
 }
 
-FaultAction CheckFileFault(cedev::FileOp op, std::wstring_view path, std::wstring_view otherPath, DWORD size) {
+FaultAction CheckFileFault(cedev::FileOp op, std::wstring_view path, std::wstring_view otherPath,
+                           DWORD size) {
   using cedev::FileFault;
   cedev::FaultList& list = cedev::Faults();
   std::lock_guard<std::mutex> guard(list.lock);
@@ -190,7 +197,8 @@ FaultAction CheckFileFault(cedev::FileOp op, std::wstring_view path, std::wstrin
         list.armed.erase(acting);
         return action;
       case FileFault::Effect::shortWrite:
-        action = {FaultAction::Kind::store, 0, acting->fault.bytes < size ? acting->fault.bytes : size};
+        action = {FaultAction::Kind::store, 0,
+                  acting->fault.bytes < size ? acting->fault.bytes : size};
         list.armed.erase(acting);
         return action;
       case FileFault::Effect::diskFull:

@@ -34,20 +34,40 @@ namespace {
 
 DWORD FromErrno(int e) {
   switch (e) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES: case EPERM: case EROFS: case EISDIR: return ERROR_ACCESS_DENIED;
-    case EMFILE: case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOSPC: case EDQUOT: return ERROR_DISK_FULL;
-    case EEXIST: return ERROR_FILE_EXISTS;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case EIO: return ERROR_IO_DEVICE;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case ENXIO: case ENODEV: return ERROR_ACCESS_DENIED;  // a FIFO without a reader, a socket, a device
-    default: return ERROR_GEN_FAILURE;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case EMFILE:
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOSPC:
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case EEXIST:
+      return ERROR_FILE_EXISTS;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    case EIO:
+      return ERROR_IO_DEVICE;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case EWOULDBLOCK:
+      return ERROR_SHARING_VIOLATION;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
+    case ENXIO:
+    case ENODEV:
+      return ERROR_ACCESS_DENIED;  // a FIFO without a reader, a socket, a device
+    default:
+      return ERROR_GEN_FAILURE;
   }
 }
 
@@ -151,7 +171,8 @@ std::shared_ptr<FileObject> LookupFile(HANDLE h) {
 // The open never blocks (O_NONBLOCK): the caller looks at what it opened before using it.
 int OpenForDisposition(const fs::path& path, int access, DWORD disposition, bool& existed) {
   access |= O_NONBLOCK;
-  const bool creates = disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
+  const bool creates =
+      disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
   for (int attempt = 0; attempt < 8; ++attempt) {
     if (disposition != CREATE_NEW) {
       const int fd = ::open(path.c_str(), access | O_CLOEXEC);
@@ -173,8 +194,8 @@ int OpenForDisposition(const fs::path& path, int access, DWORD disposition, bool
 
 }  // namespace
 
-HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                   DWORD, HANDLE) {
+HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
+                   DWORD disposition, DWORD, HANDLE) {
   fs::path path;
   if (!MapPath(name, path)) return INVALID_HANDLE_VALUE;
   if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
@@ -182,7 +203,8 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  if (const FaultAction fault = CheckFileFault(FileOp::open, name); fault.kind == FaultAction::Kind::fail) {
+  if (const FaultAction fault = CheckFileFault(FileOp::open, name);
+      fault.kind == FaultAction::Kind::fail) {
     SetLastError(fault.error);
     return INVALID_HANDLE_VALUE;
   }
@@ -213,7 +235,8 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     return INVALID_HANDLE_VALUE;
   }
   // Truncate only once the file is ours, so a refused open never damages it.
-  if ((disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) && ::ftruncate(fd, 0) != 0) {
+  if ((disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) &&
+      ::ftruncate(fd, 0) != 0) {
     SetLastError(FromErrno(errno));
     ::close(fd);
     return INVALID_HANDLE_VALUE;
@@ -229,7 +252,8 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED) {
   if (got != nullptr) *got = 0;
   const auto file = LookupFile(h);
   if (file == nullptr) return FALSE;
-  if (const FaultAction fault = CheckFileFault(FileOp::read, file->cePath()); fault.kind == FaultAction::Kind::fail) {
+  if (const FaultAction fault = CheckFileFault(FileOp::read, file->cePath());
+      fault.kind == FaultAction::Kind::fail) {
     return Failed(fault.error);
   }
   std::lock_guard<std::mutex> guard(file->lock());
@@ -289,28 +313,43 @@ DWORD SetFilePointer(HANDLE h, LONG distance, PLONG distanceHigh, DWORD method) 
   if (file == nullptr) return INVALID_SET_FILE_POINTER;
   int whence = SEEK_SET;
   switch (method) {
-    case FILE_BEGIN: whence = SEEK_SET; break;
-    case FILE_CURRENT: whence = SEEK_CUR; break;
-    case FILE_END: whence = SEEK_END; break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_SET_FILE_POINTER;
+    case FILE_BEGIN:
+      whence = SEEK_SET;
+      break;
+    case FILE_CURRENT:
+      whence = SEEK_CUR;
+      break;
+    case FILE_END:
+      whence = SEEK_END;
+      break;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return INVALID_SET_FILE_POINTER;
   }
   // Without a high part the distance is a signed 32-bit value; with one, the two make 64 bits.
   const std::int64_t move =
       distanceHigh == nullptr
           ? static_cast<std::int64_t>(distance)
-          : static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
-                                      static_cast<std::uint32_t>(distance));
+          : static_cast<std::int64_t>(
+                (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
+                static_cast<std::uint32_t>(distance));
   std::lock_guard<std::mutex> guard(file->lock());
   const off_t here = ::lseek(file->fd(), 0, SEEK_CUR);
   off_t base = 0;
   if (whence == SEEK_CUR) base = here;
   if (whence == SEEK_END) {
     struct stat st {};
-    if (::fstat(file->fd(), &st) != 0) { SetLastError(FromErrno(errno)); return INVALID_SET_FILE_POINTER; }
+    if (::fstat(file->fd(), &st) != 0) {
+      SetLastError(FromErrno(errno));
+      return INVALID_SET_FILE_POINTER;
+    }
     base = st.st_size;
   }
   const std::int64_t target = static_cast<std::int64_t>(base) + move;
-  if (target < 0) { SetLastError(ERROR_NEGATIVE_SEEK); return INVALID_SET_FILE_POINTER; }
+  if (target < 0) {
+    SetLastError(ERROR_NEGATIVE_SEEK);
+    return INVALID_SET_FILE_POINTER;
+  }
   if (distanceHigh == nullptr && target > 0xFFFFFFFELL) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
@@ -319,7 +358,8 @@ DWORD SetFilePointer(HANDLE h, LONG distance, PLONG distanceHigh, DWORD method) 
     SetLastError(FromErrno(errno));
     return INVALID_SET_FILE_POINTER;
   }
-  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(static_cast<std::uint64_t>(target) >> 32);
+  if (distanceHigh != nullptr)
+    *distanceHigh = static_cast<LONG>(static_cast<std::uint64_t>(target) >> 32);
   SetLastError(NO_ERROR);
   return static_cast<DWORD>(static_cast<std::uint64_t>(target) & 0xFFFFFFFFu);
 }
@@ -338,7 +378,8 @@ BOOL SetEndOfFile(HANDLE h) {
 BOOL FlushFileBuffers(HANDLE h) {
   const auto file = LookupFile(h);
   if (file == nullptr) return FALSE;
-  if (const FaultAction fault = CheckFileFault(FileOp::flush, file->cePath()); fault.kind == FaultAction::Kind::fail) {
+  if (const FaultAction fault = CheckFileFault(FileOp::flush, file->cePath());
+      fault.kind == FaultAction::Kind::fail) {
     return Failed(fault.error);
   }
   std::lock_guard<std::mutex> guard(file->lock());
@@ -349,7 +390,8 @@ BOOL FlushFileBuffers(HANDLE h) {
 BOOL DeleteFileW(LPCWSTR name) {
   fs::path path;
   if (!MapPath(name, path)) return FALSE;
-  if (const FaultAction fault = CheckFileFault(FileOp::remove, name); fault.kind == FaultAction::Kind::fail) {
+  if (const FaultAction fault = CheckFileFault(FileOp::remove, name);
+      fault.kind == FaultAction::Kind::fail) {
     return Failed(fault.error);
   }
   if (IsThereButNotAFile(path)) return Failed(ERROR_ACCESS_DENIED);
@@ -367,7 +409,8 @@ BOOL DeleteFileW(LPCWSTR name) {
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
   fs::path a, b;
   if (!MapPath(from, a) || !MapPath(to, b)) return FALSE;
-  if (const FaultAction fault = CheckFileFault(FileOp::rename, from, to); fault.kind == FaultAction::Kind::fail) {
+  if (const FaultAction fault = CheckFileFault(FileOp::rename, from, to);
+      fault.kind == FaultAction::Kind::fail) {
     return Failed(fault.error);
   }
   struct stat st {};
@@ -409,7 +452,8 @@ BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES) {
 BOOL RemoveDirectoryW(LPCWSTR name) {
   fs::path path;
   if (!MapPath(name, path)) return FALSE;
-  if (::rmdir(path.c_str()) != 0) return Failed(errno == ENOTDIR ? ERROR_DIRECTORY : ErrorFor(path, errno));
+  if (::rmdir(path.c_str()) != 0)
+    return Failed(errno == ENOTDIR ? ERROR_DIRECTORY : ErrorFor(path, errno));
   return TRUE;
 }
 
@@ -433,7 +477,8 @@ BOOL SetFileAttributesW(LPCWSTR name, DWORD attributes) {
   if (::stat(path.c_str(), &st) != 0) return Failed(ErrorFor(path, errno));
   // Only the read-only bit has a host meaning.
   mode_t mode = st.st_mode & 07777;
-  mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+  mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? (mode & ~static_cast<mode_t>(0222))
+                                                     : (mode | S_IWUSR);
   if (::chmod(path.c_str(), mode) != 0) return Failed(FromErrno(errno));
   return TRUE;
 }

@@ -53,7 +53,8 @@ bool Matches(std::wstring_view pattern, std::wstring_view name) {
 
 FILETIME FileTimeOf(const struct timespec& t) {
   const unsigned long long ticks =
-      (static_cast<unsigned long long>(t.tv_sec) + kEpochGap) * 10000000ull + static_cast<unsigned long long>(t.tv_nsec) / 100;
+      (static_cast<unsigned long long>(t.tv_sec) + kEpochGap) * 10000000ull +
+      static_cast<unsigned long long>(t.tv_nsec) / 100;
   return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
 }
 
@@ -94,7 +95,8 @@ std::vector<WIN32_FIND_DATAW> Entries(const fs::path& folder, std::wstring_view 
     std::wcsncpy(data.cFileName, name.c_str(), MAX_PATH - 1);
     named.emplace_back(name, data);
   }
-  std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::sort(named.begin(), named.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<WIN32_FIND_DATAW> found;
   for (const auto& [name, data] : named) found.push_back(data);
   return found;
@@ -109,8 +111,10 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW data) {
   }
   const std::wstring_view path(fileName);
   const std::size_t slash = path.find_last_of(L"\\/");
-  const std::wstring_view pattern = slash == std::wstring_view::npos ? path : path.substr(slash + 1);
-  const std::wstring folderPath(slash == std::wstring_view::npos ? std::wstring_view(L"\\") : path.substr(0, slash + 1));
+  const std::wstring_view pattern =
+      slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+  const std::wstring folderPath(slash == std::wstring_view::npos ? std::wstring_view(L"\\")
+                                                                 : path.substr(0, slash + 1));
   if (pattern.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;

@@ -16,7 +16,9 @@ constexpr std::size_t kWsprintfBuffer = 1024;
 // apostrophes weigh nothing at first, symbols sort before digits and digits before letters,
 // letters compare without regard to case, and only then does case count (small before
 // capital), then the ignored characters.
-bool IsIgnorable(wchar_t c) { return c == L'-' || c == L'\'' || c == 0x00AD || c == 0x2010 || c == 0x2011; }
+bool IsIgnorable(wchar_t c) {
+  return c == L'-' || c == L'\'' || c == 0x00AD || c == 0x2010 || c == 0x2011;
+}
 
 bool IsLetter(wchar_t c) {
   if ((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z')) return true;
@@ -86,7 +88,8 @@ int CompareRemainder(const wchar_t* a, const wchar_t* b, bool ignoreCase) {
 
 int Collate(LPCWSTR a, LPCWSTR b, bool ignoreCase) {
   // A null string sorts before every other, as an empty one.
-  if (a == nullptr || b == nullptr) return Sign(static_cast<long long>(a != nullptr) - (b != nullptr));
+  if (a == nullptr || b == nullptr)
+    return Sign(static_cast<long long>(a != nullptr) - (b != nullptr));
   int result = ComparePrimary(a, b);
   if (result == 0 && !ignoreCase) result = CompareCase(a, b);
   if (result == 0) result = CompareRemainder(a, b, ignoreCase);

@@ -14,7 +14,9 @@ HICON CStatic::GetIcon() const { return reinterpret_cast<HICON>(SendMessage(STM_
 int CButton::GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK, 0, 0)); }
 void CButton::SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck), 0); }
 UINT CButton::GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE, 0, 0)); }
-void CButton::SetState(BOOL bHighlight) { SendMessage(BM_SETSTATE, static_cast<WPARAM>(bHighlight), 0); }
+void CButton::SetState(BOOL bHighlight) {
+  SendMessage(BM_SETSTATE, static_cast<WPARAM>(bHighlight), 0);
+}
 UINT CButton::GetButtonStyle() const { return static_cast<UINT>(GetStyle() & 0xff); }
 void CButton::SetButtonStyle(UINT nStyle, BOOL bRedraw) {
   SendMessage(BM_SETSTYLE, nStyle, bRedraw);
@@ -69,8 +71,8 @@ DWORD_PTR CListBox::GetItemData(int nIndex) const {
   return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, static_cast<WPARAM>(nIndex), 0));
 }
 int CListBox::SetItemData(int nIndex, DWORD_PTR dwItemData) {
-  return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(nIndex),
-                                      static_cast<LPARAM>(dwItemData)));
+  return static_cast<int>(
+      SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(dwItemData)));
 }
 int CListBox::FindStringExact(int nIndexStart, LPCTSTR lpszFind) const {
   return static_cast<int>(SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(nIndexStart),

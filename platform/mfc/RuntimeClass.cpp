@@ -16,8 +16,8 @@ BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const {
   return FALSE;
 }
 
-const CRuntimeClass CCmdTarget::classCCmdTarget = {"CCmdTarget", static_cast<int>(sizeof(CCmdTarget)),
-                                                   RUNTIME_CLASS(CObject)};
+const CRuntimeClass CCmdTarget::classCCmdTarget = {
+    "CCmdTarget", static_cast<int>(sizeof(CCmdTarget)), RUNTIME_CLASS(CObject)};
 
 CRuntimeClass* CCmdTarget::GetRuntimeClass() const { return RUNTIME_CLASS(CCmdTarget); }
 

@@ -50,8 +50,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
   // The previous procedure is stored before ours is installed: our procedure may run at once
   // on the window's own thread.
   m_pfnSuper = reinterpret_cast<WNDPROC>(::GetWindowLongW(hWnd, GWL_WNDPROC));
-  const LONG_PTR old =
-      ::SetWindowLongW(hWnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc));
+  const LONG_PTR old = ::SetWindowLongW(hWnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc));
   if (old == 0) {
     m_pfnSuper = nullptr;
     Detach();
@@ -132,7 +131,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM /*lParam*/) {
   // A command from a menu or the shell has no control (lParam 0) and code 0, which is also
   // BN_CLICKED: the same entry serves both, as in the framework.
-  const AFX_MSGMAP_ENTRY* e = FindEntry(GetMessageMap(), WM_COMMAND, HIWORD(wParam), LOWORD(wParam));
+  const AFX_MSGMAP_ENTRY* e =
+      FindEntry(GetMessageMap(), WM_COMMAND, HIWORD(wParam), LOWORD(wParam));
   if (e == nullptr) return FALSE;
   e->pfn(this, wParam, 0);
   return TRUE;
@@ -214,9 +214,7 @@ void CWnd::Invalidate(BOOL bErase) { ::InvalidateRect(m_hWnd, nullptr, bErase); 
 void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
 
 DWORD CWnd::GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
-DWORD CWnd::GetExStyle() const {
-  return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_EXSTYLE));
-}
+DWORD CWnd::GetExStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_EXSTYLE)); }
 
 int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
@@ -253,7 +251,9 @@ CFont* CWnd::GetFont() const {
 
 CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
 
-void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) { ::SetDlgItemTextW(m_hWnd, nID, lpszString); }
+void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) {
+  ::SetDlgItemTextW(m_hWnd, nID, lpszString);
+}
 
 int CWnd::GetDlgItemText(int nID, LPTSTR lpStr, int nMaxCount) const {
   return static_cast<int>(::GetDlgItemTextW(m_hWnd, nID, lpStr, nMaxCount));
@@ -274,8 +274,12 @@ UINT CWnd::GetDlgItemInt(int nID, BOOL* lpTrans, BOOL bSigned) const {
   return ::GetDlgItemInt(m_hWnd, nID, lpTrans, bSigned);
 }
 
-void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
-UINT CWnd::IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
+void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) {
+  ::CheckDlgButton(m_hWnd, nIDButton, nCheck);
+}
+UINT CWnd::IsDlgButtonChecked(int nIDButton) const {
+  return ::IsDlgButtonChecked(m_hWnd, nIDButton);
+}
 
 int CWnd::MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType) {
   if (lpszCaption == nullptr) lpszCaption = AfxGetAppName();

@@ -35,14 +35,16 @@ struct FileStamp {
 
 FileStamp StampOf(const std::string& path) {
   FileStamp stamp;
-  struct stat info{};
+  struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return stamp;
   stamp.exists = true;
   stamp.device = info.st_dev;
   stamp.inode = info.st_ino;
   stamp.size = info.st_size;
-  stamp.modifiedNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-  stamp.changedNs = static_cast<long long>(info.st_ctim.tv_sec) * 1000000000LL + info.st_ctim.tv_nsec;
+  stamp.modifiedNs =
+      static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+  stamp.changedNs =
+      static_cast<long long>(info.st_ctim.tv_sec) * 1000000000LL + info.st_ctim.tv_nsec;
   return stamp;
 }
 
@@ -85,7 +87,8 @@ StoreContent LoadLocked() {
   const fs::path aside = KeepAside(kStoreFile);
   WriteStateAtomic(kStoreFile, FormatStore(parsed.content));
   std::string message = store.string() + ": damaged (" + parsed.problems.front();
-  if (parsed.problems.size() > 1) message += ", and " + std::to_string(parsed.problems.size() - 1) + " more";
+  if (parsed.problems.size() > 1)
+    message += ", and " + std::to_string(parsed.problems.size() - 1) + " more";
   message += "); kept the " + std::to_string(parsed.content.records.size()) +
              " readable notifications; the damaged file is kept as " + aside.string();
   Report(message);
@@ -105,7 +108,8 @@ const std::string& StampPath() {
     const char* value = std::getenv(name);
     return std::string_view(value != nullptr ? value : "");
   };
-  const std::string_view root = text("CEDEVICE_ROOT"), data = text("XDG_DATA_HOME"), home = text("HOME");
+  const std::string_view root = text("CEDEVICE_ROOT"), data = text("XDG_DATA_HOME"),
+                         home = text("HOME");
   if (!known.made || root != known.root || data != known.data || home != known.home) {
     known.root = root;
     known.data = data;
@@ -136,7 +140,8 @@ std::shared_ptr<const StoreContent> ReadStore() {
     const std::string& path = StampPath();
     const FileStamp stamp = StampOf(path);
     std::lock_guard lock(cache.mutex);
-    if (cache.content && stamp.exists && stamp == cache.stamp && path == cache.path) return cache.content;
+    if (cache.content && stamp.exists && stamp == cache.stamp && path == cache.path)
+      return cache.content;
   }
   DeviceLock deviceLock;  // a damaged store is repaired by one process only
   auto content = std::make_shared<const StoreContent>(LoadLocked());
@@ -153,7 +158,8 @@ void RemoveLeftoverTemporariesLocked() {
   const fs::path store = StorePath();
   const std::string prefix = store.filename().string() + ".tmp.";
   std::error_code ec;
-  for (fs::directory_iterator it(store.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(store.parent_path(), ec), end; !ec && it != end;
+       it.increment(ec)) {
     if (it->path().filename().string().starts_with(prefix)) {
       std::error_code ignored;
       fs::remove(it->path(), ignored);
@@ -173,8 +179,9 @@ void UpdateStore(const std::function<bool(StoreContent&)>& change) {
 }
 
 const NotificationRecord* FindRecord(const StoreContent& content, DWORD handle) {
-  const auto at = std::lower_bound(content.records.begin(), content.records.end(), handle,
-                                   [](const NotificationRecord& r, DWORD h) { return r.handle < h; });
+  const auto at =
+      std::lower_bound(content.records.begin(), content.records.end(), handle,
+                       [](const NotificationRecord& r, DWORD h) { return r.handle < h; });
   return at != content.records.end() && at->handle == handle ? &*at : nullptr;
 }
 

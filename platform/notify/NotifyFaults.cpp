@@ -31,10 +31,12 @@ Faults& State() {
   return faults;
 }
 
-constexpr std::array<const char*, kCalls> kNames = {"count", "handles", "size", "fetch", "set", "clear"};
+constexpr std::array<const char*, kCalls> kNames = {"count", "handles", "size",
+                                                    "fetch", "set",     "clear"};
 
 void ArmLocked(Faults& faults, Call call, DWORD error, int skip, int times) {
-  faults.byCall[static_cast<size_t>(call)] = Fault{true, error, skip < 0 ? 0 : skip, times < 0 ? 0 : times};
+  faults.byCall[static_cast<size_t>(call)] =
+      Fault{true, error, skip < 0 ? 0 : skip, times < 0 ? 0 : times};
 }
 
 bool ParseOne(const std::string& item, Call* call, DWORD* error, int* skip, int* times) {

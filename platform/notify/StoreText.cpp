@@ -26,12 +26,23 @@ void AppendQuoted(std::string& out, const std::optional<std::wstring>& text) {
   out += '"';
   for (const char c : Utf8FromWide(*text)) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
   out += '"';
@@ -49,8 +60,8 @@ void AppendTime(std::string& out, const SYSTEMTIME& st) {
     return;
   }
   char text[96];
-  std::snprintf(text, sizeof text, "raw %u,%u,%u,%u,%u,%u,%u,%u", st.wYear, st.wMonth, st.wDayOfWeek,
-                st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+  std::snprintf(text, sizeof text, "raw %u,%u,%u,%u,%u,%u,%u,%u", st.wYear, st.wMonth,
+                st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
   out += text;
 }
 
@@ -64,8 +75,8 @@ bool ParseNumber(std::string_view text, T& value) {
 bool ParseTime(std::string_view text, SYSTEMTIME& st) {
   if (text.starts_with("raw ")) {
     text.remove_prefix(4);
-    WORD* fields[] = {&st.wYear, &st.wMonth, &st.wDayOfWeek, &st.wDay,
-                      &st.wHour, &st.wMinute, &st.wSecond, &st.wMilliseconds};
+    WORD* fields[] = {&st.wYear, &st.wMonth,  &st.wDayOfWeek, &st.wDay,
+                      &st.wHour, &st.wMinute, &st.wSecond,    &st.wMilliseconds};
     for (size_t i = 0; i < std::size(fields); ++i) {
       const size_t comma = i + 1 < std::size(fields) ? text.find(',') : text.size();
       if (comma == std::string_view::npos) return false;
@@ -94,12 +105,23 @@ bool ParseQuoted(std::string_view text, std::optional<std::wstring>& value) {
     if (c == '\\') {
       if (++i == text.size()) return false;
       switch (text[i]) {
-        case '\\': c = '\\'; break;
-        case '"': c = '"'; break;
-        case 't': c = '\t'; break;
-        case 'n': c = '\n'; break;
-        case 'r': c = '\r'; break;
-        default: return false;
+        case '\\':
+          c = '\\';
+          break;
+        case '"':
+          c = '"';
+          break;
+        case 't':
+          c = '\t';
+          break;
+        case 'n':
+          c = '\n';
+          break;
+        case 'r':
+          c = '\r';
+          break;
+        default:
+          return false;
       }
     }
     bytes += c;
@@ -213,8 +235,9 @@ ParsedStore ParseStore(std::string_view text) {
       std::string_view handleText = line.substr(kNextHandle.size());
       std::size_t count = 0;
       const std::size_t countAt = handleText.find(kRecordCount);
-      std::string_view countText =
-          countAt != std::string_view::npos ? handleText.substr(countAt + kRecordCount.size()) : std::string_view();
+      std::string_view countText = countAt != std::string_view::npos
+                                       ? handleText.substr(countAt + kRecordCount.size())
+                                       : std::string_view();
       const bool wrapped = countText.ends_with(kWrapped);
       if (wrapped) countText.remove_suffix(kWrapped.size());
       const bool countRead = countAt != std::string_view::npos && ParseNumber(countText, count);
@@ -242,8 +265,9 @@ ParsedStore ParseStore(std::string_view text) {
       parsed.problems.push_back(where + why);
       continue;
     }
-    const auto at = std::lower_bound(content.records.begin(), content.records.end(), record.handle,
-                                     [](const NotificationRecord& r, DWORD h) { return r.handle < h; });
+    const auto at =
+        std::lower_bound(content.records.begin(), content.records.end(), record.handle,
+                         [](const NotificationRecord& r, DWORD h) { return r.handle < h; });
     if (at != content.records.end() && at->handle == record.handle) {
       parsed.problems.push_back(where + "handle " + std::to_string(record.handle) + " again");
       continue;
@@ -254,8 +278,9 @@ ParsedStore ParseStore(std::string_view text) {
     parsed.problems.push_back("no next-handle line");
   }
   if (counted && *counted != content.records.size()) {
-    parsed.problems.push_back("line " + std::to_string(countLine) + ": the store counts " + std::to_string(*counted) +
-                              " records, " + std::to_string(content.records.size()) + " read");
+    parsed.problems.push_back("line " + std::to_string(countLine) + ": the store counts " +
+                              std::to_string(*counted) + " records, " +
+                              std::to_string(content.records.size()) + " read");
   }
   if (content.wrapped) {
     content.nextHandle = next;  // past the wrap the next handle lies anywhere; in use is skipped

@@ -78,7 +78,8 @@ std::optional<NotificationRecord> RecordOf(const CE_NOTIFICATION_TRIGGER* trigge
     case CNT_CLASSICTIME:
       if (user == nullptr) return std::nullopt;
       break;
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
   if (trigger->dwType != CNT_EVENT) {
     if (!IsCivilTime(record.start)) return std::nullopt;
@@ -93,8 +94,12 @@ std::optional<NotificationRecord> RecordOf(const CE_NOTIFICATION_TRIGGER* trigge
     }
   }
   if (user != nullptr) {
-    record.user = UserAction{user->ActionFlags, TextOf(user->pwszDialogTitle), TextOf(user->pwszDialogText),
-                             TextOf(user->pwszSound), user->nMaxSound, user->dwReserved};
+    record.user = UserAction{user->ActionFlags,
+                             TextOf(user->pwszDialogTitle),
+                             TextOf(user->pwszDialogText),
+                             TextOf(user->pwszSound),
+                             user->nMaxSound,
+                             user->dwReserved};
   }
   return record;
 }
@@ -140,7 +145,8 @@ HANDLE CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pc
   return HandleOf(handle);
 }
 
-BOOL CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandles, LPDWORD pcHandlesNeeded) {
+BOOL CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandles,
+                                  LPDWORD pcHandlesNeeded) {
   if (FaultFor(rghNotifications == nullptr ? Call::Count : Call::FetchHandles)) return FALSE;
   if (pcHandlesNeeded == nullptr || (rghNotifications == nullptr && cHandles != 0)) {
     return Failed(ERROR_INVALID_PARAMETER);
@@ -160,7 +166,8 @@ BOOL CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandles, LPDW
   return TRUE;
 }
 
-BOOL CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWORD pcBytesNeeded, LPBYTE pBuffer) {
+BOOL CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWORD pcBytesNeeded,
+                           LPBYTE pBuffer) {
   if (pBuffer == nullptr && FaultFor(Call::Size)) {
     if (pcBytesNeeded != nullptr) *pcBytesNeeded = 0;
     return FALSE;

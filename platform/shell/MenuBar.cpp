@@ -40,7 +40,8 @@ void RegisterMenuBarClass() {
     WNDCLASSW wc{};
     wc.lpfnWndProc = MenuBarProc;
     // The bar is drawn in the task bar's colour.
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_ACTIVECAPTION + 1));
+    wc.hbrBackground =
+        reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_ACTIVECAPTION + 1));
     wc.lpszClassName = kMenuBarClass;
     RegisterClassW(&wc);
   });

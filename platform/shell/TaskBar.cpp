@@ -144,8 +144,8 @@ HWND CreateTaskBar(const Settings& settings) {
   WNDCLASSW existing;
   if (!GetClassInfoW(nullptr, kTaskBarClass, &existing)) RegisterClassW(&wc);
   g_state = std::make_unique<TaskBarState>(TaskBarState{settings, nullptr, {}, false});
-  HWND bar = CreateWindowExW(WS_EX_TOPMOST, kTaskBarClass, L"", WS_POPUP, 0, 0, 240,
-                             kTaskBarHeight, nullptr, nullptr, nullptr, nullptr);
+  HWND bar = CreateWindowExW(WS_EX_TOPMOST, kTaskBarClass, L"", WS_POPUP, 0, 0, 240, kTaskBarHeight,
+                             nullptr, nullptr, nullptr, nullptr);
   if (bar == nullptr) {
     g_state.reset();
     return nullptr;

@@ -60,10 +60,10 @@ void Layout(HWND popup) {
   // A whole text row below the group, so its lower frame is not cut.
   const int height = kGroupTop + groupHeight + 10;
   MoveWindow(popup, 240 - kPopupWidth, kTaskBarHeight, kPopupWidth, height, FALSE);
-  HWND group = CreateWindowExW(0, L"Button", L"Sound", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, kMargin,
-                               kGroupTop, kPopupWidth - 2 * kMargin, groupHeight, popup,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kGroupId)), nullptr,
-                               nullptr);
+  HWND group =
+      CreateWindowExW(0, L"Button", L"Sound", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, kMargin,
+                      kGroupTop, kPopupWidth - 2 * kMargin, groupHeight, popup,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kGroupId)), nullptr, nullptr);
   if (group == nullptr) return;
   g_popup.groupBoxProc = reinterpret_cast<WNDPROC>(
       SetWindowLongW(group, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&GroupBoxProc)));

@@ -26,7 +26,8 @@ bool Overlap(const RECT& a, const RECT& b) {
 }
 
 RECT CellRect(int column, int row) {
-  return RECT{column * kCellWidth, row * kCellHeight, (column + 1) * kCellWidth, (row + 1) * kCellHeight};
+  return RECT{column * kCellWidth, row * kCellHeight, (column + 1) * kCellWidth,
+              (row + 1) * kCellHeight};
 }
 
 int CeilDiv(int a, int b) { return -FloorDiv(-a, b); }
@@ -47,7 +48,8 @@ RECT ClippedRectLocked(WindowManager& wm, const Window& w) {
 
 // Among sibling windows (topmost first) inside `bounds`, the one that has `cell`: a window that
 // overlaps one above it that touches the cell is beneath it; of the rest, the one covering most.
-Window* PickLocked(WindowManager& wm, const std::vector<HWND>& siblings, const RECT& cell, const RECT& bounds) {
+Window* PickLocked(WindowManager& wm, const std::vector<HWND>& siblings, const RECT& cell,
+                   const RECT& bounds) {
   Window* best = nullptr;
   LONG bestArea = 0;
   std::vector<RECT> above;
@@ -58,7 +60,8 @@ Window* PickLocked(WindowManager& wm, const std::vector<HWND>& siblings, const R
     if (!Intersect(ScreenRectLocked(wm, *w), bounds, r)) continue;
     const LONG area = AreaIn(r, cell);
     if (area == 0) continue;
-    const bool beneath = std::any_of(above.begin(), above.end(), [&](const RECT& a) { return Overlap(a, r); });
+    const bool beneath =
+        std::any_of(above.begin(), above.end(), [&](const RECT& a) { return Overlap(a, r); });
     above.push_back(r);
     if (beneath || area <= bestArea) continue;
     best = w;
@@ -134,7 +137,8 @@ CellPlace CellPlaceLocked(WindowManager& wm, const Window& w) {
   // The first row is judged at the window's middle column, the first column at its middle row.
   const int middleColumn = FloorDiv((r.left + r.right - 1) / 2, kCellWidth);
   const int middleRow = FloorDiv((r.top + r.bottom - 1) / 2, kCellHeight);
-  if (place.row < place.lastRow && NeighbourTakesLocked(wm, w, siblings, CellRect(middleColumn, place.row), bounds)) {
+  if (place.row < place.lastRow &&
+      NeighbourTakesLocked(wm, w, siblings, CellRect(middleColumn, place.row), bounds)) {
     ++place.row;
   }
   if (place.column < place.lastColumn &&
@@ -155,7 +159,8 @@ POINT CellTapPointLocked(WindowManager& wm, int column, int row) {
   // The middle of the cell as the window lays its client area on the grid.
   const LONG x = r.left + (column - place.column) * kCellWidth + kCellWidth / 2;
   const LONG y = r.top + (row - place.row) * kCellHeight + kCellHeight / 2;
-  return POINT{std::clamp(x, shown.left, shown.right - 1), std::clamp(y, shown.top, shown.bottom - 1)};
+  return POINT{std::clamp(x, shown.left, shown.right - 1),
+               std::clamp(y, shown.top, shown.bottom - 1)};
 }
 
 }  // namespace cedev::user

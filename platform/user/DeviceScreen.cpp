@@ -69,7 +69,8 @@ bool FindInLocked(WindowManager& wm, Window& w, std::wstring_view text, Found& o
   ForVisibleRows(w, [&](int i, const RECT& row) {
     if (hit || w.published->rows[static_cast<size_t>(i)] != text) return;
     hit = true;
-    out = Found{w.handle, POINT{r.left + (row.left + row.right) / 2, r.top + (row.top + row.bottom) / 2}};
+    out = Found{w.handle,
+                POINT{r.left + (row.left + row.right) / 2, r.top + (row.top + row.bottom) / 2}};
   });
   if (hit) return true;
   if (ShowsLocked(w, text)) {
@@ -98,7 +99,8 @@ void TreeLineLocked(WindowManager& wm, const Window& w, int depth, std::wstring&
   const RECT r = ScreenRectLocked(wm, w);
   out.append(static_cast<size_t>(depth) * 2, L' ');
   out += w.cls->name + L' ' + Quoted(w.text) + L" (" + std::to_wstring(r.left) + L',' +
-         std::to_wstring(r.top) + L")-(" + std::to_wstring(r.right) + L',' + std::to_wstring(r.bottom) + L')';
+         std::to_wstring(r.top) + L")-(" + std::to_wstring(r.right) + L',' +
+         std::to_wstring(r.bottom) + L')';
   if (!(w.style & WS_VISIBLE)) out += L" hidden";
   if (w.style & WS_DISABLED) out += L" disabled";
   if (IsFocusLocked(wm, w.handle)) out += L" focused";
@@ -226,7 +228,8 @@ HWND InjectTap(POINT screen) {
                              static_cast<WORD>(static_cast<SHORT>(screen.y - r.top)));
   const DWORD now = GetTickCount();
   QueuedMessage down;
-  down.msg = MSG{target, WM_LBUTTONDOWN, MK_LBUTTON, static_cast<LPARAM>(static_cast<DWORD>(at)), now, screen};
+  down.msg = MSG{target, WM_LBUTTONDOWN, MK_LBUTTON, static_cast<LPARAM>(static_cast<DWORD>(at)),
+                 now,    screen};
   QueuedMessage up = down;
   up.msg.message = WM_LBUTTONUP;
   up.msg.wParam = 0;

@@ -31,8 +31,10 @@ void ActivateOnThisThread(HWND hwnd, bool setForeground) {
     TouchLocked(wm);
   }
   if (old != hwnd) {
-    if (old && IsWindow(old)) SendMessageW(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
-    if (hwnd && IsWindow(hwnd)) SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+    if (old && IsWindow(old))
+      SendMessageW(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
+    if (hwnd && IsWindow(hwnd))
+      SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
   }
   if (foregroundChanged) FireForegroundHook(hwnd);
 }

@@ -112,8 +112,8 @@ bool InCells(int col, int row, const RECT& cells) {
 
 // One character a cell from the cell (col, row) rightwards, inside `clip` (cells) when given,
 // in the text colour, on the background colour unless the background mode is transparent.
-void TextAtLocked(WindowManager& wm, const DeviceContext& dc, int col, int row, std::wstring_view text,
-                  const RECT* clip) {
+void TextAtLocked(WindowManager& wm, const DeviceContext& dc, int col, int row,
+                  std::wstring_view text, const RECT* clip) {
   for (size_t i = 0; i < text.size(); ++i) {
     const int c = col + static_cast<int>(i);
     if (clip && !InCells(c, row, *clip)) continue;
@@ -130,8 +130,8 @@ void TextAtLocked(WindowManager& wm, const DeviceContext& dc, int col, int row, 
 void TextLocked(WindowManager& wm, const DeviceContext& dc, int x, int y, std::wstring_view text,
                 const RECT* clip) {
   const RECT cells = clip ? CellsOfClient(dc.place, *clip) : RECT{};
-  TextAtLocked(wm, dc, dc.place.column + FloorDiv(x, kCellWidth), dc.place.row + FloorDiv(y, kCellHeight), text,
-               clip ? &cells : nullptr);
+  TextAtLocked(wm, dc, dc.place.column + FloorDiv(x, kCellWidth),
+               dc.place.row + FloorDiv(y, kCellHeight), text, clip ? &cells : nullptr);
 }
 
 // Fills the cells a client rectangle covers: blank, in `colour`, the focus rectangle gone.
@@ -149,7 +149,8 @@ void FillLocked(WindowManager& wm, const DeviceContext& dc, const RECT& r, COLOR
 }
 
 // A frame of characters around the cells a client rectangle covers, in the text colour.
-void FrameLocked(WindowManager& wm, const DeviceContext& dc, const RECT& r, bool fill, COLORREF fillColour) {
+void FrameLocked(WindowManager& wm, const DeviceContext& dc, const RECT& r, bool fill,
+                 COLORREF fillColour) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   const RECT cells = CellsOfClient(dc.place, r);
   const int c0 = cells.left;
@@ -280,7 +281,9 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ hgdiobj) {
   DeviceContext* dc = DcLocked(hdc);
   const GdiObject* o = ObjectLocked(hgdiobj);
   if (!dc || !o) return nullptr;
-  HGDIOBJ* slot = o->kind == GdiKind::Font ? &dc->font : o->kind == GdiKind::Brush ? &dc->brush : &dc->pen;
+  HGDIOBJ* slot = o->kind == GdiKind::Font    ? &dc->font
+                  : o->kind == GdiKind::Brush ? &dc->brush
+                                              : &dc->pen;
   HGDIOBJ old = *slot;
   *slot = hgdiobj;
   return old;
@@ -302,8 +305,10 @@ int GetObjectW(HGDIOBJ hgdiobj, int cbBuffer, LPVOID lpvObject) {
 int GetDeviceCaps(HDC, int nIndex) {
   switch (nIndex) {
     case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
-    default: return 0;
+    case LOGPIXELSY:
+      return 96;
+    default:
+      return 0;
   }
 }
 
@@ -314,8 +319,9 @@ BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm) {
   if (!dc || !lptm) return FALSE;
   const GdiObject* font = ObjectLocked(dc->font);
   const LONG h = FontPixelHeight(font);
-  *lptm = TEXTMETRICW{h, h - h / 4, h / 4, 0, 0, kCellWidth, kCellWidth,
-                      font && font->font.lfWeight ? font->font.lfWeight : FW_NORMAL};
+  *lptm = TEXTMETRICW{
+      h, h - h / 4,  h / 4,      0,
+      0, kCellWidth, kCellWidth, font && font->font.lfWeight ? font->font.lfWeight : FW_NORMAL};
   return TRUE;
 }
 
@@ -350,8 +356,8 @@ BOOL Rectangle(HDC hdc, int nLeftRect, int nTopRect, int nRightRect, int nBottom
   DeviceContext* dc = DcLocked(hdc);
   if (!dc) return FALSE;
   const GdiObject* brush = ObjectLocked(dc->brush);
-  FrameLocked(wm, *dc, RECT{nLeftRect, nTopRect, nRightRect, nBottomRect}, !(brush && brush->hollow),
-              BrushColourLocked(dc->brush));
+  FrameLocked(wm, *dc, RECT{nLeftRect, nTopRect, nRightRect, nBottomRect},
+              !(brush && brush->hollow), BrushColourLocked(dc->brush));
   TouchLocked(wm);
   return TRUE;
 }
@@ -414,11 +420,14 @@ COLORREF SetBkColor(HDC hdc, COLORREF crColor) {
   return SwapDcSetting(hdc, &DeviceContext::bkColor, crColor, COLORREF{0xFFFFFFFF});
 }
 
-int SetBkMode(HDC hdc, int iBkMode) { return SwapDcSetting(hdc, &DeviceContext::bkMode, iBkMode, 0); }
+int SetBkMode(HDC hdc, int iBkMode) {
+  return SwapDcSetting(hdc, &DeviceContext::bkMode, iBkMode, 0);
+}
 
 int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) {
   if (!lprc || !lpchText) return 0;
-  std::wstring_view raw(lpchText, cchText < 0 ? std::wcslen(lpchText) : static_cast<size_t>(cchText));
+  std::wstring_view raw(lpchText,
+                        cchText < 0 ? std::wcslen(lpchText) : static_cast<size_t>(cchText));
   const std::wstring text = (format & DT_NOPREFIX) ? std::wstring(raw) : StripPrefixes(raw);
   WindowManager& wm = Wm();
   std::lock_guard lk(wm.lock);
@@ -437,14 +446,16 @@ int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) 
     size_t start = 0;
     while (start <= text.size()) {
       size_t end = text.find_first_of(L"\r\n", start);
-      std::wstring_view para = std::wstring_view(text).substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+      std::wstring_view para = std::wstring_view(text).substr(
+          start, end == std::wstring::npos ? std::wstring::npos : end - start);
       if (format & DT_WORDBREAK) {
         WrapInto(para, static_cast<size_t>(std::max(1, width / kCellWidth)), lines);
       } else {
         lines.emplace_back(para);
       }
       if (end == std::wstring::npos) break;
-      start = end + ((text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1);
+      start =
+          end + ((text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1);
     }
   }
   const int total = static_cast<int>(lines.size()) * lineHeight;

@@ -13,9 +13,9 @@ namespace cedev::user {
 
 struct DeviceContext {
   HWND hwnd = nullptr;
-  CellPlace place;           // where the client area lies on the cell grid
-  bool bordered = false;     // the window has WS_BORDER: its edges are drawn when it is done
-  std::vector<bool> mask;    // the cells this context may draw into
+  CellPlace place;         // where the client area lies on the cell grid
+  bool bordered = false;   // the window has WS_BORDER: its edges are drawn when it is done
+  std::vector<bool> mask;  // the cells this context may draw into
   HGDIOBJ font = nullptr;
   HGDIOBJ brush = nullptr;
   HGDIOBJ pen = nullptr;

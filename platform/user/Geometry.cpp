@@ -134,7 +134,8 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
       hidden = wasShown;
     }
     const bool shown = IsVisibleLocked(wm, *w);
-    if (wasShown && (moved || sized || !shown || !(uFlags & SWP_NOZORDER))) UncoverLocked(wm, before);
+    if (wasShown && (moved || sized || !shown || !(uFlags & SWP_NOZORDER)))
+      UncoverLocked(wm, before);
     if (shown && (moved || sized || !wasShown || !(uFlags & SWP_NOZORDER))) {
       InvalidateTreeLocked(wm, *w);
     }
@@ -248,7 +249,8 @@ int MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) 
     lpPoints[i].x += dx;
     lpPoints[i].y += dy;
   }
-  return MAKELONG(static_cast<WORD>(static_cast<SHORT>(dx)), static_cast<WORD>(static_cast<SHORT>(dy)));
+  return MAKELONG(static_cast<WORD>(static_cast<SHORT>(dx)),
+                  static_cast<WORD>(static_cast<SHORT>(dy)));
 }
 
 HWND WindowFromPoint(POINT Point) {
@@ -277,8 +279,11 @@ HWND ChildWindowFromPoint(HWND hWndParent, POINT Point) {
 
 int GetSystemMetrics(int nIndex) {
   switch (nIndex) {
-    case SM_CXSCREEN: return kScreenWidth;
-    case SM_CYSCREEN: return kScreenHeight;
-    default: return 0;
+    case SM_CXSCREEN:
+      return kScreenWidth;
+    case SM_CYSCREEN:
+      return kScreenHeight;
+    default:
+      return 0;
   }
 }

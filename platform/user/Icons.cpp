@@ -21,9 +21,10 @@ IconTable& Icons() {
 HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
   // A null instance names the system's own icons, the predefined IDI_ ids; any other name
   // belongs to a module's resources and is not among them.
-  const bool predefined = IS_INTRESOURCE(lpIconName) &&
-                          reinterpret_cast<ULONG_PTR>(lpIconName) >= reinterpret_cast<ULONG_PTR>(IDI_APPLICATION) &&
-                          reinterpret_cast<ULONG_PTR>(lpIconName) <= reinterpret_cast<ULONG_PTR>(IDI_ASTERISK);
+  const bool predefined =
+      IS_INTRESOURCE(lpIconName) &&
+      reinterpret_cast<ULONG_PTR>(lpIconName) >= reinterpret_cast<ULONG_PTR>(IDI_APPLICATION) &&
+      reinterpret_cast<ULONG_PTR>(lpIconName) <= reinterpret_cast<ULONG_PTR>(IDI_ASTERISK);
   if (!lpIconName || (hInstance == nullptr && !predefined)) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;

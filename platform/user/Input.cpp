@@ -33,8 +33,12 @@ ThreadQueue* QueueKeyLocked(WindowManager& wm, UINT vk, bool up, wchar_t charact
   ThreadQueue* q = ForegroundQueueLocked(wm);
   if (!q) return nullptr;
   QueuedMessage m;
-  m.msg = MSG{nullptr, up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), vk, KeyLParam(scan, up),
-              GetTickCount(), {}};
+  m.msg = MSG{nullptr,
+              up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN),
+              vk,
+              KeyLParam(scan, up),
+              GetTickCount(),
+              {}};
   m.character = up ? 0 : character;
   QueueInputLocked(wm, *q, m);
   return q;

@@ -115,8 +115,8 @@ bool TakePaintLocked(WindowManager& wm, ThreadQueue& me, LPMSG out, HWND filter,
   return false;
 }
 
-bool TakeTimerLocked(WindowManager& wm, ThreadQueue& me, LPMSG out, HWND filter, UINT min,
-                     UINT max, bool remove, Clock::time_point now) {
+bool TakeTimerLocked(WindowManager& wm, ThreadQueue& me, LPMSG out, HWND filter, UINT min, UINT max,
+                     bool remove, Clock::time_point now) {
   if (!InRange(WM_TIMER, min, max)) return false;
   for (Timer& t : me.timers) {
     if (t.due > now || !WindowMatchesLocked(wm, filter, t.hwnd)) continue;
@@ -275,8 +275,7 @@ BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
   }
 }
 
-BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
-                  UINT wRemoveMsg) {
+BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
   WindowManager& wm = Wm();
   std::unique_lock lk(wm.lock);
   auto me = CurrentQueueLocked(wm);
@@ -346,12 +345,23 @@ BOOL TranslateMessage(const MSG* lpMsg) {
     ch = static_cast<wchar_t>(vk);
   } else {
     switch (vk) {
-      case VK_SPACE: ch = L' '; break;
-      case VK_RETURN: ch = L'\r'; break;
-      case VK_TAB: ch = L'\t'; break;
-      case VK_BACK: ch = L'\b'; break;
-      case VK_ESCAPE: ch = 0x1B; break;
-      default: break;
+      case VK_SPACE:
+        ch = L' ';
+        break;
+      case VK_RETURN:
+        ch = L'\r';
+        break;
+      case VK_TAB:
+        ch = L'\t';
+        break;
+      case VK_BACK:
+        ch = L'\b';
+        break;
+      case VK_ESCAPE:
+        ch = 0x1B;
+        break;
+      default:
+        break;
     }
   }
   if (!ch) return FALSE;
@@ -368,7 +378,7 @@ SHORT GetKeyState(int nVirtKey) {
   std::lock_guard lk(wm.lock);
   auto me = CurrentQueueLocked(wm);
   return me->keyDown[static_cast<unsigned>(nVirtKey) & 0xFF] ? static_cast<SHORT>(0x8000 - 65536)
-                                                              : SHORT{0};
+                                                             : SHORT{0};
 }
 
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, void* lpTimerFunc) {

@@ -61,8 +61,10 @@ void UncoverLocked(WindowManager& wm, const RECT& screen) {
   // meets repaints: a window has each cell it touches that nobody else claims (CellGrid.h).
   const RECT cells{FloorDiv(screen.left, kCellWidth), FloorDiv(screen.top, kCellHeight),
                    -FloorDiv(-screen.right, kCellWidth), -FloorDiv(-screen.bottom, kCellHeight)};
-  for (int row = std::max(0, static_cast<int>(cells.top)); row < std::min(kRows, static_cast<int>(cells.bottom)); ++row) {
-    for (int col = std::max(0, static_cast<int>(cells.left)); col < std::min(kColumns, static_cast<int>(cells.right)); ++col) {
+  for (int row = std::max(0, static_cast<int>(cells.top));
+       row < std::min(kRows, static_cast<int>(cells.bottom)); ++row) {
+    for (int col = std::max(0, static_cast<int>(cells.left));
+         col < std::min(kColumns, static_cast<int>(cells.right)); ++col) {
       wm.screen[static_cast<size_t>(row * kColumns + col)] = ScreenCell{};
     }
   }
@@ -87,9 +89,12 @@ HDC NewDcLocked(WindowManager& wm, GdiState& gdi, HWND hwnd, const RECT* clipCli
     const RECT cells = CellsOfClient(dc->place, clipClient ? *clipClient : client);
     const RECT whole = CellsOfClient(dc->place, client);
     // The context draws into the cells of the clip that the window has.
-    for (int row = std::max<int>(0, std::max(cells.top, whole.top)); row < std::min<int>(kRows, std::min(cells.bottom, whole.bottom)); ++row) {
-      for (int col = std::max<int>(0, std::max(cells.left, whole.left)); col < std::min<int>(kColumns, std::min(cells.right, whole.right)); ++col) {
-        if (CellOwnerLocked(wm, col, row) == hwnd) dc->mask[static_cast<size_t>(row * kColumns + col)] = true;
+    for (int row = std::max<int>(0, std::max(cells.top, whole.top));
+         row < std::min<int>(kRows, std::min(cells.bottom, whole.bottom)); ++row) {
+      for (int col = std::max<int>(0, std::max(cells.left, whole.left));
+           col < std::min<int>(kColumns, std::min(cells.right, whole.right)); ++col) {
+        if (CellOwnerLocked(wm, col, row) == hwnd)
+          dc->mask[static_cast<size_t>(row * kColumns + col)] = true;
       }
     }
   }
@@ -185,7 +190,9 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   *lpPaint = PAINTSTRUCT{};
   lpPaint->hdc = hdc;
   lpPaint->rcPaint = paint;
-  if (erase) lpPaint->fErase = SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
+  if (erase)
+    lpPaint->fErase =
+        SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
   return hdc;
 }
 

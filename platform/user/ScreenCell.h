@@ -11,14 +11,15 @@
 namespace cedev {
 
 enum CellMark : std::uint8_t {
-  kMarkFocus = 1 << 0,  // inside a focus rectangle
-  kMarkCaret = 1 << 1,  // the caret stands in this cell
+  kMarkFocus = 1 << 0,      // inside a focus rectangle
+  kMarkCaret = 1 << 1,      // the caret stands in this cell
   kMarkBorderTop = 1 << 2,  // a window's border runs along this edge of the cell
   kMarkBorderBottom = 1 << 3,
   kMarkBorderLeft = 1 << 4,
   kMarkBorderRight = 1 << 5,
 };
-constexpr std::uint8_t kMarkBorders = kMarkBorderTop | kMarkBorderBottom | kMarkBorderLeft | kMarkBorderRight;
+constexpr std::uint8_t kMarkBorders =
+    kMarkBorderTop | kMarkBorderBottom | kMarkBorderLeft | kMarkBorderRight;
 
 // The screen where no window is: the desktop's colour, nothing drawn.
 constexpr COLORREF kDesktopColour = RGB(0, 0, 0);

@@ -14,21 +14,36 @@ constexpr int kColourCount = 21;
 
 COLORREF ColourOf(int index) {
   switch (index) {
-    case COLOR_BACKGROUND: return cedev::kDesktopColour;
-    case COLOR_ACTIVECAPTION: return RGB(16, 52, 132);
-    case COLOR_WINDOW: return RGB(255, 255, 255);
-    case COLOR_WINDOWFRAME: return RGB(0, 0, 0);
-    case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
-    case COLOR_CAPTIONTEXT: return RGB(255, 255, 255);
-    case COLOR_HIGHLIGHT: return RGB(0, 84, 166);
-    case COLOR_HIGHLIGHTTEXT: return RGB(255, 255, 255);
-    case COLOR_BTNFACE: return RGB(212, 208, 200);
-    case COLOR_BTNSHADOW: return RGB(128, 128, 128);
-    case COLOR_GRAYTEXT: return RGB(128, 128, 128);
-    case COLOR_BTNTEXT: return RGB(0, 0, 0);
-    case COLOR_INACTIVECAPTIONTEXT: return RGB(176, 200, 240);
-    case COLOR_BTNHIGHLIGHT: return RGB(255, 255, 255);
-    default: return RGB(255, 255, 255);
+    case COLOR_BACKGROUND:
+      return cedev::kDesktopColour;
+    case COLOR_ACTIVECAPTION:
+      return RGB(16, 52, 132);
+    case COLOR_WINDOW:
+      return RGB(255, 255, 255);
+    case COLOR_WINDOWFRAME:
+      return RGB(0, 0, 0);
+    case COLOR_WINDOWTEXT:
+      return RGB(0, 0, 0);
+    case COLOR_CAPTIONTEXT:
+      return RGB(255, 255, 255);
+    case COLOR_HIGHLIGHT:
+      return RGB(0, 84, 166);
+    case COLOR_HIGHLIGHTTEXT:
+      return RGB(255, 255, 255);
+    case COLOR_BTNFACE:
+      return RGB(212, 208, 200);
+    case COLOR_BTNSHADOW:
+      return RGB(128, 128, 128);
+    case COLOR_GRAYTEXT:
+      return RGB(128, 128, 128);
+    case COLOR_BTNTEXT:
+      return RGB(0, 0, 0);
+    case COLOR_INACTIVECAPTIONTEXT:
+      return RGB(176, 200, 240);
+    case COLOR_BTNHIGHLIGHT:
+      return RGB(255, 255, 255);
+    default:
+      return RGB(255, 255, 255);
   }
 }
 

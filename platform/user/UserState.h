@@ -42,7 +42,7 @@ struct SentMessage {
   UINT message = 0;
   WPARAM wParam = 0;
   LPARAM lParam = 0;
-  std::function<void()> action;  // internal work instead of a message
+  std::function<void()> action;   // internal work instead of a message
   ThreadQueue* sender = nullptr;  // null: nobody waits for the result
   LRESULT result = 0;
   bool done = false;
@@ -75,7 +75,7 @@ struct ThreadQueue {
   int quitCode = 0;
   HWND focus = nullptr;
   HWND active = nullptr;
-  int inSend = 0;  // depth of sent messages being handled
+  int inSend = 0;     // depth of sent messages being handled
   bool idle = false;  // blocked waiting for a message with nothing to do
   std::array<bool, 256> keyDown{};
   MSG lastKey{};

@@ -13,12 +13,12 @@
 namespace cedev {
 
 struct PublishedState {
-  int checked = -1;               // -1: not a check/radio control; else 0 or 1
-  std::vector<std::wstring> rows; // a list box's rows, in order
-  int topRow = 0;                 // first row shown
-  int rowHeight = 0;              // px of one row
-  int selectedRow = -1;           // -1: none
-  std::wstring shown;             // what the window shows when that is not its text
+  int checked = -1;                // -1: not a check/radio control; else 0 or 1
+  std::vector<std::wstring> rows;  // a list box's rows, in order
+  int topRow = 0;                  // first row shown
+  int rowHeight = 0;               // px of one row
+  int selectedRow = -1;            // -1: none
+  std::wstring shown;              // what the window shows when that is not its text
 };
 
 // Replaces what `hwnd` publishes. Any thread; ignored for a window that does not exist.

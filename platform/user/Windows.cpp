@@ -147,9 +147,18 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   TouchLocked(wm);
   lk.unlock();
 
-  CREATESTRUCTW cs{lpParam,  hInstance, hMenu,       hWndParent,      nHeight,
-                   nWidth,   Y,         X,           static_cast<LONG>(dwStyle),
-                   lpWindowName, lpClassName, dwExStyle};
+  CREATESTRUCTW cs{lpParam,
+                   hInstance,
+                   hMenu,
+                   hWndParent,
+                   nHeight,
+                   nWidth,
+                   Y,
+                   X,
+                   static_cast<LONG>(dwStyle),
+                   lpWindowName,
+                   lpClassName,
+                   dwExStyle};
   if (!SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     FreeTree(hwnd);
     return nullptr;
@@ -275,12 +284,17 @@ HWND GetWindow(HWND hWnd, UINT uCmd) {
   if (siblings->empty()) return nullptr;
   auto at = std::find(siblings->begin(), siblings->end(), hWnd);
   switch (uCmd) {
-    case GW_HWNDFIRST: return siblings->front();
-    case GW_HWNDLAST: return siblings->back();
+    case GW_HWNDFIRST:
+      return siblings->front();
+    case GW_HWNDLAST:
+      return siblings->back();
     case GW_HWNDNEXT:
       return (at == siblings->end() || at + 1 == siblings->end()) ? nullptr : *(at + 1);
-    case GW_HWNDPREV: return (at == siblings->end() || at == siblings->begin()) ? nullptr : *(at - 1);
-    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+    case GW_HWNDPREV:
+      return (at == siblings->end() || at == siblings->begin()) ? nullptr : *(at - 1);
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
   }
 }
 
@@ -322,8 +336,8 @@ int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
   if (w->queue == CurrentQueueLocked(wm)) {
     lk.unlock();
     if (!lpString || nMaxCount <= 0) return 0;
-    return static_cast<int>(
-        SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
+    return static_cast<int>(SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
+                                         reinterpret_cast<LPARAM>(lpString)));
   }
   // Another thread's window: its stored text, so a caller never waits on a sleeping owner.
   return CopyText(w->text, lpString, nMaxCount);
@@ -355,14 +369,22 @@ LONG_PTR GetWindowLongW(HWND hWnd, int nIndex) {
   Window* w = CheckedLocked(wm, hWnd);
   if (!w) return 0;
   switch (nIndex) {
-    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWL_HWNDPARENT: return reinterpret_cast<LONG_PTR>(w->parent ? w->parent : w->owner);
-    case GWL_ID: return w->id;
-    case GWL_STYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
-    case GWL_USERDATA: return w->userData;
-    default: break;
+    case GWL_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w->proc);
+    case GWL_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(w->instance);
+    case GWL_HWNDPARENT:
+      return reinterpret_cast<LONG_PTR>(w->parent ? w->parent : w->owner);
+    case GWL_ID:
+      return w->id;
+    case GWL_STYLE:
+      return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
+    case GWL_EXSTYLE:
+      return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
+    case GWL_USERDATA:
+      return w->userData;
+    default:
+      break;
   }
   if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG) > w->extra.size()) {
     SetLastError(ERROR_INVALID_INDEX);
@@ -391,7 +413,10 @@ LONG_PTR SetWindowLongW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
       old = reinterpret_cast<LONG_PTR>(w->proc);
       w->proc = reinterpret_cast<WNDPROC>(dwNewLong);
       return old;
-    case GWL_ID: old = w->id; w->id = dwNewLong; return old;
+    case GWL_ID:
+      old = w->id;
+      w->id = dwNewLong;
+      return old;
     case GWL_STYLE:
       old = static_cast<LONG>(w->style);
       w->style = static_cast<DWORD>(dwNewLong);
@@ -402,12 +427,16 @@ LONG_PTR SetWindowLongW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
       w->exStyle = static_cast<DWORD>(dwNewLong);
       TouchLocked(wm);
       return old;
-    case GWL_USERDATA: old = w->userData; w->userData = dwNewLong; return old;
+    case GWL_USERDATA:
+      old = w->userData;
+      w->userData = dwNewLong;
+      return old;
     case GWL_HINSTANCE:
       old = reinterpret_cast<LONG_PTR>(w->instance);
       w->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
       return old;
-    default: break;
+    default:
+      break;
   }
   if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG) > w->extra.size()) {
     SetLastError(ERROR_INVALID_INDEX);
@@ -441,7 +470,8 @@ DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
 LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   WindowManager& wm = Wm();
   switch (Msg) {
-    case WM_NCCREATE: return TRUE;  // the text was stored as the window was made
+    case WM_NCCREATE:
+      return TRUE;  // the text was stored as the window was made
     case WM_SETTEXT: {
       std::lock_guard lk(wm.lock);
       Window* w = FindLocked(wm, hWnd);
@@ -493,19 +523,23 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         if (Window* w = FindLocked(wm, hWnd)) brush = w->cls->wc.hbrBackground;
       }
       const auto index = reinterpret_cast<std::uintptr_t>(brush);
-      if (index != 0 && index <= COLOR_BTNHIGHLIGHT + 1) brush = GetSysColorBrush(static_cast<int>(index) - 1);
+      if (index != 0 && index <= COLOR_BTNHIGHLIGHT + 1)
+        brush = GetSysColorBrush(static_cast<int>(index) - 1);
       RECT r;
       GetClientRect(hWnd, &r);
       FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
       return 1;
     }
-    case WM_CLOSE: DestroyWindow(hWnd); return 0;
+    case WM_CLOSE:
+      DestroyWindow(hWnd);
+      return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
         HWND focus = GetFocus();
         if (!focus || !IsChild(hWnd, focus)) SetFocus(hWnd);
       }
       return 0;
-    default: return 0;
+    default:
+      return 0;
   }
 }

@@ -41,17 +41,18 @@ TEST(CommandLine, LaunchArguments) {
       {L"Mute", true, 0},
       {L"M-1", true, -1},
       {L"M+7", true, 7},
-      {L"M 5", true, 0},           // the blank splits: "M" then "5"
-      {L"\"M 5\"", true, 5},       // quoted, one argument; white space after M is skipped
-      {L"\"M\"1", true, 1},        // quotes only group, they are not part of the argument
+      {L"M 5", true, 0},      // the blank splits: "M" then "5"
+      {L"\"M 5\"", true, 5},  // quoted, one argument; white space after M is skipped
+      {L"\"M\"1", true, 1},   // quotes only group, they are not part of the argument
       {L"foo M2 bar", true, 2},
-      {L"--M1", false, 0},         // only one leading flag character is removed
+      {L"--M1", false, 0},  // only one leading flag character is removed
       {L"M99999999999", true, 2147483647},
       {L"M-99999999999", true, -2147483647 - 1},
   };
   for (const auto& c : cases) {
     const Parsed p = Parse(c.line);
-    EXPECT_EQ(p.notification, c.notification) << "line: " << std::string(c.line, c.line + wcslen(c.line));
+    EXPECT_EQ(p.notification, c.notification)
+        << "line: " << std::string(c.line, c.line + wcslen(c.line));
     EXPECT_EQ(p.mode, c.mode) << "line: " << std::string(c.line, c.line + wcslen(c.line));
   }
 }

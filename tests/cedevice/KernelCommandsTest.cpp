@@ -24,7 +24,8 @@ class KernelCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     static int serial = 0;
-    root_ = fs::temp_directory_path() / ("cedevice-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    root_ = fs::temp_directory_path() /
+            ("cedevice-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
     fs::remove_all(root_);
   }
   void TearDown() override { fs::remove_all(root_); }
@@ -54,18 +55,20 @@ class KernelCommandsTest : public ::testing::Test {
 // Help is asked for in every usual way; it prints on standard output, succeeds, and makes no
 // device.
 TEST_F(KernelCommandsTest, HelpPrintsTheUsageAndMakesNoDevice) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--help"}, {"help"}, {"-h"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--help"}, {"help"}, {"-h"}}) {
     const ToolResult r = Run(args);
     EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("usage: cedevice COMMAND [ARGUMENTS]\n", 0), 0u) << r.out;
-    for (const char* form : {"cedevice init [EXE]", "cedevice clock freeze \"YYYY-MM-DD HH:MM:SS\"", "cedevice status",
-                             "cedevice run [--fast] [--until \"YYYY-MM-DD HH:MM:SS\"]"}) {
+    for (const char* form :
+         {"cedevice init [EXE]", "cedevice clock freeze \"YYYY-MM-DD HH:MM:SS\"", "cedevice status",
+          "cedevice run [--fast] [--until \"YYYY-MM-DD HH:MM:SS\"]"}) {
       EXPECT_NE(r.out.find(form), std::string::npos) << form;
     }
   }
-  for (const char* command : {"init", "clock", "set", "get", "sound", "sound-log", "notifications", "notify", "clear",
-                              "run", "status"}) {
+  for (const char* command : {"init", "clock", "set", "get", "sound", "sound-log", "notifications",
+                              "notify", "clear", "run", "status"}) {
     const ToolResult r = Run({command, "--help"});
     EXPECT_EQ(r.status, 0) << command << ": " << r.err;
     EXPECT_EQ(r.out.rfind(std::string("  cedevice ") + command, 0), 0u) << r.out;
@@ -97,13 +100,17 @@ TEST_F(KernelCommandsTest, ClockModes) {
 }
 
 TEST_F(KernelCommandsTest, SetAndGetEverySetting) {
-  const std::map<std::string, std::string> defaults = {
-      {"popup-choices", "On,Vibrate,Off"}, {"popup-closes", "no"}, {"taskbar", "yes"},
-      {"volume-icon", "190,0,212,26"},     {"trace", "no"}};
+  const std::map<std::string, std::string> defaults = {{"popup-choices", "On,Vibrate,Off"},
+                                                       {"popup-closes", "no"},
+                                                       {"taskbar", "yes"},
+                                                       {"volume-icon", "190,0,212,26"},
+                                                       {"trace", "no"}};
   for (const auto& [key, value] : defaults) EXPECT_EQ(Ok({"get", key}), value + "\n") << key;
-  const std::map<std::string, std::string> changed = {
-      {"popup-choices", "Loud,Quiet"}, {"popup-closes", "yes"}, {"taskbar", "no"},
-      {"volume-icon", "10,0,40,26"},   {"trace", "yes"}};
+  const std::map<std::string, std::string> changed = {{"popup-choices", "Loud,Quiet"},
+                                                      {"popup-closes", "yes"},
+                                                      {"taskbar", "no"},
+                                                      {"volume-icon", "10,0,40,26"},
+                                                      {"trace", "yes"}};
   for (const auto& [key, value] : changed) Ok({"set", key, value});
   for (const auto& [key, value] : changed) EXPECT_EQ(Ok({"get", key}), value + "\n") << key;
 }
@@ -179,7 +186,8 @@ TEST_F(KernelCommandsTest, InitInstallsTheProgramAndIsIdempotent) {
   Ok({"init", exe.string()});
   Ok({"init", exe.string()});
   std::ifstream installed(root_ / "Windows" / "Quenmora.exe");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(installed), {}), "#!/bin/sh\n# program v1\n");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(installed), {}),
+            "#!/bin/sh\n# program v1\n");
   EXPECT_TRUE(fs::is_directory(root_ / "My Documents"));
   const ToolResult missing = Run({"init", exe.string() + ".none"});
   EXPECT_EQ(missing.status, 2);
@@ -216,13 +224,15 @@ TEST_F(KernelCommandsTest, SetAndInitMendADamagedSettingsFile) {
 
   std::ofstream(settings) << "popup-closes=yes\nnonsense\n";
   Ok({"set", "trace", "no"});
-  EXPECT_EQ(Run({"get", "trace"}).status, 2) << "a line that is no setting is kept for init to mend";
+  EXPECT_EQ(Run({"get", "trace"}).status, 2)
+      << "a line that is no setting is kept for init to mend";
   const fs::path exe = root_.string() + ".exe";
   std::ofstream(exe) << "#!/bin/sh\n";
   fs::permissions(exe, fs::perms::owner_all);
   const ToolResult init = Run({"init", exe.string()});
   EXPECT_EQ(init.status, 0) << init.err;
-  EXPECT_NE(init.err.find("kept as " + settings.string() + ".damaged"), std::string::npos) << init.err;
+  EXPECT_NE(init.err.find("kept as " + settings.string() + ".damaged"), std::string::npos)
+      << init.err;
   EXPECT_EQ(Ok({"get", "popup-closes"}), "yes\n");
   EXPECT_EQ(Ok({"get", "trace"}), "no\n");
   fs::remove(exe);
@@ -230,9 +240,7 @@ TEST_F(KernelCommandsTest, SetAndInitMendADamagedSettingsFile) {
 
 TEST_F(KernelCommandsTest, DamagedStateFileIsNamed) {
   Ok({"clock"});
-  {
-    std::ofstream(root_ / ".device" / "clock") << "freeze whenever\n";
-  }
+  { std::ofstream(root_ / ".device" / "clock") << "freeze whenever\n"; }
   const ToolResult r = Run({"clock"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find((root_ / ".device" / "clock").string()), std::string::npos) << r.err;

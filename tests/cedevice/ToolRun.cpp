@@ -38,7 +38,8 @@ ToolResult RunTool(const fs::path& root, const std::vector<std::string>& args) {
   }
   ToolResult result;
   int status = 0;
-  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)) result.status = WEXITSTATUS(status);
+  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
+    result.status = WEXITSTATUS(status);
   result.out = Slurp(out);
   result.err = Slurp(err);
   std::error_code ignored;

@@ -17,15 +17,17 @@ class ControlFixture : public ::testing::Test {
     InitCommonControls();
     parentInfo_.recorder = &recorder_;
     parentInfo_.tag = "parent";
-    parent_ = msgtest::CreateRecordedWindow(parentInfo_, 0, WS_POPUP | WS_VISIBLE, 0, 0, 240, 320, nullptr);
+    parent_ = msgtest::CreateRecordedWindow(parentInfo_, 0, WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
+                                            nullptr);
     ASSERT_NE(parent_, nullptr);
   }
   void TearDown() override { DestroyWindow(parent_); }
 
-  HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x = 8, int y = 8, int w = 100,
-            int h = 16) {
-    HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent_,
-                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr);
+  HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x = 8, int y = 8,
+            int w = 100, int h = 16) {
+    HWND hwnd =
+        CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent_,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr);
     EXPECT_NE(hwnd, nullptr);
     recorder_.Take();  // creation is not what these tests look at
     return hwnd;

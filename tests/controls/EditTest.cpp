@@ -27,7 +27,8 @@ TEST_F(EditTest, TypingAndBackspace) {
   EXPECT_EQ(Text(edit), L"12x");
   Type(edit, std::wstring(1, static_cast<wchar_t>(VK_BACK)));
   EXPECT_EQ(Text(edit), L"12");
-  EXPECT_EQ(Commands(3), (Codes{EN_UPDATE, EN_CHANGE, EN_UPDATE, EN_CHANGE, EN_UPDATE, EN_CHANGE, EN_UPDATE, EN_CHANGE}));
+  EXPECT_EQ(Commands(3), (Codes{EN_UPDATE, EN_CHANGE, EN_UPDATE, EN_CHANGE, EN_UPDATE, EN_CHANGE,
+                                EN_UPDATE, EN_CHANGE}));
   EXPECT_EQ(GetWindowTextLengthW(edit), 2);
 }
 

@@ -12,7 +12,8 @@ std::wstring RowText(HWND list, int row) {
   LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
   if (length == LB_ERR) return L"<LB_ERR>";
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  LRESULT copied = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text.data()));
+  LRESULT copied = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row),
+                                reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(copied));
   return text;
 }
@@ -25,7 +26,8 @@ std::vector<std::wstring> Rows(HWND list) {
 }
 
 void Add(HWND list, const std::vector<std::wstring>& rows) {
-  for (const std::wstring& row : rows) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+  for (const std::wstring& row : rows)
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
 }
 
 TEST_F(ListBoxTest, SortedRowsAreInTextOrderWithoutRegardToCase) {
@@ -35,7 +37,8 @@ TEST_F(ListBoxTest, SortedRowsAreInTextOrderWithoutRegardToCase) {
   };
   const Case cases[] = {
       {{L"beta", L"Alpha", L"gamma", L"alpha2"}, {L"Alpha", L"alpha2", L"beta", L"gamma"}},
-      {{L"Mon 07:00 Mute", L"mon 06:00 On", L"Fri 22:00 Mute"}, {L"Fri 22:00 Mute", L"mon 06:00 On", L"Mon 07:00 Mute"}},
+      {{L"Mon 07:00 Mute", L"mon 06:00 On", L"Fri 22:00 Mute"},
+       {L"Fri 22:00 Mute", L"mon 06:00 On", L"Mon 07:00 Mute"}},
   };
   for (const Case& c : cases) {
     HWND list = Make(L"ListBox", L"", LBS_SORT, 5, 8, 8, 100, 80);
@@ -65,7 +68,8 @@ TEST_F(ListBoxTest, SelectionByMessage) {
   EXPECT_TRUE(Commands(5).empty()) << "a selection made by message is not told";
   EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, 7, 0), LB_ERR);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2) << "an index past the end changes nothing";
-  EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0), LB_ERR) << "-1 answers LB_ERR too";
+  EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0), LB_ERR)
+      << "-1 answers LB_ERR too";
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR) << "-1 clears the selection";
   SendMessageW(list, LB_SETCURSEL, 1, 0);
   SendMessageW(list, LB_DELETESTRING, 0, 0);
@@ -128,7 +132,8 @@ TEST_F(ListBoxTest, TopIndexAndItemRects) {
   EXPECT_EQ(r.bottom, 16);
   EXPECT_EQ(r.right, 100);
   SendMessageW(list, LB_SETTOPINDEX, 4, 0);
-  EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 2) << "the top index never leaves rows unshown";
+  EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 2)
+      << "the top index never leaves rows unshown";
   Tap(list, 10, 9);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 3) << "a tap counts rows from the top index";
   EXPECT_EQ(SendMessageW(list, LB_GETITEMRECT, 9, reinterpret_cast<LPARAM>(&r)), LB_ERR);
@@ -137,10 +142,18 @@ TEST_F(ListBoxTest, TopIndexAndItemRects) {
 TEST_F(ListBoxTest, FindsRowsByPrefixAndWhole) {
   HWND list = Make(L"ListBox", L"", LBS_SORT, 5, 8, 8, 100, 40);
   Add(list, {L"Monday", L"Friday", L"mon"});
-  EXPECT_EQ(SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"MON")), 1);
-  EXPECT_EQ(SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"monday")), 2);
-  EXPECT_EQ(SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Sun")), LB_ERR);
-  EXPECT_EQ(SendMessageW(list, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"fri")), 0);
+  EXPECT_EQ(
+      SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"MON")),
+      1);
+  EXPECT_EQ(SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(L"monday")),
+            2);
+  EXPECT_EQ(
+      SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Sun")),
+      LB_ERR);
+  EXPECT_EQ(SendMessageW(list, LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(L"fri")),
+            0);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
 }
 

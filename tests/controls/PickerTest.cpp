@@ -37,7 +37,8 @@ class PickerTest : public ControlFixture {
   // The number of DTN_DATETIMECHANGE notifications since the last call.
   int Changes() {
     int n = 0;
-    for (const msgtest::Recorded& r : recorder_.Take({WM_NOTIFY})) n += r.wParam == 6 ? 1 : 0;  // 6: the picker's id
+    for (const msgtest::Recorded& r : recorder_.Take({WM_NOTIFY}))
+      n += r.wParam == 6 ? 1 : 0;  // 6: the picker's id
     return n;
   }
 };
@@ -62,20 +63,18 @@ TEST_F(PickerTest, TwoDigitsSetAFieldAndMoveOn) {
     const char* wanted;
   };
   const Case cases[] = {
-      {L"07", "07:20:30"},
-      {L"0745", "07:45:30"},
-      {L"074509", "07:45:09"},
-      {L"23595", "23:59:05"},   // one digit shows at once
-      {L"9", "09:20:30"},
-      {L"3", "03:20:30"},
-      {L"39", "09:20:30"},     // 39 is no hour: the 9 starts the field again
-      {L"00000000", "00:00:00"}, // past the last field the seconds take the digits
+      {L"07", "07:20:30"},       {L"0745", "07:45:30"},
+      {L"074509", "07:45:09"},   {L"23595", "23:59:05"},  // one digit shows at once
+      {L"9", "09:20:30"},        {L"3", "03:20:30"},
+      {L"39", "09:20:30"},        // 39 is no hour: the 9 starts the field again
+      {L"00000000", "00:00:00"},  // past the last field the seconds take the digits
   };
   for (const Case& c : cases) {
     HWND picker = MakePicker();
     SetFocus(picker);
     Type(picker, c.typed);
-    EXPECT_EQ(Time(picker), c.wanted) << "typed " << std::string(c.typed, c.typed + wcslen(c.typed));
+    EXPECT_EQ(Time(picker), c.wanted)
+        << "typed " << std::string(c.typed, c.typed + wcslen(c.typed));
     DestroyWindow(picker);
   }
 }
@@ -90,7 +89,7 @@ TEST_F(PickerTest, ArrowsStepAndChangeFieldWithWrapping) {
       {{VK_DOWN, VK_DOWN}, "08:20:30"},
       {{VK_RIGHT, VK_UP}, "10:21:30"},
       {{VK_RIGHT, VK_RIGHT, VK_DOWN}, "10:20:29"},
-      {{VK_LEFT, VK_UP}, "10:20:31"},          // Left from the hour wraps to the seconds
+      {{VK_LEFT, VK_UP}, "10:20:31"},  // Left from the hour wraps to the seconds
       {{VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_UP}, "11:20:30"},
   };
   for (const Case& c : cases) {
@@ -154,8 +153,14 @@ TEST_F(PickerTest, NotificationCarriesTheNewTime) {
       }
       return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
-    static SYSTEMTIME* Told() { static SYSTEMTIME t; return &t; }
-    static UINT* Code() { static UINT c; return &c; }
+    static SYSTEMTIME* Told() {
+      static SYSTEMTIME t;
+      return &t;
+    }
+    static UINT* Code() {
+      static UINT c;
+      return &c;
+    }
   };
   parentInfo_.next = Catch::Proc;
   Key(picker, VK_DOWN);

@@ -33,7 +33,8 @@ void DeviceRootTest::SetUp() {
 
 void DeviceRootTest::TearDown() {
   std::error_code ignored;
-  fs::permissions(HostPath(L"\\My Documents"), fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::permissions(HostPath(L"\\My Documents"), fs::perms::owner_all, fs::perm_options::add,
+                  ignored);
 }
 
 fs::path DeviceRootTest::HostPath(const std::wstring& cePath) const {
@@ -50,7 +51,8 @@ std::vector<unsigned char> DeviceRootTest::ReadBytes(const std::wstring& cePath)
 void DeviceRootTest::WriteBytes(const std::wstring& cePath,
                                 const std::vector<unsigned char>& bytes) const {
   std::ofstream out(HostPath(cePath), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::string> DeviceRootTest::DocumentNames() const {

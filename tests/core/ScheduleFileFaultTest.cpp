@@ -36,7 +36,8 @@ Schedule ScheduleOf(int items) {
   Schedule s;
   s.tapPoint.Set(200, 10);
   for (int i = 0; i < items; ++i) {
-    s.Append(std::make_unique<ScheduleItem>(static_cast<BYTE>(0x3E), TimeOfDay(i % 24, i % 60, 0), i % 2));
+    s.Append(std::make_unique<ScheduleItem>(static_cast<BYTE>(0x3E), TimeOfDay(i % 24, i % 60, 0),
+                                            i % 2));
   }
   return s;
 }
@@ -45,7 +46,8 @@ Schedule ScheduleOf(int items) {
 Bytes FileOf(int items) {
   Bytes b = {200, 0, 10, 0, 0, 0, 0, 0};
   for (int i = 0; i < items; ++i) {
-    const Bytes record = {0x3E, static_cast<BYTE>(i % 24), static_cast<BYTE>(i % 60), 0, static_cast<BYTE>(i % 2)};
+    const Bytes record = {0x3E, static_cast<BYTE>(i % 24), static_cast<BYTE>(i % 60), 0,
+                          static_cast<BYTE>(i % 2)};
     b.insert(b.end(), record.begin(), record.end());
   }
   return b;
@@ -67,14 +69,18 @@ TEST_F(ScheduleFileFaultTest, FailedSavesKeepThePreviousFile) {
        L"A hardware I/O error was reported while accessing \\My Documents\\Quenmora.dat."},
       {"write/1:5", 10000, FileError::accessDenied,  // part-way through a large schedule
        L"Access to \\My Documents\\Quenmora.dat was denied."},
-      {"write:short3", 3, FileError::diskFull, L"Disk full while accessing \\My Documents\\Quenmora.dat."},
-      {"write:full100", 10000, FileError::diskFull, L"Disk full while accessing \\My Documents\\Quenmora.dat."},
-      {"write:full0", 0, FileError::diskFull, L"Disk full while accessing \\My Documents\\Quenmora.dat."},
+      {"write:short3", 3, FileError::diskFull,
+       L"Disk full while accessing \\My Documents\\Quenmora.dat."},
+      {"write:full100", 10000, FileError::diskFull,
+       L"Disk full while accessing \\My Documents\\Quenmora.dat."},
+      {"write:full0", 0, FileError::diskFull,
+       L"Disk full while accessing \\My Documents\\Quenmora.dat."},
       {"flush:29", 3, FileError::hardIO,
        L"A hardware I/O error was reported while accessing \\My Documents\\Quenmora.dat."},
       {"close:31@.tmp", 3, FileError::hardIO,
        L"A hardware I/O error was reported while accessing \\My Documents\\Quenmora.dat."},
-      {"rename:5", 3, FileError::accessDenied, L"Access to \\My Documents\\Quenmora.dat was denied."},
+      {"rename:5", 3, FileError::accessDenied,
+       L"Access to \\My Documents\\Quenmora.dat was denied."},
       {"rename:32", 3, FileError::sharingViolation,
        L"A sharing violation occurred while accessing \\My Documents\\Quenmora.dat."},
   };
@@ -92,7 +98,8 @@ TEST_F(ScheduleFileFaultTest, FailedSavesKeepThePreviousFile) {
     }
     cedev::ClearFileFaults();
     EXPECT_EQ(ReadBytes(kPath), previous);
-    EXPECT_EQ(DocumentNames(), std::vector<std::string>{"Quenmora.dat"}) << "the save's own file is left";
+    EXPECT_EQ(DocumentNames(), std::vector<std::string>{"Quenmora.dat"})
+        << "the save's own file is left";
     // The device is fine again once the fault is gone.
     SaveSchedule(ScheduleOf(c.items), kPath.c_str());
     EXPECT_EQ(ReadBytes(kPath), FileOf(c.items));
@@ -116,8 +123,10 @@ TEST_F(ScheduleFileFaultTest, TakenNamesOfTheSavesOwnFileArePassedBy) {
     SaveSchedule(ScheduleOf(3), kPath.c_str());
     ADD_FAILURE() << "no FileError";
   } catch (const FileError& e) {
-    EXPECT_EQ(e.GetErrorMessage(),
-              CString(L"An unknown error occurred while accessing \\My Documents\\Quenmora.dat Err: 80."));
+    EXPECT_EQ(
+        e.GetErrorMessage(),
+        CString(
+            L"An unknown error occurred while accessing \\My Documents\\Quenmora.dat Err: 80."));
   }
   EXPECT_EQ(ReadBytes(kPath), FileOf(2));
   EXPECT_EQ(DocumentNames(), std::vector<std::string>{"Quenmora.dat"});
@@ -158,8 +167,10 @@ TEST_F(ScheduleFileFaultTest, ReadFailingPartWayKeepsWhatWasRead) {
     FAIL() << "no FileError";
   } catch (const FileError& e) {
     EXPECT_EQ(e.cause(), FileError::hardIO);
-    EXPECT_EQ(e.GetErrorMessage(),
-              CString(L"A hardware I/O error was reported while accessing \\My Documents\\Quenmora.dat."));
+    EXPECT_EQ(
+        e.GetErrorMessage(),
+        CString(
+            L"A hardware I/O error was reported while accessing \\My Documents\\Quenmora.dat."));
   }
   // The header and the records before the failing read are in; the rest are not.
   EXPECT_EQ(s.tapPoint.x, 200);

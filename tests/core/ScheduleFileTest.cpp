@@ -70,9 +70,9 @@ TEST_F(ScheduleFileTest, LoadsOddSizes) {
     DWORD handle;
     int items;
   };
-  const Bytes threeItemsAndTwo = {0xC8, 0, 0x0A, 0, 9, 0, 0, 0,  //
-                                 0x01, 8, 0, 0, 1, 0x01, 8, 0, 0, 1, 0x01, 8, 0, 0, 1,
-                                 0x7F, 0x10};
+  const Bytes threeItemsAndTwo = {0xC8, 0,    0x0A, 0, 9, 0,    0,    0,  //
+                                  0x01, 8,    0,    0, 1, 0x01, 8,    0,   0,
+                                  1,    0x01, 8,    0, 0, 1,    0x7F, 0x10};
   const Case cases[] = {
       {"empty file", {}, 0, 0, 0, 0},
       {"three bytes", {0x34, 0x12, 0x56}, 0x1234, 0x0056, 0, 0},
@@ -104,10 +104,10 @@ TEST_F(ScheduleFileTest, PartialHeaderLeavesHighBytesAsTheyWere) {
 }
 
 TEST_F(ScheduleFileTest, RecordFieldsLoadAsStored) {
-  WriteBytes(kPath, {0, 0, 0, 0, 0, 0, 0, 0,           //
-                     0xBE, 22, 5, 9, 2,                //
-                     0x01, 0xFF, 0xFF, 0xFF, 1,        //
-                     0x02, 12, 60, 0, 255});
+  WriteBytes(kPath, {0,    0,    0,    0,    0,  0, 0, 0,  //
+                     0xBE, 22,   5,    9,    2,            //
+                     0x01, 0xFF, 0xFF, 0xFF, 1,            //
+                     0x02, 12,   60,   0,    255});
   const Schedule s = Load();
   ASSERT_EQ(s.Count(), 3);
   EXPECT_EQ(s.Item(0).days, 0xBE);  // bit 7 passes through
@@ -120,10 +120,10 @@ TEST_F(ScheduleFileTest, RecordFieldsLoadAsStored) {
 
 TEST_F(ScheduleFileTest, RoundTripIsByteForByteButNormalisesBadTimesAndDropsStrayBytes) {
   const Bytes original = {0xC8, 0x00, 0x0A, 0x00, 0x10, 0x20, 0x30, 0x40,  //
-                          0x3E, 7, 30, 0, 1,                                 //
-                          0xC1, 22, 5, 9, 2,                                 //
-                          0x00, 0, 0, 0, 0,                                  //
-                          0x7F, 12, 61, 3, 1,                                //
+                          0x3E, 7,    30,   0,    1,                       //
+                          0xC1, 22,   5,    9,    2,                       //
+                          0x00, 0,    0,    0,    0,                       //
+                          0x7F, 12,   61,   3,    1,                       //
                           0x55, 0x66};
   WriteBytes(kPath, original);
   const Bytes saved = Save(Load());
@@ -167,8 +167,9 @@ TEST_F(ScheduleFileTest, SaveIntoMissingFolderNamesTheErrorCode) {
     FAIL() << "no FileError";
   } catch (const FileError& e) {
     EXPECT_EQ(e.cause(), FileError::generic);
-    EXPECT_EQ(e.GetErrorMessage(),
-              CString(L"An unknown error occurred while accessing \\Missing\\Quenmora.dat Err: 3."));
+    EXPECT_EQ(
+        e.GetErrorMessage(),
+        CString(L"An unknown error occurred while accessing \\Missing\\Quenmora.dat Err: 3."));
   }
 }
 
@@ -186,9 +187,11 @@ TEST_F(ScheduleFileTest, SaveReplacesAndLeavesNoWorkFileBehind) {
 TEST_F(ScheduleFileTest, SaveTouchesNothingOfThePersonsAndRemovesAKilledSavesFile) {
   namespace fs = std::filesystem;
   const std::vector<std::string> persons = {
-      "Quenmora.dat.new", "Quenmora.dat.~0123ABC.tmp", "Quenmora.dat.~0123ABCDE.tmp", "Quenmora.dat.~0123abcd.tmp",
-      "Quenmora.dat.~0123ABCD.tmp.txt", "Quenmora.dat.~0123ABCG.tmp", "Quenmora.dat~0123ABCD.tmp"};
-  const std::vector<std::string> leftovers = {"Quenmora.dat.~0123ABCD.tmp", "Quenmora.dat.~FFFFFFFF.tmp"};
+      "Quenmora.dat.new",           "Quenmora.dat.~0123ABC.tmp",      "Quenmora.dat.~0123ABCDE.tmp",
+      "Quenmora.dat.~0123abcd.tmp", "Quenmora.dat.~0123ABCD.tmp.txt", "Quenmora.dat.~0123ABCG.tmp",
+      "Quenmora.dat~0123ABCD.tmp"};
+  const std::vector<std::string> leftovers = {"Quenmora.dat.~0123ABCD.tmp",
+                                              "Quenmora.dat.~FFFFFFFF.tmp"};
   for (const bool folders : {false, true}) {
     SCOPED_TRACE(folders ? "the person's are folders" : "the person's are files");
     fs::remove_all(HostPath(L"\\My Documents"));
@@ -201,7 +204,8 @@ TEST_F(ScheduleFileTest, SaveTouchesNothingOfThePersonsAndRemovesAKilledSavesFil
         fs::create_directory(at);
         kept.push_back(name + "/");
       } else {
-        WriteBytes(L"\\My Documents\\" + std::wstring(name.begin(), name.end()), Bytes(name.begin(), name.end()));
+        WriteBytes(L"\\My Documents\\" + std::wstring(name.begin(), name.end()),
+                   Bytes(name.begin(), name.end()));
         kept.push_back(name);
       }
     }
@@ -218,7 +222,8 @@ TEST_F(ScheduleFileTest, SaveTouchesNothingOfThePersonsAndRemovesAKilledSavesFil
     EXPECT_EQ(DocumentNames(), kept);
     for (const std::string& name : persons) {
       if (!folders) {
-        EXPECT_EQ(ReadBytes(L"\\My Documents\\" + std::wstring(name.begin(), name.end())), Bytes(name.begin(), name.end()));
+        EXPECT_EQ(ReadBytes(L"\\My Documents\\" + std::wstring(name.begin(), name.end())),
+                  Bytes(name.begin(), name.end()));
       }
     }
   }
@@ -236,9 +241,8 @@ TEST_F(ScheduleFileTest, SaveWhileTheFileIsHeldFailsWithSharingViolationAndKeeps
     ADD_FAILURE() << "no FileError";
   } catch (const FileError& e) {
     EXPECT_EQ(e.cause(), FileError::generic);
-    EXPECT_EQ(e.GetErrorMessage(),
-              CString(L"An unknown error occurred while accessing "
-                      L"\\My Documents\\Quenmora.dat Err: 32."));
+    EXPECT_EQ(e.GetErrorMessage(), CString(L"An unknown error occurred while accessing "
+                                           L"\\My Documents\\Quenmora.dat Err: 32."));
   }
   // And a load while it is held is refused like a missing file.
   Schedule other;

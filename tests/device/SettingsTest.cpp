@@ -118,7 +118,8 @@ TEST_F(SettingsTest, ASetWritesAGoodValueOverABadOneOfItsKeyAndTheRestStays) {
   cedev::SetSetting("trace", "yes");
   EXPECT_THROW(cedev::LoadSettings(), cedev::DeviceError) << "volume-icon is still damaged";
   cedev::SetSetting("volume-icon", "10,0,40,26");
-  EXPECT_EQ(ReadHostFile(Host(".device/settings")), "popup-closes=yes\nvolume-icon=10,0,40,26\ntrace=yes\n");
+  EXPECT_EQ(ReadHostFile(Host(".device/settings")),
+            "popup-closes=yes\nvolume-icon=10,0,40,26\ntrace=yes\n");
   EXPECT_TRUE(cedev::LoadSettings().trace);
 }
 
@@ -129,7 +130,9 @@ TEST_F(SettingsTest, RepairKeepsWhatReadsAndSetsTheDamagedFileAside) {
   WriteHostFile(Host(".device/settings"), damaged);
   const std::optional<std::string> report = cedev::RepairSettings();
   ASSERT_TRUE(report.has_value());
-  EXPECT_NE(report->find("line 2: not a setting: '" + std::string(80, 'x') + "...'"), std::string::npos) << *report;
+  EXPECT_NE(report->find("line 2: not a setting: '" + std::string(80, 'x') + "...'"),
+            std::string::npos)
+      << *report;
   EXPECT_NE(report->find("and 1 more"), std::string::npos) << *report;
   EXPECT_LT(report->size(), 600u) << "a damaged line is quoted cut short";
   EXPECT_EQ(ReadHostFile(Host(".device/settings.damaged")), damaged);

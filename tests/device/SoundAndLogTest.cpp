@@ -44,7 +44,8 @@ TEST_F(SoundAndLogTest, ASoundChangeAndItsLogLineAreWrittenBothOrNeither) {
     cedev::SetSound(L"Vibrate", true);
     ADD_FAILURE() << "no error";
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("the sound setting was not changed: ", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind("the sound setting was not changed: ", 0), 0u)
+        << e.what();
   }
   EXPECT_EQ(cedev::GetSound(), L"On");
   std::filesystem::remove(Host(".device/sound-log"));
@@ -52,7 +53,8 @@ TEST_F(SoundAndLogTest, ASoundChangeAndItsLogLineAreWrittenBothOrNeither) {
   std::filesystem::remove(Host(".device/sound"));
   std::filesystem::create_directories(Host(".device/sound"));  // the setting cannot be written
   EXPECT_THROW(cedev::SetSound(L"Vibrate", true), std::runtime_error);
-  EXPECT_EQ(cedev::ReadSoundLog(), (std::vector<std::string>{"2026-12-07 22:00:00\tOff"})) << "the line was taken back";
+  EXPECT_EQ(cedev::ReadSoundLog(), (std::vector<std::string>{"2026-12-07 22:00:00\tOff"}))
+      << "the line was taken back";
 }
 
 TEST_F(SoundAndLogTest, DebugLogLinesCarryTheDeviceTime) {

@@ -26,7 +26,9 @@ namespace {
 
 using StateFilesTest = TempDeviceRootTest;
 
-TEST_F(StateFilesTest, MissingFileReadsAsNothing) { EXPECT_FALSE(cedev::ReadState("nothing").has_value()); }
+TEST_F(StateFilesTest, MissingFileReadsAsNothing) {
+  EXPECT_FALSE(cedev::ReadState("nothing").has_value());
+}
 
 TEST_F(StateFilesTest, AtomicWriteReplacesWholeAndLeavesNoTemporaryFile) {
   cedev::WriteStateAtomic("sample", "first version, rather long\n");
@@ -43,7 +45,8 @@ TEST_F(StateFilesTest, AtomicWriteReplacesWholeAndLeavesNoTemporaryFile) {
 TEST_F(StateFilesTest, FailedWriteKeepsTheOldContentAndNamesTheFile) {
   cedev::WriteStateAtomic("sample", "kept\n");
   fs::permissions(root_ / ".device", fs::perms::owner_write, fs::perm_options::remove);
-  if (::access((root_ / ".device").c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore modes";
+  if (::access((root_ / ".device").c_str(), W_OK) == 0)
+    GTEST_SKIP() << "running with rights that ignore modes";
   try {
     cedev::WriteStateAtomic("sample", "lost\n");
     ADD_FAILURE() << "no DeviceError";
@@ -109,7 +112,8 @@ int InChild(const std::function<int()>& act, const fs::path& errFile = "/dev/nul
   }
   for (int i = 0; i < 2000; ++i) {
     int status = 0;
-    if (::waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    if (::waitpid(child, &status, WNOHANG) == child)
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
     ::usleep(10000);
   }
   ::kill(child, SIGKILL);
@@ -159,14 +163,20 @@ TEST_F(StateFilesTest, WhatIsNotAPlainFileIsRefusedAtOnceNamingItAndLeftAlone) {
     ASSERT_TRUE(kind.make());
     const auto type = fs::status(sample).type();
     for (const auto& [call, act] : calls) {
-      EXPECT_EQ(InChild([&] { return RefusedNaming(act, sample, std::string(kind.name) + ", not a plain file"); }), 0)
+      EXPECT_EQ(InChild([&] {
+                  return RefusedNaming(act, sample, std::string(kind.name) + ", not a plain file");
+                }),
+                0)
           << call;
     }
     EXPECT_EQ(fs::status(sample).type(), type) << "replaced";
     fs::remove(sample);
   }
   ASSERT_EQ(::mkfifo((root_ / ".device" / "lock").c_str(), 0644), 0);
-  EXPECT_EQ(InChild([&] { return RefusedNaming([] { cedev::DeviceLock lock; }, root_ / ".device" / "lock", "a FIFO"); }),
+  EXPECT_EQ(InChild([&] {
+              return RefusedNaming([] { cedev::DeviceLock lock; }, root_ / ".device" / "lock",
+                                   "a FIFO");
+            }),
             0);
 }
 
@@ -176,7 +186,12 @@ TEST_F(StateFilesTest, ALockHeldElsewhereIsWaitedForSaidAfterASecondAndGivenUpAt
   ASSERT_EQ(::flock(held, LOCK_EX), 0);
   ::setenv("CEDEVICE_LOCK_TIMEOUT_MS", "1500", 1);
   const fs::path err = root_ / "err";
-  EXPECT_EQ(InChild([&] { return RefusedNaming([] { cedev::DeviceLock lock; }, lockFile, "gave up waiting"); }, err), 0);
+  EXPECT_EQ(InChild(
+                [&] {
+                  return RefusedNaming([] { cedev::DeviceLock lock; }, lockFile, "gave up waiting");
+                },
+                err),
+            0);
   EXPECT_EQ(ReadHostFile(err), "device: waiting for the device lock " + lockFile.string() +
                                    ", which another process holds\n");
   ::close(held);

@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 void TempDeviceRootTest::SetUp() {
   static int serial = 0;
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  root_ = fs::temp_directory_path() /
-          ("cedev-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + "-" + test->name());
+  root_ = fs::temp_directory_path() / ("cedev-" + std::to_string(::getpid()) + "-" +
+                                       std::to_string(++serial) + "-" + test->name());
   fs::remove_all(root_);
   ::setenv("CEDEVICE_ROOT", root_.c_str(), 1);
   cedev::clock::Reload();

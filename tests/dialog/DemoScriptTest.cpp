@@ -22,7 +22,8 @@ namespace {
 
 std::string TempPath(const std::string& name) {
   // The same in the test and in its death-test child, which inherits the environment.
-  if (!std::getenv("CEDEVICE_DEMO_TEST_ID")) setenv("CEDEVICE_DEMO_TEST_ID", std::to_string(getpid()).c_str(), 1);
+  if (!std::getenv("CEDEVICE_DEMO_TEST_ID"))
+    setenv("CEDEVICE_DEMO_TEST_ID", std::to_string(getpid()).c_str(), 1);
   return ::testing::TempDir() + "cedev-demo-" + std::getenv("CEDEVICE_DEMO_TEST_ID") + "-" + name;
 }
 
@@ -39,7 +40,8 @@ INT_PTR CALLBACK FormProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
       t.wDayOfWeek = 1;
       t.wHour = 12;
       t.wMinute = 30;
-      SendDlgItemMessageW(dlg, IDC_WHEN, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
+      SendDlgItemMessageW(dlg, IDC_WHEN, DTM_SETSYSTEMTIME, GDT_VALID,
+                          reinterpret_cast<LPARAM>(&t));
       return TRUE;
     }
     case WM_COMMAND:
@@ -48,12 +50,14 @@ INT_PTR CALLBACK FormProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
         GetDlgItemTextW(dlg, IDC_NAME, name, 32);
         wchar_t row[32] = {};
         LRESULT selected = SendDlgItemMessageW(dlg, IDC_ROWS, LB_GETCURSEL, 0, 0);
-        if (selected != LB_ERR) SendDlgItemMessageW(dlg, IDC_ROWS, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(row));
+        if (selected != LB_ERR)
+          SendDlgItemMessageW(dlg, IDC_ROWS, LB_GETTEXT, static_cast<WPARAM>(selected),
+                              reinterpret_cast<LPARAM>(row));
         SYSTEMTIME t{};
         SendDlgItemMessageW(dlg, IDC_WHEN, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
-        std::printf("result: name=%ls loud=%u row=%ls time=%02u:%02u:%02u\n", name, IsDlgButtonChecked(dlg, IDC_LOUD),
-                    row, static_cast<unsigned>(t.wHour), static_cast<unsigned>(t.wMinute),
-                    static_cast<unsigned>(t.wSecond));
+        std::printf("result: name=%ls loud=%u row=%ls time=%02u:%02u:%02u\n", name,
+                    IsDlgButtonChecked(dlg, IDC_LOUD), row, static_cast<unsigned>(t.wHour),
+                    static_cast<unsigned>(t.wMinute), static_cast<unsigned>(t.wSecond));
         EndDialog(dlg, IDOK);
         return TRUE;
       }

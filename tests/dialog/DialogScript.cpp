@@ -38,7 +38,8 @@ INT_PTR CALLBACK ScriptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       if (HIWORD(wParam) == BN_CLICKED &&
-          std::find(script.endingIds.begin(), script.endingIds.end(), id) != script.endingIds.end()) {
+          std::find(script.endingIds.begin(), script.endingIds.end(), id) !=
+              script.endingIds.end()) {
         EndDialog(dlg, id);
         return TRUE;
       }
@@ -55,8 +56,8 @@ INT_PTR RunScripted(int id, DialogScript& script, HWND owner) {
   Run run{&script};
   Run* outer = current;
   current = &run;
-  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(id), owner, ScriptProc,
-                                   reinterpret_cast<LPARAM>(&run));
+  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(id), owner,
+                                   ScriptProc, reinterpret_cast<LPARAM>(&run));
   current = outer;
   return result;
 }

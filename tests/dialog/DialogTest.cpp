@@ -20,8 +20,11 @@ using msgtest::Recorded;
 // field's focus, which the steps below cause.
 std::vector<Recorded> Life(DialogScript& script) {
   std::vector<Recorded> kept;
-  for (const Recorded& r : script.recorder.Take({WM_SETFONT, WM_INITDIALOG, WM_COMMAND, WM_DESTROY, WM_NCDESTROY})) {
-    if (r.message == WM_COMMAND && HIWORD(r.wParam) != BN_CLICKED && HIWORD(r.wParam) != EN_SETFOCUS) continue;
+  for (const Recorded& r :
+       script.recorder.Take({WM_SETFONT, WM_INITDIALOG, WM_COMMAND, WM_DESTROY, WM_NCDESTROY})) {
+    if (r.message == WM_COMMAND && HIWORD(r.wParam) != BN_CLICKED &&
+        HIWORD(r.wParam) != EN_SETFOCUS)
+      continue;
     kept.push_back(r);
   }
   return kept;
@@ -36,14 +39,15 @@ TEST(ModalDialog, LifeFromCreationToDestruction) {
   INT_PTR result = RunScripted(IDD_FORM, script);
   EXPECT_EQ(result, IDOK);
   EXPECT_FALSE(IsWindow(script.dialog));
-  EXPECT_TRUE(msgtest::SequenceIs(Life(script), {
-                                                     Expected{"dlg", WM_SETFONT},
-                                                     Expected{"dlg", WM_INITDIALOG},
-                                                     Expected{"dlg", WM_COMMAND, MAKEWPARAM(IDC_NAME, EN_SETFOCUS)},
-                                                     Expected{"dlg", WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)},
-                                                     Expected{"dlg", WM_DESTROY},
-                                                     Expected{"dlg", WM_NCDESTROY},
-                                                 }));
+  EXPECT_TRUE(msgtest::SequenceIs(
+      Life(script), {
+                        Expected{"dlg", WM_SETFONT},
+                        Expected{"dlg", WM_INITDIALOG},
+                        Expected{"dlg", WM_COMMAND, MAKEWPARAM(IDC_NAME, EN_SETFOCUS)},
+                        Expected{"dlg", WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)},
+                        Expected{"dlg", WM_DESTROY},
+                        Expected{"dlg", WM_NCDESTROY},
+                    }));
 }
 
 TEST(ModalDialog, InitDialogGetsTheFirstTabStopAndTheParameter) {
@@ -63,7 +67,8 @@ TEST(ModalDialog, OwnerIsDisabledWhileItRunsAndActiveAfter) {
   msgtest::Watchdog watchdog("ModalDialog.OwnerIsDisabledWhileItRunsAndActiveAfter");
   msgtest::MessageRecorder ownerRecorder;
   msgtest::RecordedWindow ownerInfo{&ownerRecorder, "owner", nullptr};
-  HWND owner = msgtest::CreateRecordedWindow(ownerInfo, 0, WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr);
+  HWND owner =
+      msgtest::CreateRecordedWindow(ownerInfo, 0, WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr);
   ASSERT_NE(owner, nullptr);
   SetActiveWindow(owner);
   DialogScript script;
@@ -132,7 +137,8 @@ TEST(DialogFocus, TheDialogGivenTheFocusPassesItToItsControl) {
   };
   RunScripted(IDD_FORM, script);
   EXPECT_EQ(afterFirst, IDC_NAME);
-  EXPECT_EQ(afterReturn, IDC_NAME) << "the dialog was never left, so it saved no control: the first tab stop";
+  EXPECT_EQ(afterReturn, IDC_NAME)
+      << "the dialog was never left, so it saved no control: the first tab stop";
 }
 
 TEST(DialogFocus, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
@@ -145,8 +151,8 @@ TEST(DialogFocus, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
   script.steps = {
       [&](HWND) { PostKey(GetFocus(), VK_TAB); },
       [&](HWND dlg) {
-        other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
-                                nullptr, nullptr);
+        other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20,
+                                nullptr, nullptr, nullptr, nullptr);
         SetActiveWindow(other);
         focusLeft = GetActiveWindow() == other && !IsChild(dlg, GetFocus());
       },
@@ -161,8 +167,10 @@ TEST(DialogFocus, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
   };
   RunScripted(IDD_FORM, script);
   EXPECT_TRUE(focusLeft);
-  EXPECT_EQ(afterReactivation, IDC_COUNT) << "the control that had the focus when the dialog was left";
-  EXPECT_EQ(afterSetFocus, IDC_NAME) << "the saved control served its reactivation; then the first tab stop";
+  EXPECT_EQ(afterReactivation, IDC_COUNT)
+      << "the control that had the focus when the dialog was left";
+  EXPECT_EQ(afterSetFocus, IDC_NAME)
+      << "the saved control served its reactivation; then the first tab stop";
 }
 
 TEST(DialogFocus, FalseLeavesTheFocusThatInitDialogChose) {
@@ -193,8 +201,8 @@ TEST(DialogKeyboard, TabAndShiftTabWalkTheTabStopsRound) {
     script.steps.push_back(note);
   }
   EXPECT_EQ(RunScripted(IDD_FORM, script), kScriptEnded);
-  EXPECT_EQ(seen, (std::vector<int>{IDC_NAME, IDC_COUNT, IDC_LOUD, IDC_ROWS, IDC_WHEN, IDC_APPLY, IDOK, IDCANCEL,
-                                    IDC_NAME, IDCANCEL, IDOK}));
+  EXPECT_EQ(seen, (std::vector<int>{IDC_NAME, IDC_COUNT, IDC_LOUD, IDC_ROWS, IDC_WHEN, IDC_APPLY,
+                                    IDOK, IDCANCEL, IDC_NAME, IDCANCEL, IDOK}));
 }
 
 TEST(DialogKeyboard, TabIntoAnEditSelectsItsText) {
@@ -207,7 +215,8 @@ TEST(DialogKeyboard, TabIntoAnEditSelectsItsText) {
         PostKey(GetFocus(), VK_TAB);
       },
       [&](HWND dlg) {
-        SendDlgItemMessageW(dlg, IDC_COUNT, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendDlgItemMessageW(dlg, IDC_COUNT, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                            reinterpret_cast<LPARAM>(&end));
       },
   };
   RunScripted(IDD_FORM, script);
@@ -217,11 +226,11 @@ TEST(DialogKeyboard, TabIntoAnEditSelectsItsText) {
 
 struct KeyCase {
   const char* what;
-  int focusId;    // 0: leave the focus where the dialog put it
+  int focusId;  // 0: leave the focus where the dialog put it
   WPARAM key;
-  WORD defaultId; // 0: the template's default
+  WORD defaultId;  // 0: the template's default
   INT_PTR result;
-  int clicked;    // the command id the dialog heard
+  int clicked;  // the command id the dialog heard
 };
 
 class DialogKeys : public ::testing::TestWithParam<KeyCase> {};
@@ -248,12 +257,16 @@ TEST_P(DialogKeys, EnterEscapeAndSpace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, DialogKeys,
-    ::testing::Values(KeyCase{"Enter in an edit is the default button", 0, VK_RETURN, 0, IDOK, IDOK},
-                      KeyCase{"Escape is IDCANCEL", 0, VK_ESCAPE, 0, IDCANCEL, IDCANCEL},
-                      KeyCase{"Enter on a push button SetFocus chose is still the default", IDC_APPLY, VK_RETURN, 0, IDOK, IDOK},
-                      KeyCase{"Enter follows DM_SETDEFID", IDC_NAME, VK_RETURN, IDC_APPLY, kScriptEnded, IDC_APPLY},
-                      KeyCase{"Space presses the focused push button", IDCANCEL, VK_SPACE, 0, IDCANCEL, IDCANCEL},
-                      KeyCase{"Space presses the focused check box", IDC_LOUD, VK_SPACE, 0, kScriptEnded, IDC_LOUD}));
+    ::testing::Values(
+        KeyCase{"Enter in an edit is the default button", 0, VK_RETURN, 0, IDOK, IDOK},
+        KeyCase{"Escape is IDCANCEL", 0, VK_ESCAPE, 0, IDCANCEL, IDCANCEL},
+        KeyCase{"Enter on a push button SetFocus chose is still the default", IDC_APPLY, VK_RETURN,
+                0, IDOK, IDOK},
+        KeyCase{"Enter follows DM_SETDEFID", IDC_NAME, VK_RETURN, IDC_APPLY, kScriptEnded,
+                IDC_APPLY},
+        KeyCase{"Space presses the focused push button", IDCANCEL, VK_SPACE, 0, IDCANCEL, IDCANCEL},
+        KeyCase{"Space presses the focused check box", IDC_LOUD, VK_SPACE, 0, kScriptEnded,
+                IDC_LOUD}));
 
 // The ids of the controls that show themselves as the default push button.
 std::vector<int> DefaultButtons(HWND dlg) {
@@ -283,24 +296,41 @@ TEST(DialogKeyboard, TheDefaultButtonFollowsTheKeyboardAmongPushButtons) {
   std::vector<Seen> seen;
   auto note = [&](HWND dlg) { seen.push_back(Seen{FocusId(), DefaultButtons(dlg)}); };
   auto moveTo = [](int id) {
-    return [id](HWND dlg) { SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dlg, id)), TRUE); };
+    return [id](HWND dlg) {
+      SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dlg, id)), TRUE);
+    };
   };
   script.steps = {
       note,
-      [&](HWND dlg) { moveTo(IDC_APPLY)(dlg); note(dlg); PostKey(GetFocus(), VK_TAB); },
-      [&](HWND dlg) { note(dlg); PostKey(GetFocus(), VK_TAB); },
-      [&](HWND dlg) { note(dlg); moveTo(IDC_NAME)(dlg); note(dlg); moveTo(IDC_APPLY)(dlg); PostKey(GetFocus(), VK_RETURN); },
+      [&](HWND dlg) {
+        moveTo(IDC_APPLY)(dlg);
+        note(dlg);
+        PostKey(GetFocus(), VK_TAB);
+      },
+      [&](HWND dlg) {
+        note(dlg);
+        PostKey(GetFocus(), VK_TAB);
+      },
+      [&](HWND dlg) {
+        note(dlg);
+        moveTo(IDC_NAME)(dlg);
+        note(dlg);
+        moveTo(IDC_APPLY)(dlg);
+        PostKey(GetFocus(), VK_RETURN);
+      },
   };
   EXPECT_EQ(RunScripted(IDD_FORM, script), kScriptEnded);
   const std::vector<Seen> wanted = {
-      {IDC_NAME, {IDOK}}, {IDC_APPLY, {IDC_APPLY}}, {IDOK, {IDOK}}, {IDCANCEL, {IDCANCEL}}, {IDC_NAME, {IDOK}},
+      {IDC_NAME, {IDOK}},     {IDC_APPLY, {IDC_APPLY}}, {IDOK, {IDOK}},
+      {IDCANCEL, {IDCANCEL}}, {IDC_NAME, {IDOK}},
   };
   EXPECT_EQ(seen, wanted);
   std::vector<int> clicked;
   for (const Recorded& r : script.recorder.Take({WM_COMMAND})) {
     if (HIWORD(r.wParam) == BN_CLICKED) clicked.push_back(LOWORD(r.wParam));
   }
-  EXPECT_EQ(clicked, std::vector<int>{IDC_APPLY}) << "Enter on the push button the keyboard moved to";
+  EXPECT_EQ(clicked, std::vector<int>{IDC_APPLY})
+      << "Enter on the push button the keyboard moved to";
 }
 
 TEST(DialogKeyboard, CheckBoxTogglesByTapAndBySpace) {
@@ -309,7 +339,7 @@ TEST(DialogKeyboard, CheckBoxTogglesByTapAndBySpace) {
   std::vector<UINT> states;
   auto note = [&](HWND dlg) { states.push_back(IsDlgButtonChecked(dlg, IDC_LOUD)); };
   script.steps = {
-      [](HWND dlg) { PostTap(GetDlgItem(dlg, IDC_LOUD)); }, note,
+      [](HWND dlg) { PostTap(GetDlgItem(dlg, IDC_LOUD)); },           note,
       [](HWND dlg) { PostKey(GetDlgItem(dlg, IDC_LOUD), VK_SPACE); }, note,
       [](HWND dlg) { PostKey(GetDlgItem(dlg, IDC_LOUD), VK_SPACE); }, note,
   };
@@ -354,7 +384,8 @@ void PumpDialog(HWND dlg) {
 TEST(DialogKeyboard, KeysTypedInABurstReachTheControlFocusedByThen) {
   msgtest::Watchdog watchdog("DialogKeyboard.KeysTypedInABurstReachTheControlFocusedByThen");
   g_burstClicked = 0;
-  HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(IDD_FORM), nullptr, BurstProc, 0);
+  HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(IDD_FORM), nullptr,
+                                BurstProc, 0);
   ASSERT_NE(dlg, nullptr);
   ShowWindow(dlg, SW_SHOW);
   SetForegroundWindow(dlg);
@@ -382,11 +413,14 @@ TEST(DialogKeyboard, KeysTypedInABurstReachTheControlFocusedByThen) {
 class DialogItems : public ::testing::Test {
  protected:
   void SetUp() override {
-    dlg_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(IDD_FORM), nullptr, Proc, 0);
+    dlg_ =
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(IDD_FORM), nullptr, Proc, 0);
     ASSERT_NE(dlg_, nullptr);
   }
   void TearDown() override { DestroyWindow(dlg_); }
-  static INT_PTR CALLBACK Proc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG ? TRUE : FALSE; }
+  static INT_PTR CALLBACK Proc(HWND, UINT msg, WPARAM, LPARAM) {
+    return msg == WM_INITDIALOG ? TRUE : FALSE;
+  }
   HWND dlg_ = nullptr;
 };
 
@@ -410,8 +444,8 @@ TEST_F(DialogItems, IntegersInAndOut) {
   const Case cases[] = {
       {L"42", FALSE, TRUE, 42},
       {L" -7 ", TRUE, TRUE, static_cast<UINT>(-7)},
-      {L"-7", FALSE, FALSE, 0},    // unsigned: the minus sign is not a digit, so no number
-      {L"12a", TRUE, TRUE, 12},    // translation stops at the first non-digit
+      {L"-7", FALSE, FALSE, 0},  // unsigned: the minus sign is not a digit, so no number
+      {L"12a", TRUE, TRUE, 12},  // translation stops at the first non-digit
       {L"", TRUE, FALSE, 0},
       {L"4294967295", FALSE, TRUE, 4294967295u},
       {L"4294967296", FALSE, FALSE, 0},
@@ -466,7 +500,8 @@ TEST_F(DialogItems, ItemsByIdAndCheckMarks) {
 // GetDlgItem finds the child whose id is the one asked for, whatever the parent: no id stands
 // for another that shares its low 16 bits.
 TEST(DialogItemIds, GetDlgItemMatchesTheWholeId) {
-  HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                                nullptr, nullptr);
   ASSERT_NE(parent, nullptr);
   const INT_PTR ids[] = {-1, 0x1FFFF, 7, 0x10007};
   std::vector<HWND> children;
@@ -481,7 +516,7 @@ TEST(DialogItemIds, GetDlgItemMatchesTheWholeId) {
   };
   const Case cases[] = {
       {-1, children[0]}, {0x1FFFF, children[1]}, {7, children[2]}, {0x10007, children[3]},
-      {0xFFFF, nullptr}, {0x20007, nullptr},   {8, nullptr},
+      {0xFFFF, nullptr}, {0x20007, nullptr},     {8, nullptr},
   };
   for (const Case& c : cases) EXPECT_EQ(GetDlgItem(parent, c.asked), c.found) << "id " << c.asked;
   EXPECT_EQ(GetDlgCtrlID(children[0]), -1);
@@ -527,15 +562,17 @@ TEST_F(DialogItems, EndDialogHidesAModelessDialog) {
 }
 
 TEST(ExtendedTemplate, ReadsStylesFontAndItems) {
-  HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(IDD_EXTENDED), nullptr,
-                                [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR { return msg == WM_INITDIALOG; }, 0);
+  HWND dlg = CreateDialogParamW(
+      GetModuleHandleW(nullptr), MAKEINTRESOURCE(IDD_EXTENDED), nullptr,
+      [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR { return msg == WM_INITDIALOG; }, 0);
   ASSERT_NE(dlg, nullptr);
   EXPECT_NE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
   wchar_t title[16] = {};
   GetWindowTextW(dlg, title, 16);
   EXPECT_STREQ(title, L"Extended");
   LOGFONTW lf{};
-  ASSERT_GT(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof lf, &lf), 0);
+  ASSERT_GT(
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof lf, &lf), 0);
   EXPECT_EQ(lf.lfHeight, -12) << "9 points at 96 dpi";
   EXPECT_EQ(lf.lfWeight, 700);
   EXPECT_EQ(lf.lfItalic, 1);

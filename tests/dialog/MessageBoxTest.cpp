@@ -28,7 +28,8 @@ HWND WaitForBox(const wchar_t* caption) {
 }
 
 // Runs MessageBox on this thread while `drive` answers it from another.
-int Answer(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type, const Drive& drive, bool* found) {
+int Answer(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type, const Drive& drive,
+           bool* found) {
   std::thread driver([&] {
     HWND box = WaitForBox(caption);
     *found = box != nullptr;
@@ -90,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         BoxCase{"Cancel by Escape", MB_OKCANCEL, KeyToBox(VK_ESCAPE), IDCANCEL},
         BoxCase{"Cancel by tap", MB_YESNOCANCEL | MB_ICONWARNING, TapButton(IDCANCEL), IDCANCEL},
         BoxCase{"Yes/No ignores the task bar's ok", MB_YESNO,
-                Both([](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }, TapButton(IDYES)), IDYES}));
+                Both([](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }, TapButton(IDYES)),
+                IDYES}));
 
 std::wstring TextOf(HWND hwnd) {
   wchar_t text[256] = {};
@@ -105,21 +107,22 @@ TEST(MessageBoxLook, CentredWithItsTextAndButtonsAndTopmostWhenAsked) {
   LONG_PTR exStyle = 0;
   wchar_t cls[16] = {};
   bool found = false;
-  int result = Answer(nullptr, L"Two items are the same.", L"Look", MB_YESNO | MB_TOPMOST,
-                      [&](HWND box) {
-                        GetWindowRect(box, &rect);
-                        yes = TextOf(GetDlgItem(box, IDYES));
-                        no = TextOf(GetDlgItem(box, IDNO));
-                        for (HWND c = GetWindow(box, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-                          wchar_t name[16] = {};
-                          GetClassNameW(c, name, 16);
-                          if (lstrcmpiW(name, L"Static") == 0) message = TextOf(c);
-                        }
-                        exStyle = GetWindowLongW(box, GWL_EXSTYLE);
-                        GetClassNameW(box, cls, 16);
-                        dialogtest::PostTap(GetDlgItem(box, IDNO));
-                      },
-                      &found);
+  int result = Answer(
+      nullptr, L"Two items are the same.", L"Look", MB_YESNO | MB_TOPMOST,
+      [&](HWND box) {
+        GetWindowRect(box, &rect);
+        yes = TextOf(GetDlgItem(box, IDYES));
+        no = TextOf(GetDlgItem(box, IDNO));
+        for (HWND c = GetWindow(box, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+          wchar_t name[16] = {};
+          GetClassNameW(c, name, 16);
+          if (lstrcmpiW(name, L"Static") == 0) message = TextOf(c);
+        }
+        exStyle = GetWindowLongW(box, GWL_EXSTYLE);
+        GetClassNameW(box, cls, 16);
+        dialogtest::PostTap(GetDlgItem(box, IDNO));
+      },
+      &found);
   ASSERT_TRUE(found);
   EXPECT_EQ(result, IDNO);
   EXPECT_STREQ(cls, L"Dialog");
@@ -137,12 +140,13 @@ TEST(MessageBoxLook, LongTextStaysOnTheScreen) {
   bool found = false;
   std::wstring text;
   for (int i = 0; i < 30; ++i) text += L"word ";
-  Answer(nullptr, text.c_str(), L"Long", MB_OK,
-         [&](HWND box) {
-           GetWindowRect(box, &rect);
-           dialogtest::PostKey(box, VK_RETURN);
-         },
-         &found);
+  Answer(
+      nullptr, text.c_str(), L"Long", MB_OK,
+      [&](HWND box) {
+        GetWindowRect(box, &rect);
+        dialogtest::PostKey(box, VK_RETURN);
+      },
+      &found);
   ASSERT_TRUE(found);
   EXPECT_GE(rect.left, 0);
   EXPECT_LE(rect.right, 240);
@@ -153,17 +157,19 @@ TEST(MessageBoxOwner, OwnerIsDisabledWhileTheBoxIsUp) {
   msgtest::Watchdog watchdog("MessageBoxOwner");
   msgtest::MessageRecorder recorder;
   msgtest::RecordedWindow info{&recorder, "owner", nullptr};
-  HWND owner = msgtest::CreateRecordedWindow(info, 0, WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr);
+  HWND owner =
+      msgtest::CreateRecordedWindow(info, 0, WS_POPUP | WS_VISIBLE, 0, 26, 240, 268, nullptr);
   ASSERT_NE(owner, nullptr);
   SetActiveWindow(owner);
   std::atomic<int> enabledDuring{-1};
   bool found = false;
-  int result = Answer(owner, L"Saved.", L"Owned", MB_OK,
-                      [&](HWND box) {
-                        enabledDuring = IsWindowEnabled(owner) ? 1 : 0;
-                        dialogtest::PostTap(GetDlgItem(box, IDOK));
-                      },
-                      &found);
+  int result = Answer(
+      owner, L"Saved.", L"Owned", MB_OK,
+      [&](HWND box) {
+        enabledDuring = IsWindowEnabled(owner) ? 1 : 0;
+        dialogtest::PostTap(GetDlgItem(box, IDOK));
+      },
+      &found);
   ASSERT_TRUE(found);
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(enabledDuring.load(), 0);
@@ -175,7 +181,9 @@ TEST(MessageBoxOwner, OwnerIsDisabledWhileTheBoxIsUp) {
 TEST(MessageBoxThreads, ABoxWithoutOwnerWorksFromAnyThread) {
   msgtest::Watchdog watchdog("MessageBoxThreads");
   std::atomic<int> result{0};
-  std::thread shell([&] { result = MessageBoxW(nullptr, L"From elsewhere", L"Elsewhere", MB_YESNO | MB_TOPMOST); });
+  std::thread shell([&] {
+    result = MessageBoxW(nullptr, L"From elsewhere", L"Elsewhere", MB_YESNO | MB_TOPMOST);
+  });
   HWND box = WaitForBox(L"Elsewhere");
   bool found = box != nullptr;
   DWORD boxThread = box != nullptr ? GetWindowThreadProcessId(box, nullptr) : 0;

@@ -65,17 +65,29 @@ std::vector<unsigned char> HandImage() {
   image[4] = 32;  // header size
   image[8] = image[9] = 0xFF;
   image[12] = image[13] = 0xFF;
-  auto put32 = [&](DWORD v) { for (int i = 0; i < 4; ++i) image.push_back(static_cast<unsigned char>(v >> (8 * i))); };
-  auto put16 = [&](WORD v) { image.push_back(static_cast<unsigned char>(v)); image.push_back(static_cast<unsigned char>(v >> 8)); };
-  put32(3);                         // data size
-  put32(8 + 4 + 10 + 2 + 16);       // header size: sizes, type, name "DATA", pad, fields
-  put16(0xFFFF); put16(10);         // RT_RCDATA
+  auto put32 = [&](DWORD v) {
+    for (int i = 0; i < 4; ++i) image.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  };
+  auto put16 = [&](WORD v) {
+    image.push_back(static_cast<unsigned char>(v));
+    image.push_back(static_cast<unsigned char>(v >> 8));
+  };
+  put32(3);                    // data size
+  put32(8 + 4 + 10 + 2 + 16);  // header size: sizes, type, name "DATA", pad, fields
+  put16(0xFFFF);
+  put16(10);  // RT_RCDATA
   for (wchar_t c : std::wstring(L"DATA")) put16(static_cast<WORD>(c));
   put16(0);
-  put16(0);                         // to a DWORD boundary
-  put32(0); put16(0x30); put16(0x409); put32(0); put32(0);
-  image.push_back('a'); image.push_back('b'); image.push_back('c');
-  image.push_back(0);               // padding
+  put16(0);  // to a DWORD boundary
+  put32(0);
+  put16(0x30);
+  put16(0x409);
+  put32(0);
+  put32(0);
+  image.push_back('a');
+  image.push_back('b');
+  image.push_back('c');
+  image.push_back(0);  // padding
   return image;
 }
 
@@ -95,8 +107,8 @@ TEST(ResourceImageReader, RefusesDamagedImages) {
   std::vector<unsigned char> good = HandImage();
   struct Case {
     const char* what;
-    std::size_t keep;             // bytes kept from the good image
-    std::size_t patchAt;          // byte to overwrite (or npos)
+    std::size_t keep;     // bytes kept from the good image
+    std::size_t patchAt;  // byte to overwrite (or npos)
     unsigned char patch;
   };
   const std::size_t none = static_cast<std::size_t>(-1);
@@ -110,7 +122,8 @@ TEST(ResourceImageReader, RefusesDamagedImages) {
       {"data size past the end", good.size(), 32, 200},
   };
   for (const Case& c : cases) {
-    std::vector<unsigned char> image(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(c.keep));
+    std::vector<unsigned char> image(good.begin(),
+                                     good.begin() + static_cast<std::ptrdiff_t>(c.keep));
     if (c.patchAt != none) image[c.patchAt] = c.patch;
     cedev::ParsedResourceImage parsed = cedev::ParseResourceImage(image.data(), image.size());
     EXPECT_NE(parsed.error, "") << c.what;

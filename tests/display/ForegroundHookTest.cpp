@@ -21,9 +21,10 @@ TEST(ForegroundHook, ToldOfEachNewForegroundWindow) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = L"HookTestClass";
   RegisterClassW(&wc);
-  HWND first = CreateWindowExW(0, L"HookTestClass", L"first", WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr, nullptr, nullptr);
-  HWND second = CreateWindowExW(0, L"HookTestClass", L"second", WS_VISIBLE | WS_POPUP, 20, 60, 100, 100, first,
-                                nullptr, nullptr, nullptr);
+  HWND first = CreateWindowExW(0, L"HookTestClass", L"first", WS_VISIBLE, 0, 26, 240, 268, nullptr,
+                               nullptr, nullptr, nullptr);
+  HWND second = CreateWindowExW(0, L"HookTestClass", L"second", WS_VISIBLE | WS_POPUP, 20, 60, 100,
+                                100, first, nullptr, nullptr, nullptr);
   DestroyWindow(second);
   DestroyWindow(first);
   cedev::SetForegroundChangedHook({});

@@ -59,9 +59,12 @@ TEST(Input, KeysGoToTheFocusOfTheForegroundThread) {
   cedev::KeyStroke tab{VK_TAB, L'\t', true};
   EXPECT_EQ(cedev::InjectKey(tab), app.id());
   EXPECT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));
-  EXPECT_TRUE(SequenceIs(rec.Take({WM_KEYDOWN, WM_KEYUP, WM_CHAR}),
-                         {{"edit", WM_KEYDOWN, VK_SHIFT}, {"edit", WM_KEYDOWN, VK_TAB},
-                          {"edit", WM_CHAR, L'\t'}, {"edit", WM_KEYUP, VK_TAB}, {"edit", WM_KEYUP, VK_SHIFT}}));
+  EXPECT_TRUE(
+      SequenceIs(rec.Take({WM_KEYDOWN, WM_KEYUP, WM_CHAR}), {{"edit", WM_KEYDOWN, VK_SHIFT},
+                                                             {"edit", WM_KEYDOWN, VK_TAB},
+                                                             {"edit", WM_CHAR, L'\t'},
+                                                             {"edit", WM_KEYUP, VK_TAB},
+                                                             {"edit", WM_KEYUP, VK_SHIFT}}));
   cedev::KeyStroke colon{0xE7, L':', false};
   cedev::InjectKey(colon);
   cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5));

@@ -47,7 +47,8 @@ class Screen : public ::testing::Test {
       if (IsWindow(h)) DestroyWindow(h);
     }
   }
-  HWND Make(Painter& p, DWORD exStyle, DWORD style, RECT r, HWND parent = nullptr, const wchar_t* title = L"") {
+  HWND Make(Painter& p, DWORD exStyle, DWORD style, RECT r, HWND parent = nullptr,
+            const wchar_t* title = L"") {
     HWND h = CreateWindowExW(exStyle, L"PaintTest", title, style, r.left, r.top, r.right - r.left,
                              r.bottom - r.top, parent, nullptr, nullptr, nullptr);
     SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&p));
@@ -60,7 +61,9 @@ class Screen : public ::testing::Test {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
   static std::wstring Row(int row, int from = 0, int count = 60) {
-    return cedev::ScreenLines().at(static_cast<size_t>(row)).substr(static_cast<size_t>(from), static_cast<size_t>(count));
+    return cedev::ScreenLines()
+        .at(static_cast<size_t>(row))
+        .substr(static_cast<size_t>(from), static_cast<size_t>(count));
   }
   std::vector<HWND> made_;
 };
@@ -118,9 +121,12 @@ TEST_P(TextFormats, PlacesLinesAsAsked) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, TextFormats,
     ::testing::Values(
-        DrawCase{L"OK", DT_CENTER | DT_VCENTER | DT_SINGLELINE, RECT{0, 0, 48, 24},
+        DrawCase{L"OK",
+                 DT_CENTER | DT_VCENTER | DT_SINGLELINE,
+                 RECT{0, 0, 48, 24},
                  {L"            ", L"     OK     ", L"            "}},
-        DrawCase{L"one two three", DT_WORDBREAK, RECT{0, 0, 32, 40}, {L"one two     ", L"three       "}},
+        DrawCase{
+            L"one two three", DT_WORDBREAK, RECT{0, 0, 32, 40}, {L"one two     ", L"three       "}},
         DrawCase{L"a\nbb", 0, RECT{0, 0, 48, 40}, {L"a           ", L"bb          "}},
         DrawCase{L"&Save", DT_SINGLELINE, RECT{0, 0, 48, 8}, {L"Save        "}},
         DrawCase{L"&Save", DT_SINGLELINE | DT_NOPREFIX, RECT{0, 0, 48, 8}, {L"&Save       "}},
@@ -206,7 +212,8 @@ TEST(Font, EachPrintableCharacterHasAGlyphOfItsOwnAndLinesJoin) {
       for (int x = 0; x < cedev::kGlyphWidth; ++x) bits += cedev::GlyphPixel(ch, x, y) ? '#' : '.';
     }
     EXPECT_EQ(bits.find('#') == std::string::npos, ch == L' ') << static_cast<char>(ch);
-    EXPECT_TRUE(seen.insert(bits).second) << static_cast<char>(ch) << " looks like another character";
+    EXPECT_TRUE(seen.insert(bits).second)
+        << static_cast<char>(ch) << " looks like another character";
   }
   for (int i = 0; i < cedev::kGlyphWidth; ++i) EXPECT_TRUE(cedev::GlyphPixel(L'-', i, 3)) << i;
   for (int i = 0; i < cedev::kGlyphHeight; ++i) EXPECT_TRUE(cedev::GlyphPixel(L'|', 1, i)) << i;

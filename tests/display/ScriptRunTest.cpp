@@ -44,7 +44,8 @@ std::string TempPath(const std::string& name) {
   if (!std::getenv("CEDEVICE_SCRIPT_TEST_ID")) {
     setenv("CEDEVICE_SCRIPT_TEST_ID", std::to_string(getpid()).c_str(), 1);
   }
-  return ::testing::TempDir() + "cedev-script-" + std::getenv("CEDEVICE_SCRIPT_TEST_ID") + "-" + name;
+  return ::testing::TempDir() + "cedev-script-" + std::getenv("CEDEVICE_SCRIPT_TEST_ID") + "-" +
+         name;
 }
 
 // The program: one window "Quit" that ends the message loop when tapped.
@@ -57,7 +58,8 @@ std::string TempPath(const std::string& name) {
   wc.lpfnWndProc = QuitButtonProc;
   wc.lpszClassName = L"ScriptQuit";
   RegisterClassW(&wc);
-  CreateWindowExW(0, L"ScriptQuit", L"Quit", WS_VISIBLE, 0, 26, 40, 8, nullptr, nullptr, nullptr, nullptr);
+  CreateWindowExW(0, L"ScriptQuit", L"Quit", WS_VISIBLE, 0, 26, 40, 8, nullptr, nullptr, nullptr,
+                  nullptr);
   cedev::StartInputAndDisplay();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
@@ -73,8 +75,10 @@ class ScriptRun : public ::testing::Test {
 
 TEST_F(ScriptRun, ScriptThatEndsTheProgramExitsNormallyAndPrintsTheScreen) {
   const std::string out = TempPath("out");
-  EXPECT_EXIT(RunProgram("# a comment\n\nwait \"Quit\" 2\nexpect \"Quit\"\nscreen\ntap \"Quit\"\n\n# done\n", out),
-              ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      RunProgram(
+          "# a comment\n\nwait \"Quit\" 2\nexpect \"Quit\"\nscreen\ntap \"Quit\"\n\n# done\n", out),
+      ::testing::ExitedWithCode(0), "");
   std::ifstream in(out);
   std::stringstream text;
   text << in.rdbuf();
@@ -92,25 +96,31 @@ struct Failing {
 class FailingScripts : public ScriptRun, public ::testing::WithParamInterface<Failing> {};
 
 TEST_P(FailingScripts, EndTheProgramWithStatus3) {
-  EXPECT_EXIT(RunProgram(GetParam().script, ""), ::testing::ExitedWithCode(3), GetParam().stderrPattern);
+  EXPECT_EXIT(RunProgram(GetParam().script, ""), ::testing::ExitedWithCode(3),
+              GetParam().stderrPattern);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, FailingScripts,
     ::testing::Values(
         Failing{"expect \"Quit\"\nbogus\n", "input: line 2: unknown command \"bogus\""},
-        Failing{"wait \"Never\" 0.2\n", "input: line 1: timed out after 0.2 s waiting for \"Never\""},
+        Failing{"wait \"Never\" 0.2\n",
+                "input: line 1: timed out after 0.2 s waiting for \"Never\""},
         Failing{"gone \"Quit\" 0.1\n", "input: line 1: \"Quit\" still showing after 0.1 s"},
         Failing{"\n\nexpect \"quit\"\n", "input: line 3: \"quit\" is not showing"},
         Failing{"tap \"Nothing\"\n", "input: line 1: no window or list row shows \"Nothing\""},
         Failing{"ok\n", "input: line 1: there is no task bar to tap \"ok\" on"},
         Failing{"tap 300 1\n", "input: line 1: point 300,1 is off the 240x320 screen"},
-        Failing{"screenshot \"/\"\n", "input: line 1: cannot write the screenshot to \"/\": it is not a plain file"},
+        Failing{"screenshot \"/\"\n",
+                "input: line 1: cannot write the screenshot to \"/\": it is not a plain file"},
         Failing{"screenshot \"/no-such-folder/s.png\"\n",
-                "input: line 1: cannot write the screenshot to \"/no-such-folder/s.png\": No such file"},
+                "input: line 1: cannot write the screenshot to \"/no-such-folder/s.png\": No such "
+                "file"},
         Failing{"sleep 10\n", "input: script ended while the program was still running"},
-        Failing{"tap \"Quit\"\n\n# then\nexpect \"Quit\"\n", "input: line 4: the program ended before this command"},
+        Failing{"tap \"Quit\"\n\n# then\nexpect \"Quit\"\n",
+                "input: line 4: the program ended before this command"},
         Failing{"tap \"Quit\"\nbogus\n", "input: line 2: the program ended before this command"},
-        Failing{"key Space\nwait \"Never\" 30\n", "input: line 2: the program ended (while waiting for \"Never\"|before)"}));
+        Failing{"key Space\nwait \"Never\" 30\n",
+                "input: line 2: the program ended (while waiting for \"Never\"|before)"}));
 
 }  // namespace

@@ -22,8 +22,8 @@ std::string Slurp(const fs::path& path) {
 
 fs::path NewRoot() {
   static int serial = 0;
-  const fs::path root = fs::temp_directory_path() /
-                        ("quenmora-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+  const fs::path root = fs::temp_directory_path() / ("quenmora-e2e-" + std::to_string(::getpid()) +
+                                                     "-" + std::to_string(++serial));
   fs::remove_all(root);
   return root;
 }
@@ -57,8 +57,7 @@ std::string DeviceSession::ToolOut(const std::vector<std::string>& args) const {
 }
 
 RunResult DeviceSession::Run(const std::string& binary, const std::vector<std::string>& args,
-                             const std::string& script, const Env& env,
-                             int timeoutSeconds) const {
+                             const std::string& script, const Env& env, int timeoutSeconds) const {
   const fs::path out = root_.string() + ".out";
   const fs::path err = root_.string() + ".err";
   const fs::path in = root_.string() + ".in";
@@ -68,7 +67,8 @@ RunResult DeviceSession::Run(const std::string& binary, const std::vector<std::s
     const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int n = ::open("/dev/null", O_RDONLY);
-    if (o < 0 || e < 0 || n < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::dup2(n, 0) < 0) ::_exit(127);
+    if (o < 0 || e < 0 || n < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::dup2(n, 0) < 0)
+      ::_exit(127);
     ::setenv("CEDEVICE_ROOT", root_.c_str(), 1);
     ::setenv("CEDEVICE_DISPLAY", "none", 1);
     if (script.empty()) {
@@ -117,7 +117,8 @@ std::vector<uint8_t> DeviceSession::ReadSchedule() const {
 
 void DeviceSession::WriteSchedule(const std::vector<uint8_t>& bytes) const {
   std::ofstream file(ScheduleFile(), std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> ScheduleBytes(uint16_t x, uint16_t y, uint32_t eventHandle,
@@ -125,6 +126,7 @@ std::vector<uint8_t> ScheduleBytes(uint16_t x, uint16_t y, uint32_t eventHandle,
   std::vector<uint8_t> bytes = {static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8),
                                 static_cast<uint8_t>(y), static_cast<uint8_t>(y >> 8)};
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(eventHandle >> (8 * i)));
-  for (const ItemRecord& r : items) bytes.insert(bytes.end(), {r.days, r.hour, r.minute, r.second, r.mute});
+  for (const ItemRecord& r : items)
+    bytes.insert(bytes.end(), {r.days, r.hour, r.minute, r.second, r.mute});
   return bytes;
 }

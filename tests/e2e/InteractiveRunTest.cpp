@@ -265,25 +265,26 @@ TEST_P(KeysRightAfterAWindowGoes, ReachTheMainDialog) {
   const std::vector<uint8_t> saved = device.ReadSchedule();
   if (GetParam().saved) {
     ASSERT_EQ(saved.size(), file.size());
-    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 8, saved.end()), std::vector<uint8_t>(file.begin() + 8, file.end()));
-    EXPECT_NE(device.ToolOut({"notifications"}), "") << "Enter on the main dialog registers the next change";
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 8, saved.end()),
+              std::vector<uint8_t>(file.begin() + 8, file.end()));
+    EXPECT_NE(device.ToolOut({"notifications"}), "")
+        << "Enter on the main dialog registers the next change";
   } else {
     EXPECT_EQ(saved, file);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scripts, KeysRightAfterAWindowGoes,
-    testing::Values(
-        KeyAfterGone{"OkOnTheEditor", R"(
+INSTANTIATE_TEST_SUITE_P(Scripts, KeysRightAfterAWindowGoes,
+                         testing::Values(KeyAfterGone{"OkOnTheEditor", R"(
 wait "New"
 tap "New"
 wait "Quenmora Item"
 ok
 gone "Quenmora Item"
 key Escape
-)", false},
-        KeyAfterGone{"EscapeOnTheEditor", R"(
+)",
+                                                      false},
+                                         KeyAfterGone{"EscapeOnTheEditor", R"(
 wait "Mute Off at 07:30:00 Mo Tu We Th Fr "
 tap "Mute Off at 07:30:00 Mo Tu We Th Fr "
 tap "Edit"
@@ -291,8 +292,9 @@ wait "Quenmora Item"
 key Escape
 gone "Quenmora Item"
 key Enter
-)", true},
-        KeyAfterGone{"NoOnTheQuestion", R"(
+)",
+                                                      true},
+                                         KeyAfterGone{"NoOnTheQuestion", R"(
 wait "Mute Off at 07:30:00 Mo Tu We Th Fr "
 tap "Mute Off at 07:30:00 Mo Tu We Th Fr "
 tap "Del"
@@ -300,15 +302,19 @@ wait "Are you sure you wish to delete this item?"
 tap "No"
 gone "Are you sure you wish to delete this item?"
 key Escape
-)", false},
-        KeyAfterGone{"KeysWithoutWaiting", R"(
+)",
+                                                      false},
+                                         KeyAfterGone{"KeysWithoutWaiting", R"(
 wait "New"
 tap "New"
 key Escape
 gone "Quenmora Item"
 key Escape
-)", false}),
-    [](const testing::TestParamInfo<KeyAfterGone>& param) { return std::string(param.param.name); });
+)",
+                                                      false}),
+                         [](const testing::TestParamInfo<KeyAfterGone>& param) {
+                           return std::string(param.param.name);
+                         });
 
 TEST(InteractiveRun, AMissingFolderIsReportedWithItsCode) {
   DeviceSession device;
@@ -365,7 +371,7 @@ ok
 wait "Disk full while accessing \\My Documents\\Quenmora.dat."
 tap "OK"
 )",
-                                        {{"CEDEVICE_FAULTS", "write:112"}});
+                                       {{"CEDEVICE_FAULTS", "write:112"}});
   EXPECT_EQ(run.status, 0) << Expect(run);
   EXPECT_EQ(device.ReadSchedule(), file);
 }

@@ -49,10 +49,9 @@ TEST(NotificationRun, MuteLaunchSwitchesToVibrateAndRegistersTheNextChange) {
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(device.ToolOut({"sound"}), "Vibrate\n");
   EXPECT_EQ(device.ToolOut({"sound-log"}), "2026-12-07 10:00:00\tVibrate\n");
-  const std::vector<std::string> want = {
-      "time\t2026-12-08 09:00:00\t\\Windows\\Other.exe\tx",
-      "time\t2026-12-07 22:00:00\t\\Windows\\Quenmora.exe\tM1",
-      "time\t2026-12-07 22:02:00\t\\Windows\\Quenmora.exe\tM1"};
+  const std::vector<std::string> want = {"time\t2026-12-08 09:00:00\t\\Windows\\Other.exe\tx",
+                                         "time\t2026-12-07 22:00:00\t\\Windows\\Quenmora.exe\tM1",
+                                         "time\t2026-12-07 22:02:00\t\\Windows\\Quenmora.exe\tM1"};
   EXPECT_EQ(Registered(device), want);
   EXPECT_EQ(device.ReadSchedule(), file);
 }
@@ -88,20 +87,44 @@ TEST_P(NotificationSwitch, SoundAndRegistration) {
 INSTANTIATE_TEST_SUITE_P(
     Shells, NotificationSwitch,
     testing::Values(
-        SwitchCase{"SoundOnFromVibrate", {{"sound", "set", "Vibrate"}}, 200, 10, "M0", "On",
+        SwitchCase{"SoundOnFromVibrate",
+                   {{"sound", "set", "Vibrate"}},
+                   200,
+                   10,
+                   "M0",
+                   "On",
                    "2026-12-07 10:00:00\tOn\n"},
-        SwitchCase{"OffWithoutVibrate", {{"set", "popup-choices", "On,Off"}}, 200, 10, "M1",
-                   "Off", "2026-12-07 10:00:00\tOff\n"},
-        SwitchCase{"VibrateWhateverTheOrder", {{"set", "popup-choices", "Off,Vibrate,On"}}, 200,
-                   10, "M1", "Vibrate", "2026-12-07 10:00:00\tVibrate\n"},
-        SwitchCase{"AnyNonZeroModeMutes", {}, 200, 10, "M-1", "Vibrate",
+        SwitchCase{"OffWithoutVibrate",
+                   {{"set", "popup-choices", "On,Off"}},
+                   200,
+                   10,
+                   "M1",
+                   "Off",
+                   "2026-12-07 10:00:00\tOff\n"},
+        SwitchCase{"VibrateWhateverTheOrder",
+                   {{"set", "popup-choices", "Off,Vibrate,On"}},
+                   200,
+                   10,
+                   "M1",
+                   "Vibrate",
                    "2026-12-07 10:00:00\tVibrate\n"},
-        SwitchCase{"OnAloneIsNotEnough", {{"set", "popup-choices", "On"}},
-                   200, 10, "M0", "On", ""},
-        SwitchCase{"TextsDifferingInCase", {{"set", "popup-choices", "on,vibrate,off"}}, 200, 10,
-                   "M1", "On", ""},
-        SwitchCase{"PopupClosingItself", {{"set", "popup-closes", "yes"}}, 200, 10, "M1",
-                   "Vibrate", "2026-12-07 10:00:00\tVibrate\n"},
+        SwitchCase{
+            "AnyNonZeroModeMutes", {}, 200, 10, "M-1", "Vibrate", "2026-12-07 10:00:00\tVibrate\n"},
+        SwitchCase{"OnAloneIsNotEnough", {{"set", "popup-choices", "On"}}, 200, 10, "M0", "On", ""},
+        SwitchCase{"TextsDifferingInCase",
+                   {{"set", "popup-choices", "on,vibrate,off"}},
+                   200,
+                   10,
+                   "M1",
+                   "On",
+                   ""},
+        SwitchCase{"PopupClosingItself",
+                   {{"set", "popup-closes", "yes"}},
+                   200,
+                   10,
+                   "M1",
+                   "Vibrate",
+                   "2026-12-07 10:00:00\tVibrate\n"},
         SwitchCase{"NoTaskBar", {{"set", "taskbar", "no"}}, 200, 10, "M1", "On", ""},
         SwitchCase{"UntrainedX", {}, 0, 10, "M1", "On", ""},
         SwitchCase{"UntrainedY", {}, 200, 0, "M1", "On", ""},
@@ -167,7 +190,8 @@ TEST(NotificationRun, TheSpareNotificationRecoversAChainWhoseRunDied) {
   ASSERT_EQ(lines.size(), 2u) << run.out;
   EXPECT_EQ(lines[0].substr(0, 19), "2026-12-07 22:02:00");
   EXPECT_EQ(lines[1].substr(0, 19), "2026-12-08 07:30:00");
-  EXPECT_NE(device.ToolOut({"sound-log"}).find("2026-12-07 22:02:00\tVibrate\n"), std::string::npos);
+  EXPECT_NE(device.ToolOut({"sound-log"}).find("2026-12-07 22:02:00\tVibrate\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -87,9 +87,10 @@ void ComparePictureOrWrite(const std::string& name, const std::filesystem::path&
       continue;
     }
     const size_t pixel = i / 3;
-    FAIL() << "the picture of " << name << " differs first at pixel (" << pixel % 240 << ", " << pixel / 240
-           << "): kept RGB " << int{kept[i]} << "," << int{kept[i + 1]} << "," << int{kept[i + 2]} << ", now "
-           << int{taken[i]} << "," << int{taken[i + 1]} << "," << int{taken[i + 2]};
+    FAIL() << "the picture of " << name << " differs first at pixel (" << pixel % 240 << ", "
+           << pixel / 240 << "): kept RGB " << int{kept[i]} << "," << int{kept[i + 1]} << ","
+           << int{kept[i + 2]} << ", now " << int{taken[i]} << "," << int{taken[i + 1]} << ","
+           << int{taken[i + 2]};
   }
 }
 
@@ -128,13 +129,19 @@ const std::vector<ItemRecord> kTwoItems = {{0x3E, 7, 30, 0, 0}, {0x41, 22, 0, 0,
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, DialogScreens,
     testing::Values(
-        ScreenCase{"setup", {}, 0, "wait \"Setup\"\nsleep 300\nscreen\nkey Escape\nwait \"New\"\nkey Escape\n"},
+        ScreenCase{"setup",
+                   {},
+                   0,
+                   "wait \"Setup\"\nsleep 300\nscreen\nkey Escape\nwait \"New\"\nkey Escape\n"},
         ScreenCase{"main", kTwoItems, 200,
                    "wait \"Mute On at 22:00:00 Su Sa \"\nsleep 300\nscreen\nkey Escape\n"},
-        ScreenCase{"item", kTwoItems, 200,
-                   "wait \"New\"\ntap \"Mute Off at 07:30:00 Mo Tu We Th Fr \"\ntap \"Edit\"\n"
-                   "wait \"Quenmora Item\"\nsleep 300\nscreen\nkey Escape\nwait \"New\"\nkey Escape\n"},
-        ScreenCase{"refusal", {{0x3E, 7, 30, 0, 0}}, 200,
+        ScreenCase{
+            "item", kTwoItems, 200,
+            "wait \"New\"\ntap \"Mute Off at 07:30:00 Mo Tu We Th Fr \"\ntap \"Edit\"\n"
+            "wait \"Quenmora Item\"\nsleep 300\nscreen\nkey Escape\nwait \"New\"\nkey Escape\n"},
+        ScreenCase{"refusal",
+                   {{0x3E, 7, 30, 0, 0}},
+                   200,
                    "wait \"New\"\nok\nwait \"You must have at least 2 items more than 2 minutes "
                    "apart from each other.\"\nsleep 300\nscreen\ntap \"OK\"\nkey Escape\n"}),
     [](const testing::TestParamInfo<ScreenCase>& param) { return param.param.name; });

@@ -29,7 +29,8 @@ void Check(bool condition, const char* what) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (std::getenv("CEDEVICE_ROOT") == nullptr) {
-    static std::string root = (std::filesystem::temp_directory_path() / "quenmora-fuzz-clock").string();
+    static std::string root =
+        (std::filesystem::temp_directory_path() / "quenmora-fuzz-clock").string();
     setenv("CEDEVICE_ROOT", root.c_str(), 1);
   }
   cedev::DeviceRoot();
@@ -42,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     state = cedev::clock::ParseClockState(text, kFile);
   } catch (const cedev::DeviceError& e) {
-    Check(std::string(e.what()).rfind(std::string(kFile) + ": ", 0) == 0, "an error that does not name the file");
+    Check(std::string(e.what()).rfind(std::string(kFile) + ": ", 0) == 0,
+          "an error that does not name the file");
     return 0;
   }
   const std::string written = cedev::clock::FormatClockState(state);
@@ -51,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const cedev::clock::ClockState again = cedev::clock::ParseClockState(written, kFile);
     Check(again == state, "a state written back reads as another");
-    Check(cedev::clock::FormatClockState(again) == written, "a state written twice gives other text");
+    Check(cedev::clock::FormatClockState(again) == written,
+          "a state written twice gives other text");
   } catch (const cedev::DeviceError&) {
     Check(false, "a state written back is refused");
   }
@@ -63,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cedev::clock::Reload();
   Check(cedev::IsValid(cedev::clock::Now()), "a clock that shows a time the device cannot hold");
   if (state.mode != cedev::clock::Mode::host) {
-    Check(cedev::IsValid(state.time) && state.time.millisecond == 0, "a time that is not a whole valid second");
+    Check(cedev::IsValid(state.time) && state.time.millisecond == 0,
+          "a time that is not a whole valid second");
   }
   return 0;
 }

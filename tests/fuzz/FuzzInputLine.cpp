@@ -31,13 +31,14 @@ std::string Quoted(const std::wstring& text) {
 }
 
 std::string KeyName(const cedev::KeyStroke& key) {
-  static const char* const kNames[] = {"Tab",  "Shift+Tab", "Enter", "Escape", "Space",
-                                       "Up",   "Down",      "Left",  "Right",  "Backspace"};
+  static const char* const kNames[] = {"Tab", "Shift+Tab", "Enter", "Escape", "Space",
+                                       "Up",  "Down",      "Left",  "Right",  "Backspace"};
   for (const char* name : kNames) {
     cedev::KeyStroke named;
     const std::string n(name);
     cedev::KeyFromName(std::wstring(n.begin(), n.end()), named);
-    if (named.vk == key.vk && named.character == key.character && named.shift == key.shift) return n;
+    if (named.vk == key.vk && named.character == key.character && named.shift == key.shift)
+      return n;
   }
   return cedev::Utf8FromWide(std::wstring(1, key.character));
 }
@@ -51,25 +52,38 @@ std::string Seconds(long long ms) {
 
 std::string Written(const cedev::InputCommand& c) {
   switch (c.kind) {
-    case Kind::Nothing: return "";
-    case Kind::Tap: return "tap " + std::to_string(c.x) + " " + std::to_string(c.y);
-    case Kind::TapText: return "tap " + Quoted(c.text);
-    case Kind::Ok: return "ok";
-    case Kind::Key: return "key " + KeyName(c.key);
-    case Kind::Type: return "type " + Quoted(c.text);
-    case Kind::Wait: return "wait " + Quoted(c.text) + " " + Seconds(c.duration.count());
-    case Kind::Gone: return "gone " + Quoted(c.text) + " " + Seconds(c.duration.count());
-    case Kind::Expect: return "expect " + Quoted(c.text);
-    case Kind::Sleep: return "sleep " + std::to_string(c.duration.count());
-    case Kind::Screen: return "screen";
-    case Kind::Tree: return "tree";
+    case Kind::Nothing:
+      return "";
+    case Kind::Tap:
+      return "tap " + std::to_string(c.x) + " " + std::to_string(c.y);
+    case Kind::TapText:
+      return "tap " + Quoted(c.text);
+    case Kind::Ok:
+      return "ok";
+    case Kind::Key:
+      return "key " + KeyName(c.key);
+    case Kind::Type:
+      return "type " + Quoted(c.text);
+    case Kind::Wait:
+      return "wait " + Quoted(c.text) + " " + Seconds(c.duration.count());
+    case Kind::Gone:
+      return "gone " + Quoted(c.text) + " " + Seconds(c.duration.count());
+    case Kind::Expect:
+      return "expect " + Quoted(c.text);
+    case Kind::Sleep:
+      return "sleep " + std::to_string(c.duration.count());
+    case Kind::Screen:
+      return "screen";
+    case Kind::Tree:
+      return "tree";
   }
   return "";
 }
 
 bool Same(const cedev::InputCommand& a, const cedev::InputCommand& b) {
   return a.kind == b.kind && a.x == b.x && a.y == b.y && a.text == b.text && a.key.vk == b.key.vk &&
-         a.key.character == b.key.character && a.key.shift == b.key.shift && a.duration == b.duration;
+         a.key.character == b.key.character && a.key.shift == b.key.shift &&
+         a.duration == b.duration;
 }
 
 bool IsCommentOrBlank(std::string_view line) {
@@ -88,12 +102,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   if (c.kind == Kind::Nothing) {
-    Check(IsCommentOrBlank(line), "a line that is neither blank nor a comment read as nothing", line);
+    Check(IsCommentOrBlank(line), "a line that is neither blank nor a comment read as nothing",
+          line);
     return 0;
   }
   const bool utf8 = cedev::Utf8FromWide(cedev::WideFromUtf8(line)) == line;
   Check(utf8, "a line that is not UTF-8 read as a command", line);
-  Check(c.kind != Kind::Tap || (c.x >= 0 && c.x < 240 && c.y >= 0 && c.y < 320), "a tap off the screen", line);
+  Check(c.kind != Kind::Tap || (c.x >= 0 && c.x < 240 && c.y >= 0 && c.y < 320),
+        "a tap off the screen", line);
   Check(c.duration.count() >= 0 && c.duration.count() <= 86400999, "a pause out of range", line);
 
   const std::string again = Written(c);

@@ -33,8 +33,10 @@ void CheckWellFormed(const StoreContent& content) {
   for (std::size_t i = 0; i < content.records.size(); ++i) {
     Check(content.records[i].handle != 0, "a kept record with handle 0");
     // Past the wrap the next handle is only where the search for a free one starts.
-    Check(content.wrapped || content.records[i].handle < content.nextHandle, "a kept handle at or above the next handle");
-    Check(i == 0 || content.records[i - 1].handle < content.records[i].handle, "records out of handle order");
+    Check(content.wrapped || content.records[i].handle < content.nextHandle,
+          "a kept handle at or above the next handle");
+    Check(i == 0 || content.records[i - 1].handle < content.records[i].handle,
+          "records out of handle order");
   }
 }
 
@@ -82,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(SameContent(parsed.content, reread.content), "the store as written back reads as another");
   Check(FormatStore(reread.content) == written, "writing the store twice gives other text");
   if (parsed.problems.empty() && !parsed.content.records.empty()) {
-    Check(text.find("next-handle") != std::string_view::npos, "a store without next-handle read as whole");
+    Check(text.find("next-handle") != std::string_view::npos,
+          "a store without next-handle read as whole");
   }
 
   // Through the service: the bytes as the device's store file.
@@ -99,10 +102,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   try {
     const auto content = ReadStore();
-    Check(SameContent(*content, parsed.content), "the service kept other notifications than the reader");
+    Check(SameContent(*content, parsed.content),
+          "the service kept other notifications than the reader");
     fs::path aside = StorePath();
     aside += ".damaged";
-    Check(fs::exists(aside) == !parsed.problems.empty(), "a damaged store was not set aside (or a whole one was)");
+    Check(fs::exists(aside) == !parsed.problems.empty(),
+          "a damaged store was not set aside (or a whole one was)");
   } catch (const cedev::DeviceError&) {
     Check(false, "a store file of any content must read");
   }

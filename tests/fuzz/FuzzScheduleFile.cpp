@@ -58,7 +58,8 @@ bool SameSchedule(const Schedule& a, const Schedule& b) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (std::getenv("CEDEVICE_ROOT") == nullptr) {
-    static std::string root = (std::filesystem::temp_directory_path() / "quenmora-fuzz-root").string();
+    static std::string root =
+        (std::filesystem::temp_directory_path() / "quenmora-fuzz-root").string();
     setenv("CEDEVICE_ROOT", root.c_str(), 1);
   }
   std::filesystem::create_directories(cedev::DeviceRoot() / "My Documents");
@@ -76,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const FileError&) {
     Check(false, "a readable file of any content must load");
   }
-  const std::size_t records = size < kScheduleHeaderSize ? 0 : (size - kScheduleHeaderSize) / kItemRecordSize;
+  const std::size_t records =
+      size < kScheduleHeaderSize ? 0 : (size - kScheduleHeaderSize) / kItemRecordSize;
   Check(static_cast<std::size_t>(loaded.Count()) == records, "one item per whole record");
 
   try {

@@ -46,8 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (eq != std::string_view::npos) {
     try {
       const std::string stored = cedev::ValidateSetting(first.substr(0, eq), first.substr(eq + 1));
-      Check(cedev::ValidateSetting(first.substr(0, eq), stored) == stored, "a stored form is not taken unchanged");
-      Check(cedev::Utf8FromWide(cedev::WideFromUtf8(stored)) == stored, "a setting taken that is not UTF-8 text");
+      Check(cedev::ValidateSetting(first.substr(0, eq), stored) == stored,
+            "a stored form is not taken unchanged");
+      Check(cedev::Utf8FromWide(cedev::WideFromUtf8(stored)) == stored,
+            "a setting taken that is not UTF-8 text");
     } catch (const cedev::SettingError& e) {
       Check(std::string_view(e.what()).size() > 0, "a refusal without a reason");
     }
@@ -62,17 +64,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const cedev::Settings s = cedev::LoadSettings();
     Check(!s.popupChoices.empty() && s.popupChoices.size() <= 8, "popup choices out of range");
-    for (const std::wstring& choice : s.popupChoices) Check(!choice.empty(), "an empty popup choice");
-    Check(s.volumeIcon.left >= 0 && s.volumeIcon.left < s.volumeIcon.right && s.volumeIcon.right <= 240 &&
-              s.volumeIcon.top >= 0 && s.volumeIcon.top < s.volumeIcon.bottom && s.volumeIcon.bottom <= 26,
+    for (const std::wstring& choice : s.popupChoices)
+      Check(!choice.empty(), "an empty popup choice");
+    Check(s.volumeIcon.left >= 0 && s.volumeIcon.left < s.volumeIcon.right &&
+              s.volumeIcon.right <= 240 && s.volumeIcon.top >= 0 &&
+              s.volumeIcon.top < s.volumeIcon.bottom && s.volumeIcon.bottom <= 26,
           "a volume icon outside the task bar");
     for (const std::string& key : cedev::SettingKeys()) {
       const std::string value = cedev::GetSetting(key);
-      Check(cedev::ValidateSetting(key, value) == value, "a setting read is not in its stored form");
+      Check(cedev::ValidateSetting(key, value) == value,
+            "a setting read is not in its stored form");
     }
   } catch (const cedev::DeviceError& e) {
     const std::string why = e.what();
-    Check(why.find(file.string()) != std::string::npos, "a settings error that does not name the file");
+    Check(why.find(file.string()) != std::string::npos,
+          "a settings error that does not name the file");
     Check(why.find(": line ") != std::string::npos, "a settings error that does not name the line");
   }
   return 0;

@@ -170,8 +170,8 @@ TEST_F(EnvironmentFaultTest, FaultsFromTheEnvironmentAct) {
         DWORD n = 0;
         const BOOL wrote = WriteFile(a, "x", 1, &n, nullptr);
         const DWORD writeError = GetLastError();
-        std::exit(a != INVALID_HANDLE_VALUE && b == INVALID_HANDLE_VALUE && openError == 5 && !wrote &&
-                          writeError == 112
+        std::exit(a != INVALID_HANDLE_VALUE && b == INVALID_HANDLE_VALUE && openError == 5 &&
+                          !wrote && writeError == 112
                       ? 0
                       : 1);
       },

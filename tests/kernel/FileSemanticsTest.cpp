@@ -53,13 +53,16 @@ TEST_F(FileSemanticsTest, DispositionsAndTheirLastErrors) {
       {"new file, CREATE_NEW", nullptr, rw, CREATE_NEW, true, NO_ERROR, ""},
       {"existing, CREATE_NEW", "old", rw, CREATE_NEW, false, ERROR_FILE_EXISTS, "old"},
       {"new file, CREATE_ALWAYS", nullptr, GENERIC_WRITE, CREATE_ALWAYS, true, NO_ERROR, ""},
-      {"existing, CREATE_ALWAYS truncates", "old", GENERIC_WRITE, CREATE_ALWAYS, true, ERROR_ALREADY_EXISTS, ""},
-      {"missing, OPEN_EXISTING", nullptr, GENERIC_READ, OPEN_EXISTING, false, ERROR_FILE_NOT_FOUND, nullptr},
+      {"existing, CREATE_ALWAYS truncates", "old", GENERIC_WRITE, CREATE_ALWAYS, true,
+       ERROR_ALREADY_EXISTS, ""},
+      {"missing, OPEN_EXISTING", nullptr, GENERIC_READ, OPEN_EXISTING, false, ERROR_FILE_NOT_FOUND,
+       nullptr},
       {"existing, OPEN_EXISTING keeps", "old", GENERIC_READ, OPEN_EXISTING, true, NO_ERROR, "old"},
       {"new file, OPEN_ALWAYS", nullptr, rw, OPEN_ALWAYS, true, NO_ERROR, ""},
       {"existing, OPEN_ALWAYS keeps", "old", rw, OPEN_ALWAYS, true, ERROR_ALREADY_EXISTS, "old"},
       {"existing, TRUNCATE_EXISTING", "old", GENERIC_WRITE, TRUNCATE_EXISTING, true, NO_ERROR, ""},
-      {"missing, TRUNCATE_EXISTING", nullptr, GENERIC_WRITE, TRUNCATE_EXISTING, false, ERROR_FILE_NOT_FOUND, nullptr},
+      {"missing, TRUNCATE_EXISTING", nullptr, GENERIC_WRITE, TRUNCATE_EXISTING, false,
+       ERROR_FILE_NOT_FOUND, nullptr},
       {"TRUNCATE_EXISTING without write access", "old", GENERIC_READ, TRUNCATE_EXISTING, false,
        ERROR_INVALID_PARAMETER, "old"},
       {"unknown disposition", "old", rw, 9, false, ERROR_INVALID_PARAMETER, "old"},
@@ -145,7 +148,8 @@ TEST_F(FileSemanticsTest, WhatIsNotAPlainFileIsRefusedAtOnce) {
     struct stat before {};
     ASSERT_EQ(::lstat(thing.c_str(), &before), 0);
     for (const auto& open : opens) {
-      SCOPED_TRACE(testing::Message() << "access " << std::hex << open.access << " disposition " << open.disposition);
+      SCOPED_TRACE(testing::Message()
+                   << "access " << std::hex << open.access << " disposition " << open.disposition);
       EXPECT_EQ(Open(kFile, open.access, 0, open.disposition), INVALID_HANDLE_VALUE);
       EXPECT_EQ(GetLastError(), open.error);
     }
@@ -176,8 +180,9 @@ TEST_F(FileSemanticsTest, ExclusiveOpenWithinTheProcess) {
   struct Case {
     DWORD access, share, disposition;
   };
-  for (const Case& c : {Case{GENERIC_READ, 0, OPEN_EXISTING}, Case{GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},
-                        Case{GENERIC_WRITE, 0, CREATE_ALWAYS}, Case{GENERIC_WRITE, 0, TRUNCATE_EXISTING}}) {
+  for (const Case& c :
+       {Case{GENERIC_READ, 0, OPEN_EXISTING}, Case{GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},
+        Case{GENERIC_WRITE, 0, CREATE_ALWAYS}, Case{GENERIC_WRITE, 0, TRUNCATE_EXISTING}}) {
     EXPECT_EQ(Open(kFile, c.access, c.share, c.disposition), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   }
@@ -337,7 +342,8 @@ TEST_F(FileSemanticsTest, MoveAndReplace) {
   EXPECT_EQ(ReadHostFile(Host("My Documents/c")), "A");
 
   // DeleteAndRenameFile: the old file goes, the new one takes its name, unless it is held.
-  const HANDLE held = CreateFileW(L"\\My Documents\\b", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE held =
+      CreateFileW(L"\\My Documents\\b", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_FALSE(DeleteAndRenameFile(L"\\My Documents\\b", L"\\My Documents\\c"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   CloseHandle(held);
@@ -377,12 +383,14 @@ TEST_F(FileSemanticsTest, FindsNamesByPatternWithoutRegardToCase) {
   };
   const Case cases[] = {
       {L"\\My Documents\\Quenmora.dat.~*.tmp",
-       {L"Quenmora.dat.~00000000.tmp", L"Quenmora.dat.~0123ABCD.tmp", L"quenmora.DAT.~FFFF0000.TMP"}, 0},
+       {L"Quenmora.dat.~00000000.tmp", L"Quenmora.dat.~0123ABCD.tmp",
+        L"quenmora.DAT.~FFFF0000.TMP"},
+       0},
       {L"\\my documents\\?UENMORA.DAT", {L"Quenmora.dat"}, 0},
       {L"\\My Documents\\*.txt", {L"other.txt"}, 0},
       {L"\\My Documents\\*.*",
-       {L"Quenmora.dat", L"Quenmora.dat.new", L"Quenmora.dat.~00000000.tmp", L"Quenmora.dat.~0123ABCD.tmp",
-        L"noext", L"other.txt", L"quenmora.DAT.~FFFF0000.TMP"},
+       {L"Quenmora.dat", L"Quenmora.dat.new", L"Quenmora.dat.~00000000.tmp",
+        L"Quenmora.dat.~0123ABCD.tmp", L"noext", L"other.txt", L"quenmora.DAT.~FFFF0000.TMP"},
        0},
       {L"\\My Documents\\*e*t", {L"Quenmora.dat", L"noext", L"other.txt"}, 0},
       {L"\\My Documents\\none*", {}, ERROR_FILE_NOT_FOUND},

@@ -53,12 +53,14 @@ TEST_F(HandleTableTest, LookupFindsOnlyLiveHandlesOfTheRightKind) {
 
 TEST_F(HandleTableTest, BadAndClosedHandlesFailWithInvalidHandle) {
   cedev::DeviceRoot();
-  const HANDLE closed = CreateFileW(L"\\Windows\\f", GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const HANDLE closed = CreateFileW(L"\\Windows\\f", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(closed, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(CloseHandle(closed));
   int closes = 0;
   const HANDLE notAFile = cedev::NewKernelHandle(std::make_shared<CountingObject>(closes));
-  const HANDLE bad[] = {closed, INVALID_HANDLE_VALUE, nullptr, reinterpret_cast<HANDLE>(0x12345678), notAFile};
+  const HANDLE bad[] = {closed, INVALID_HANDLE_VALUE, nullptr, reinterpret_cast<HANDLE>(0x12345678),
+                        notAFile};
   for (const HANDLE h : bad) {
     SCOPED_TRACE(testing::Message() << "handle " << h);
     char buffer[4];

@@ -60,7 +60,8 @@ class CTestDlg : public CDialog {
   CTestDlg() {
     TemplateBuilder b(WS_POPUP | WS_CAPTION | WS_SYSMENU, kTitle, 150, 150);
     b.Item(ItemClass::edit, kValueEdit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, L"", 7, 7, 60, 14)
-        .Item(ItemClass::edit, kNameEdit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, L"", 7, 25, 60, 14)
+        .Item(ItemClass::edit, kNameEdit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, L"", 7, 25, 60,
+              14)
         .Item(ItemClass::button, kCheck, BS_AUTOCHECKBOX | WS_TABSTOP, L"Check", 7, 43, 60, 14)
         .Item(ItemClass::listBox, kList, LBS_NOTIFY | WS_BORDER | WS_TABSTOP, L"", 7, 61, 100, 40)
         .Item(ItemClass::button, kPress, BS_PUSHBUTTON | WS_TABSTOP, L"Press", 7, 105, 40, 14);
@@ -117,11 +118,11 @@ class CTestDlg : public CDialog {
 IMPLEMENT_DYNAMIC(CTestDlg, CDialog)
 
 BEGIN_MESSAGE_MAP(CTestDlg, CDialog)
-  ON_BN_CLICKED(kPress, &CTestDlg::OnPress)
-  ON_LBN_SELCHANGE(kList, &CTestDlg::OnSelChange)
-  ON_LBN_DBLCLK(kList, &CTestDlg::OnDoubleClick)
-  ON_WM_SIZE()
-  ON_WM_DESTROY()
+ON_BN_CLICKED(kPress, &CTestDlg::OnPress)
+ON_LBN_SELCHANGE(kList, &CTestDlg::OnSelChange)
+ON_LBN_DBLCLK(kList, &CTestDlg::OnDoubleClick)
+ON_WM_SIZE()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 // Runs `drive` on a second thread while the dialog runs modally on this one.
@@ -196,7 +197,8 @@ TEST_F(FrameworkTest, CancelEndsTheDialogWithoutReadingTheControls) {
   EXPECT_EQ(dlg.m_nValue, 42);
 }
 
-class IntegerRefusalTest : public FrameworkTest, public ::testing::WithParamInterface<const wchar_t*> {};
+class IntegerRefusalTest : public FrameworkTest,
+                           public ::testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(IntegerRefusalTest, ANonIntegerEntrySaysSoAndKeepsTheDialogOpen) {
   CTestDlg dlg;
@@ -209,7 +211,8 @@ TEST_P(IntegerRefusalTest, ANonIntegerEntrySaysSoAndKeepsTheDialogOpen) {
     PostMessageW(h, WM_COMMAND, IDOK, 0);
     HWND box = WaitForWindow(L"Dialog", L"MfcTest");
     ASSERT_NE(box, nullptr) << "a message box titled with the application's name";
-    if (FindDescendant(box, L"Please enter an integer.") != nullptr) boxText = L"Please enter an integer.";
+    if (FindDescendant(box, L"Please enter an integer.") != nullptr)
+      boxText = L"Please enter an integer.";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitGone(box));
     openAfterBox = IsWindow(h) && IsWindowVisible(h);
@@ -249,7 +252,7 @@ class CFocusDlg : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(CFocusDlg, CDialog)
-  ON_WM_SETFOCUS()
+ON_WM_SETFOCUS()
 END_MESSAGE_MAP()
 
 TEST_F(FrameworkTest, ADialogWithoutTabStopsGetsTheFocusAndItsEntryCanEndIt) {
@@ -326,7 +329,7 @@ class CPickerDlg : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(CPickerDlg, CDialog)
-  ON_NOTIFY(DTN_DATETIMECHANGE, kPicker, &CPickerDlg::OnTimeChange)
+ON_NOTIFY(DTN_DATETIMECHANGE, kPicker, &CPickerDlg::OnTimeChange)
 END_MESSAGE_MAP()
 
 TEST_F(FrameworkTest, NotificationsReachTheEntryOfTheirCodeAndControlOnly) {
@@ -359,7 +362,8 @@ TEST_F(FrameworkTest, ThePickersTimeIsExchangedBothWays) {
     HWND h = WaitForWindow(L"Dialog", L"Picker Test");
     ASSERT_NE(h, nullptr);
     SYSTEMTIME st{2026, 12, 1, 7, 21, 5, 9, 0};
-    SendMessageW(GetDlgItem(h, kPicker), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    SendMessageW(GetDlgItem(h, kPicker), DTM_SETSYSTEMTIME, GDT_VALID,
+                 reinterpret_cast<LPARAM>(&st));
     PostMessageW(h, WM_COMMAND, IDOK, 0);
   });
   EXPECT_EQ(result, IDOK);
@@ -391,7 +395,7 @@ class CTapCounter : public CWnd {
 };
 
 BEGIN_MESSAGE_MAP(CTapCounter, CWnd)
-  ON_WM_LBUTTONUP()
+ON_WM_LBUTTONUP()
 END_MESSAGE_MAP()
 
 TEST_F(FrameworkTest, SubclassedWindowsRunTheMapFirstAndTheirOwnProcedureForTheRest) {
@@ -466,11 +470,12 @@ TEST_P(PointFontTest, TenthsOfAPointBecomeAPixelHeightAt96Dpi) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PointFontTest,
-                         ::testing::Values(PointCase{120, -16}, PointCase{80, -11}, PointCase{90, -12},
-                                           PointCase{100, -13}));
+                         ::testing::Values(PointCase{120, -16}, PointCase{80, -11},
+                                           PointCase{90, -12}, PointCase{100, -13}));
 
 TEST_F(FrameworkTest, AWindowsFontComesBackAsATemporaryObjectThatDoesNotOwnIt) {
-  HWND edit = CreateWindowExW(0, L"Edit", L"", WS_POPUP, 0, 0, 60, 20, nullptr, nullptr, nullptr, nullptr);
+  HWND edit =
+      CreateWindowExW(0, L"Edit", L"", WS_POPUP, 0, 0, 60, 20, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(edit, nullptr);
   CFont font;
   ASSERT_TRUE(font.CreatePointFont(120, L"Tahoma"));

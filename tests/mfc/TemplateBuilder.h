@@ -9,7 +9,12 @@
 
 namespace mfctest {
 
-enum class ItemClass : WORD { button = 0x0080, edit = 0x0081, staticText = 0x0082, listBox = 0x0083 };
+enum class ItemClass : WORD {
+  button = 0x0080,
+  edit = 0x0081,
+  staticText = 0x0082,
+  listBox = 0x0083
+};
 
 class TemplateBuilder {
  public:

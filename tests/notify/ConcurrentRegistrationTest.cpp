@@ -20,17 +20,20 @@ TEST_F(ConcurrentService, RegistrationsFromManyThreadsAllLand) {
     workers.push_back(std::async(std::launch::async, [t] {
       std::vector<DWORD> mine;
       for (int i = 0; i < kEach; ++i) {
-        CE_NOTIFICATION_TRIGGER trigger = TimeTrigger(L"\\Windows\\A.exe", L"", 2026, 12, 8, static_cast<WORD>(t),
-                                                      static_cast<WORD>(i), 0);
-        mine.push_back(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(CeSetUserNotificationEx(nullptr, &trigger, nullptr))));
-        if (i % 5 == 4) CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(mine.front())));
+        CE_NOTIFICATION_TRIGGER trigger = TimeTrigger(
+            L"\\Windows\\A.exe", L"", 2026, 12, 8, static_cast<WORD>(t), static_cast<WORD>(i), 0);
+        mine.push_back(static_cast<DWORD>(
+            reinterpret_cast<UINT_PTR>(CeSetUserNotificationEx(nullptr, &trigger, nullptr))));
+        if (i % 5 == 4)
+          CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(mine.front())));
       }
       return mine;
     }));
   }
   std::set<DWORD> all;
   for (auto& w : workers) {
-    ASSERT_EQ(w.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "a registration hung";
+    ASSERT_EQ(w.wait_for(std::chrono::seconds(60)), std::future_status::ready)
+        << "a registration hung";
     for (DWORD h : w.get()) {
       EXPECT_NE(h, 0u);
       EXPECT_TRUE(all.insert(h).second) << "handle " << h << " given twice";

@@ -29,8 +29,9 @@ void ServiceTest::TearDown() {
   fs::remove_all(root_, ignored);
 }
 
-CE_NOTIFICATION_TRIGGER ServiceTest::TimeTrigger(const WCHAR* application, const WCHAR* arguments, WORD year,
-                                                 WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+CE_NOTIFICATION_TRIGGER ServiceTest::TimeTrigger(const WCHAR* application, const WCHAR* arguments,
+                                                 WORD year, WORD month, WORD day, WORD hour,
+                                                 WORD minute, WORD second) {
   CE_NOTIFICATION_TRIGGER trigger = {};
   trigger.dwSize = sizeof trigger;
   trigger.dwType = CNT_TIME;
@@ -40,8 +41,10 @@ CE_NOTIFICATION_TRIGGER ServiceTest::TimeTrigger(const WCHAR* application, const
   return trigger;
 }
 
-DWORD ServiceTest::Register(const WCHAR* application, const WCHAR* arguments, WORD day, WORD hour, WORD minute) {
-  CE_NOTIFICATION_TRIGGER trigger = TimeTrigger(application, arguments, 2026, 12, day, hour, minute, 0);
+DWORD ServiceTest::Register(const WCHAR* application, const WCHAR* arguments, WORD day, WORD hour,
+                            WORD minute) {
+  CE_NOTIFICATION_TRIGGER trigger =
+      TimeTrigger(application, arguments, 2026, 12, day, hour, minute, 0);
   CE_USER_NOTIFICATION user = {};
   const HANDLE handle = CeSetUserNotificationEx(nullptr, &trigger, &user);
   EXPECT_NE(handle, nullptr) << "error " << GetLastError();

@@ -13,10 +13,12 @@ class ServiceTest : public ::testing::Test {
   void TearDown() override;
 
   // A time trigger for the application at the given time.
-  static CE_NOTIFICATION_TRIGGER TimeTrigger(const WCHAR* application, const WCHAR* arguments, WORD year,
-                                             WORD month, WORD day, WORD hour, WORD minute, WORD second);
+  static CE_NOTIFICATION_TRIGGER TimeTrigger(const WCHAR* application, const WCHAR* arguments,
+                                             WORD year, WORD month, WORD day, WORD hour,
+                                             WORD minute, WORD second);
   // Registers and fails the test when the service refuses.
-  static DWORD Register(const WCHAR* application, const WCHAR* arguments, WORD day, WORD hour, WORD minute);
+  static DWORD Register(const WCHAR* application, const WCHAR* arguments, WORD day, WORD hour,
+                        WORD minute);
   static std::string StoreText();
   static void WriteStoreText(const std::string& text);
 

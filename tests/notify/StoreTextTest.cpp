@@ -12,7 +12,8 @@ using cedev::notify::UserAction;
 
 namespace {
 
-NotificationRecord Record(DWORD handle, DWORD type, std::optional<std::wstring> app, std::optional<std::wstring> args) {
+NotificationRecord Record(DWORD handle, DWORD type, std::optional<std::wstring> app,
+                          std::optional<std::wstring> args) {
   NotificationRecord r;
   r.handle = handle;
   r.type = type;
@@ -26,8 +27,10 @@ TEST(StoreText, RoundTripsAwkwardRecords) {
   StoreContent content;
   content.nextHandle = 17;
   content.records.push_back(Record(1, CNT_TIME, L"\\Windows\\Quenmora.exe", L"M1"));
-  content.records.push_back(Record(2, CNT_TIME, L"\\Windows\\a\tb.exe", L"quote \" back \\ line\nreturn\r"));
-  content.records.push_back(Record(3, CNT_EVENT, L"\\Windows\\\u00e9v\u00e9nement.exe", std::nullopt));
+  content.records.push_back(
+      Record(2, CNT_TIME, L"\\Windows\\a\tb.exe", L"quote \" back \\ line\nreturn\r"));
+  content.records.push_back(
+      Record(3, CNT_EVENT, L"\\Windows\\\u00e9v\u00e9nement.exe", std::nullopt));
   content.records.back().event = NOTIFICATION_EVENT_WAKEUP;
   content.records.back().start = SYSTEMTIME{};  // an event's time is kept as registered
   content.records.push_back(Record(4, CNT_TIME, L"\\Windows\\A.exe", L""));
@@ -45,7 +48,8 @@ TEST(StoreText, RoundTripsAwkwardRecords) {
   EXPECT_EQ(parsed.content.nextHandle, 17u);
   ASSERT_EQ(parsed.content.records.size(), content.records.size()) << text;
   for (size_t i = 0; i < content.records.size(); ++i) {
-    EXPECT_TRUE(parsed.content.records[i] == content.records[i]) << "record " << i << " of\n" << text;
+    EXPECT_TRUE(parsed.content.records[i] == content.records[i]) << "record " << i << " of\n"
+                                                                 << text;
   }
 }
 
@@ -72,8 +76,10 @@ struct Damage {
   DWORD nextHandle;
 };
 
-const char* const kGood1 = "1\ttime\t0\t2026-12-08 09:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\A.exe\"\t\"M1\"\t-\n";
-const char* const kGood5 = "5\ttime\t0\t2026-12-09 09:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\B.exe\"\t-\t-\n";
+const char* const kGood1 =
+    "1\ttime\t0\t2026-12-08 09:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\A.exe\"\t\"M1\"\t-\n";
+const char* const kGood5 =
+    "5\ttime\t0\t2026-12-09 09:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\B.exe\"\t-\t-\n";
 
 class DamagedText : public ::testing::TestWithParam<Damage> {};
 
@@ -84,8 +90,10 @@ TEST_P(DamagedText, KeepsTheReadableLinesAndSaysWhatIsWrong) {
   EXPECT_EQ(parsed.content.nextHandle, GetParam().nextHandle);
 }
 
-const std::string kBadMiddle = std::string("next-handle 6\n") + kGood1 + "3\ttime\t0\t2026-13-01 09:00:00\t-\t-\t-\t-\n" + kGood5;
-const std::string kTruncated = std::string("next-handle 6\n") + kGood1 + std::string(kGood5).substr(0, 20);
+const std::string kBadMiddle = std::string("next-handle 6\n") + kGood1 +
+                               "3\ttime\t0\t2026-13-01 09:00:00\t-\t-\t-\t-\n" + kGood5;
+const std::string kTruncated =
+    std::string("next-handle 6\n") + kGood1 + std::string(kGood5).substr(0, 20);
 const std::string kNoNext = std::string(kGood1) + kGood5;
 const std::string kLowNext = std::string("next-handle 2\n") + kGood1 + kGood5;
 const std::string kTwice = std::string("next-handle 6\n") + kGood1 + kGood1;

@@ -17,7 +17,8 @@ std::vector<DWORD> Handles() {
   std::vector<HANDLE> handles(count);
   EXPECT_TRUE(CeGetUserNotificationHandles(handles.data(), count, &count));
   std::vector<DWORD> numbers;
-  for (DWORD i = 0; i < count; ++i) numbers.push_back(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(handles[i])));
+  for (DWORD i = 0; i < count; ++i)
+    numbers.push_back(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(handles[i])));
   return numbers;
 }
 
@@ -74,8 +75,10 @@ TEST_F(ServiceCalls, RecordComesBackInOneBufferWithPointersIntoIt) {
   EXPECT_EQ(tg.dwType, static_cast<DWORD>(CNT_TIME));
   ASSERT_NE(tg.lpszApplication, nullptr);
   ASSERT_NE(tg.lpszArguments, nullptr);
-  EXPECT_TRUE(Inside(buffer, tg.lpszApplication, (std::wcslen(tg.lpszApplication) + 1) * sizeof(WCHAR)));
-  EXPECT_TRUE(Inside(buffer, tg.lpszArguments, (std::wcslen(tg.lpszArguments) + 1) * sizeof(WCHAR)));
+  EXPECT_TRUE(
+      Inside(buffer, tg.lpszApplication, (std::wcslen(tg.lpszApplication) + 1) * sizeof(WCHAR)));
+  EXPECT_TRUE(
+      Inside(buffer, tg.lpszArguments, (std::wcslen(tg.lpszArguments) + 1) * sizeof(WCHAR)));
   EXPECT_STREQ(tg.lpszApplication, L"\\Windows\\Quenmora.exe");
   EXPECT_STREQ(tg.lpszArguments, L"M1");
   EXPECT_EQ(tg.stStartTime.wYear, 2026);
@@ -117,8 +120,10 @@ TEST_F(ServiceCalls, AbsentAndEmptyArgumentsDiffer) {
   const DWORD absent = Register(L"\\Windows\\A.exe", nullptr, 8, 9, 0);
   const DWORD empty = Register(L"\\Windows\\A.exe", L"", 8, 9, 0);
   std::vector<BYTE> a = Fetch(absent), e = Fetch(empty);
-  EXPECT_EQ(reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(a.data())->pcent->lpszArguments, nullptr);
-  const WCHAR* text = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(e.data())->pcent->lpszArguments;
+  EXPECT_EQ(reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(a.data())->pcent->lpszArguments,
+            nullptr);
+  const WCHAR* text =
+      reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(e.data())->pcent->lpszArguments;
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text, L"");
 }
@@ -152,11 +157,13 @@ TEST_F(ServiceCalls, PastTheLastHandleNumbersInUseAreSkippedAndTheStoreReadsWhol
   for (int i = 0; i < 3; ++i) given.push_back(Register(L"\\Windows\\A.exe", L"", 8, 9, 0));
   EXPECT_EQ(given, (std::vector<DWORD>{4294967295u, 4, 5}));
   ASSERT_TRUE(CeClearUserNotification(H(4)));
-  EXPECT_EQ(Register(L"\\Windows\\A.exe", L"", 8, 9, 0), 6u) << "the search goes on from the next handle";
+  EXPECT_EQ(Register(L"\\Windows\\A.exe", L"", 8, 9, 0), 6u)
+      << "the search goes on from the next handle";
   EXPECT_EQ(Handles(), (std::vector<DWORD>{1, 2, 3, 5, 6, 4294967295u}));
   const auto parsed = cedev::notify::ParseStore(StoreText());
   EXPECT_TRUE(parsed.problems.empty()) << parsed.problems.front() << "\n" << StoreText();
-  EXPECT_FALSE(std::filesystem::exists(root_ / ".device" / "notifications.damaged")) << "a read called it damaged";
+  EXPECT_FALSE(std::filesystem::exists(root_ / ".device" / "notifications.damaged"))
+      << "a read called it damaged";
 }
 
 TEST_F(ServiceCalls, ReplacingKeepsTheHandle) {
@@ -185,7 +192,8 @@ TEST_P(RegistrationRefusal, IsInvalidParameterAndStoresNothing) {
   GetParam().spoil(trigger);
   CE_USER_NOTIFICATION user = {};
   SetLastError(0);
-  EXPECT_EQ(CeSetUserNotificationEx(nullptr, &trigger, GetParam().withUser ? &user : nullptr), nullptr);
+  EXPECT_EQ(CeSetUserNotificationEx(nullptr, &trigger, GetParam().withUser ? &user : nullptr),
+            nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_TRUE(Handles().empty());
 }
@@ -193,17 +201,29 @@ TEST_P(RegistrationRefusal, IsInvalidParameterAndStoresNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Triggers, RegistrationRefusal,
     ::testing::Values(
-        Refusal{"size of a 32-bit trigger", [](CE_NOTIFICATION_TRIGGER& tg) { tg.dwSize = 52; }, true},
+        Refusal{"size of a 32-bit trigger", [](CE_NOTIFICATION_TRIGGER& tg) { tg.dwSize = 52; },
+                true},
         Refusal{"size zero", [](CE_NOTIFICATION_TRIGGER& tg) { tg.dwSize = 0; }, true},
-        Refusal{"no application", [](CE_NOTIFICATION_TRIGGER& tg) { tg.lpszApplication = nullptr; }, true},
-        Refusal{"empty application", [](CE_NOTIFICATION_TRIGGER& tg) { tg.lpszApplication = const_cast<WCHAR*>(L""); }, true},
+        Refusal{"no application", [](CE_NOTIFICATION_TRIGGER& tg) { tg.lpszApplication = nullptr; },
+                true},
+        Refusal{"empty application",
+                [](CE_NOTIFICATION_TRIGGER& tg) { tg.lpszApplication = const_cast<WCHAR*>(L""); },
+                true},
         Refusal{"unknown type", [](CE_NOTIFICATION_TRIGGER& tg) { tg.dwType = 9; }, true},
         Refusal{"month 13", [](CE_NOTIFICATION_TRIGGER& tg) { tg.stStartTime.wMonth = 13; }, true},
-        Refusal{"30 February", [](CE_NOTIFICATION_TRIGGER& tg) { tg.stStartTime.wMonth = 2; tg.stStartTime.wDay = 30; }, true},
+        Refusal{"30 February",
+                [](CE_NOTIFICATION_TRIGGER& tg) {
+                  tg.stStartTime.wMonth = 2;
+                  tg.stStartTime.wDay = 30;
+                },
+                true},
         Refusal{"hour 24", [](CE_NOTIFICATION_TRIGGER& tg) { tg.stStartTime.wHour = 24; }, true},
-        Refusal{"second 60", [](CE_NOTIFICATION_TRIGGER& tg) { tg.stStartTime.wSecond = 60; }, true},
-        Refusal{"all zero time", [](CE_NOTIFICATION_TRIGGER& tg) { tg.stStartTime = SYSTEMTIME{}; }, true},
-        Refusal{"classic without user notification", [](CE_NOTIFICATION_TRIGGER& tg) { tg.dwType = CNT_CLASSICTIME; }, false},
+        Refusal{"second 60", [](CE_NOTIFICATION_TRIGGER& tg) { tg.stStartTime.wSecond = 60; },
+                true},
+        Refusal{"all zero time", [](CE_NOTIFICATION_TRIGGER& tg) { tg.stStartTime = SYSTEMTIME{}; },
+                true},
+        Refusal{"classic without user notification",
+                [](CE_NOTIFICATION_TRIGGER& tg) { tg.dwType = CNT_CLASSICTIME; }, false},
         Refusal{"period ending before it starts",
                 [](CE_NOTIFICATION_TRIGGER& tg) {
                   tg.dwType = CNT_PERIOD;
@@ -213,7 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
                 true}),
     [](const ::testing::TestParamInfo<Refusal>& p) {
       std::string name;
-      for (const char* c = p.param.what; *c != 0; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+      for (const char* c = p.param.what; *c != 0; ++c)
+        name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
       return name;
     });
 
@@ -253,17 +274,22 @@ TEST_P(ServiceFault, FailsThatCallOnceWithTheChosenError) {
   CE_NOTIFICATION_TRIGGER trigger = TimeTrigger(L"\\Windows\\A.exe", L"", 2026, 12, 8, 9, 0, 0);
   auto call = [&]() -> bool {
     switch (GetParam().call) {
-      case cedev::notify::Call::Count: return CeGetUserNotificationHandles(nullptr, 0, &n) != FALSE;
-      case cedev::notify::Call::FetchHandles: return CeGetUserNotificationHandles(handles, 4, &n) != FALSE;
+      case cedev::notify::Call::Count:
+        return CeGetUserNotificationHandles(nullptr, 0, &n) != FALSE;
+      case cedev::notify::Call::FetchHandles:
+        return CeGetUserNotificationHandles(handles, 4, &n) != FALSE;
       case cedev::notify::Call::Size: {
         n = 99;
         CeGetUserNotification(H(a), 0, &n, nullptr);
         return n != 0;
       }
       case cedev::notify::Call::FetchRecord:
-        return CeGetUserNotification(H(a), static_cast<DWORD>(buffer.size()), &n, buffer.data()) != FALSE;
-      case cedev::notify::Call::Set: return CeSetUserNotificationEx(nullptr, &trigger, nullptr) != nullptr;
-      case cedev::notify::Call::Clear: return CeClearUserNotification(H(a)) != FALSE;
+        return CeGetUserNotification(H(a), static_cast<DWORD>(buffer.size()), &n, buffer.data()) !=
+               FALSE;
+      case cedev::notify::Call::Set:
+        return CeSetUserNotificationEx(nullptr, &trigger, nullptr) != nullptr;
+      case cedev::notify::Call::Clear:
+        return CeClearUserNotification(H(a)) != FALSE;
     }
     return false;
   };
@@ -275,13 +301,14 @@ TEST_P(ServiceFault, FailsThatCallOnceWithTheChosenError) {
   EXPECT_TRUE(call()) << "the fault was for one call";
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, ServiceFault,
-                         ::testing::Values(FaultCase{cedev::notify::Call::Count, "Count"},
-                                           FaultCase{cedev::notify::Call::FetchHandles, "FetchHandles"},
-                                           FaultCase{cedev::notify::Call::Size, "Size"},
-                                           FaultCase{cedev::notify::Call::FetchRecord, "FetchRecord"},
-                                           FaultCase{cedev::notify::Call::Set, "Set"},
-                                           FaultCase{cedev::notify::Call::Clear, "Clear"}),
-                         [](const ::testing::TestParamInfo<FaultCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Calls, ServiceFault,
+    ::testing::Values(FaultCase{cedev::notify::Call::Count, "Count"},
+                      FaultCase{cedev::notify::Call::FetchHandles, "FetchHandles"},
+                      FaultCase{cedev::notify::Call::Size, "Size"},
+                      FaultCase{cedev::notify::Call::FetchRecord, "FetchRecord"},
+                      FaultCase{cedev::notify::Call::Set, "Set"},
+                      FaultCase{cedev::notify::Call::Clear, "Clear"}),
+    [](const ::testing::TestParamInfo<FaultCase>& p) { return std::string(p.param.name); });
 
 }  // namespace

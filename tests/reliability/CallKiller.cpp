@@ -6,8 +6,10 @@
 namespace fs = std::filesystem;
 
 std::vector<std::string> KilledAtCall(const fs::path& folder, long killAt, const fs::path& report,
-                                      const std::vector<std::string>& command, const fs::path& exe) {
-  std::vector<std::string> argv{KILLER_EXE, "--under", folder.string(), "--report", report.string()};
+                                      const std::vector<std::string>& command,
+                                      const fs::path& exe) {
+  std::vector<std::string> argv{KILLER_EXE, "--under", folder.string(), "--report",
+                                report.string()};
   if (!exe.empty()) argv.insert(argv.end(), {"--exe", exe.string()});
   if (killAt > 0) argv.insert(argv.end(), {"--kill-at", std::to_string(killAt)});
   argv.push_back("--");

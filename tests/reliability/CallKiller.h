@@ -12,7 +12,8 @@
 // `exe` only, when one is named), killed at call `killAt` (0: counted only), the calls written
 // to `report`.
 std::vector<std::string> KilledAtCall(const std::filesystem::path& folder, long killAt,
-                                      const std::filesystem::path& report, const std::vector<std::string>& command,
+                                      const std::filesystem::path& report,
+                                      const std::vector<std::string>& command,
                                       const std::filesystem::path& exe = {});
 
 // What the tracer reported: the calls it counted ("CALL<TAB>PATH", in order) and whether it

@@ -13,7 +13,8 @@
 
 extern char** environ;
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::map<std::string, std::string>& env,
                            const std::string& outputFile, const std::string& errorFile) {
   std::map<std::string, std::string> all;
   for (char** e = environ; *e != nullptr; ++e) {
@@ -37,10 +38,12 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
   } else {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
   if (!errorFile.empty()) {
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
   // A process group of its own, so that a hung child's own children go with it.
   posix_spawnattr_t attributes;
@@ -48,7 +51,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = -1;
-  if (::posix_spawn(&pid, args[0], &actions, &attributes, args.data(), envp.data()) == 0) pid_ = pid;
+  if (::posix_spawn(&pid, args[0], &actions, &attributes, args.data(), envp.data()) == 0)
+    pid_ = pid;
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (pipeFds[1] >= 0) ::close(pipeFds[1]);
@@ -67,7 +71,8 @@ std::string ChildProcess::ReadOutput(std::size_t bytes, std::chrono::millisecond
   std::string got;
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (out_ >= 0 && got.size() < bytes) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     pollfd p{out_, POLLIN, 0};
     if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;

@@ -61,7 +61,8 @@ class ConcurrentRuns : public ::testing::Test {
   void StartChain() {
     auto first = device_->Start("first", {"M1"});
     ASSERT_EQ(first->Wait(kLimit), 0) << device_->Errors("first");
-    ASSERT_EQ(Own(), (std::vector<std::string>{"2026-12-07 22:00:00 M1", "2026-12-07 22:02:00 M1"}));
+    ASSERT_EQ(Own(),
+              (std::vector<std::string>{"2026-12-07 22:00:00 M1", "2026-12-07 22:02:00 M1"}));
   }
   // The runner's lines as "TIME ARGUMENTS OUTCOME" (handles left out).
   static std::vector<std::string> Fired(const std::string& out) {
@@ -90,22 +91,29 @@ expect "Mute On at 22:00:00 Mo Tu We Th Fr "
 key Escape
 )");
   const auto shown = Clock::now() + 30s;
-  while (device_->Output("person").empty() && Clock::now() < shown) std::this_thread::sleep_for(5ms);
-  ASSERT_FALSE(device_->Output("person").empty()) << "the main dialog never showed: " << device_->Errors("person");
-  auto service = device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
+  while (device_->Output("person").empty() && Clock::now() < shown)
+    std::this_thread::sleep_for(5ms);
+  ASSERT_FALSE(device_->Output("person").empty())
+      << "the main dialog never showed: " << device_->Errors("person");
+  auto service =
+      device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
 
   ASSERT_EQ(service->Wait(kLimit), 0) << device_->Errors("service");
   ASSERT_EQ(person->Wait(kLimit), 0) << device_->Errors("person");
   EXPECT_EQ(device_->Errors("service") + device_->Errors("person"), "");
   const std::vector<std::string> wantFired = {
-      "2026-12-07 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-08 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
-      "2026-12-08 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-09 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
-      "2026-12-09 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-10 07:30:00 \\Windows\\Quenmora.exe M0 exit 0"};
+      "2026-12-07 22:00:00 \\Windows\\Quenmora.exe M1 exit 0",
+      "2026-12-08 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
+      "2026-12-08 22:00:00 \\Windows\\Quenmora.exe M1 exit 0",
+      "2026-12-09 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
+      "2026-12-09 22:00:00 \\Windows\\Quenmora.exe M1 exit 0",
+      "2026-12-10 07:30:00 \\Windows\\Quenmora.exe M0 exit 0"};
   const auto fired = Fired(device_->Output("service"));
   EXPECT_EQ(fired, wantFired) << "expected:\n" << Shown(wantFired) << "actual:\n" << Shown(fired);
   const std::vector<std::string> wantLog = {
-      "2026-12-07 10:00:00\tVibrate", "2026-12-07 22:00:00\tVibrate", "2026-12-08 07:30:00\tOn",
-      "2026-12-08 22:00:00\tVibrate", "2026-12-09 07:30:00\tOn",      "2026-12-09 22:00:00\tVibrate",
+      "2026-12-07 10:00:00\tVibrate", "2026-12-07 22:00:00\tVibrate",
+      "2026-12-08 07:30:00\tOn",      "2026-12-08 22:00:00\tVibrate",
+      "2026-12-09 07:30:00\tOn",      "2026-12-09 22:00:00\tVibrate",
       "2026-12-10 07:30:00\tOn"};
   const auto log = LinesOf(device_->ToolOut({"sound-log"}));
   EXPECT_EQ(log, wantLog) << "expected:\n" << Shown(wantLog) << "actual:\n" << Shown(log);
@@ -122,8 +130,10 @@ sleep 300
 ok
 )");
   const auto shown = Clock::now() + 30s;
-  while (device_->Output("person").empty() && Clock::now() < shown) std::this_thread::sleep_for(5ms);
-  auto service = device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
+  while (device_->Output("person").empty() && Clock::now() < shown)
+    std::this_thread::sleep_for(5ms);
+  auto service =
+      device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
   ASSERT_EQ(service->Wait(kLimit), 0) << device_->Errors("service");
   ASSERT_EQ(person->Wait(kLimit), 0) << device_->Errors("person");
   EXPECT_EQ(device_->Errors("service") + device_->Errors("person"), "");
@@ -172,11 +182,13 @@ TEST_F(ConcurrentRuns, TwoWakeUpLaunchesAtOnceLeaveOnlyTheirOwnRegistrations) {
     std::sort(own.begin(), own.end());
     // The change and its spare, each once, or once from each launch.
     const auto times = [&](const std::string& n) { return std::count(own.begin(), own.end(), n); };
-    const bool fromTheLaunches = own.size() == static_cast<std::size_t>(times(pair[0]) + times(pair[1])) &&
-                                 times(pair[0]) >= 1 && times(pair[0]) <= 2 && times(pair[1]) >= 1 &&
-                                 times(pair[1]) <= 2;
-    EXPECT_TRUE(fromTheLaunches) << "expected the change and its spare, once each or once from each launch; "
-                                 << "actual:\n" << Shown(own);
+    const bool fromTheLaunches =
+        own.size() == static_cast<std::size_t>(times(pair[0]) + times(pair[1])) &&
+        times(pair[0]) >= 1 && times(pair[0]) <= 2 && times(pair[1]) >= 1 && times(pair[1]) <= 2;
+    EXPECT_TRUE(fromTheLaunches)
+        << "expected the change and its spare, once each or once from each launch; "
+        << "actual:\n"
+        << Shown(own);
     doubled += own.size() > 2 ? 1 : 0;
     EXPECT_EQ(ReadBytes(device_->ScheduleFile()), file_) << "a wake-up launch wrote the file";
 
@@ -184,7 +196,8 @@ TEST_F(ConcurrentRuns, TwoWakeUpLaunchesAtOnceLeaveOnlyTheirOwnRegistrations) {
     ASSERT_EQ(alone->Wait(kLimit), 0) << device_->Errors("alone");
     EXPECT_EQ(Own(), pair) << "one launch alone leaves the change and its spare once each";
   }
-  std::printf("[ launches ] %d rounds of two at once; more than one pair left in %d\n", kRounds, doubled);
+  std::printf("[ launches ] %d rounds of two at once; more than one pair left in %d\n", kRounds,
+              doubled);
 }
 
 TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
@@ -199,7 +212,8 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
     for (int i = 1; i <= kEach; ++i) {
       const std::string tag = "P" + std::to_string(p) + "-" + std::to_string(i);
       const char* when = i % 4 == 0 ? "2026-12-09 12:00:00" : "2026-12-20 09:00:00";
-      body += "h=$(\"$C\" notify time \"" + std::string(when) + "\" '\\Windows\\Foreign.exe' " + tag + ")\n";
+      body += "h=$(\"$C\" notify time \"" + std::string(when) + "\" '\\Windows\\Foreign.exe' " +
+              tag + ")\n";
       body += "echo \"$h " + tag + "\"\n";
       if (i % 2 == 1 && i % 4 != 0) body += "\"$C\" clear \"$h\"\necho \"cleared $h\"\n";
     }
@@ -209,9 +223,11 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
         (scratch_.dir / ("loop" + std::to_string(p) + ".out")).string(),
         (scratch_.dir / ("loop" + std::to_string(p) + ".err")).string()));
   }
-  auto service = device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
+  auto service =
+      device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
   for (int p = 0; p < 3; ++p) {
-    ASSERT_EQ(loops[static_cast<std::size_t>(p)]->Wait(kLimit), 0) << ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err"));
+    ASSERT_EQ(loops[static_cast<std::size_t>(p)]->Wait(kLimit), 0)
+        << ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err"));
   }
   ASSERT_EQ(service->Wait(kLimit), 0) << device_->Errors("service");
   EXPECT_EQ(device_->Errors("service"), "");
@@ -221,7 +237,8 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
   std::set<std::string> cleared, handles;
   for (int p = 0; p < 3; ++p) {
     EXPECT_EQ(ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err")), "");
-    for (const std::string& line : LinesOf(ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".out")))) {
+    for (const std::string& line :
+         LinesOf(ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".out")))) {
       const auto words = ColumnsOf(line, ' ');
       ASSERT_EQ(words.size(), 2u) << line;
       if (words[0] == "cleared") {
@@ -262,19 +279,25 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
     }
     if (i % 4 == 0) {
       // In the service's range: fired exactly once, or registered after the service ended.
-      EXPECT_EQ(firedTimes[tag] + (inStore ? 1 : 0), 1) << tag << " fired " << firedTimes[tag] << " times, stored "
-                                                        << inStore;
+      EXPECT_EQ(firedTimes[tag] + (inStore ? 1 : 0), 1)
+          << tag << " fired " << firedTimes[tag] << " times, stored " << inStore;
     } else {
       EXPECT_EQ(firedTimes[tag], 0) << tag;
-      EXPECT_EQ(inStore, !isCleared) << tag << (isCleared ? " was cleared but is listed" : " was lost");
+      EXPECT_EQ(inStore, !isCleared)
+          << tag << (isCleared ? " was cleared but is listed" : " was lost");
     }
   }
   // The chain went on as if alone.
   const std::vector<std::string> wantFired = {
-      "2026-12-07 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-08 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
-      "2026-12-08 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-09 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
-      "2026-12-09 22:00:00 \\Windows\\Quenmora.exe M1 exit 0", "2026-12-10 07:30:00 \\Windows\\Quenmora.exe M0 exit 0"};
-  EXPECT_EQ(ownFired, wantFired) << "expected:\n" << Shown(wantFired) << "actual:\n" << Shown(ownFired);
+      "2026-12-07 22:00:00 \\Windows\\Quenmora.exe M1 exit 0",
+      "2026-12-08 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
+      "2026-12-08 22:00:00 \\Windows\\Quenmora.exe M1 exit 0",
+      "2026-12-09 07:30:00 \\Windows\\Quenmora.exe M0 exit 0",
+      "2026-12-09 22:00:00 \\Windows\\Quenmora.exe M1 exit 0",
+      "2026-12-10 07:30:00 \\Windows\\Quenmora.exe M0 exit 0"};
+  EXPECT_EQ(ownFired, wantFired) << "expected:\n"
+                                 << Shown(wantFired) << "actual:\n"
+                                 << Shown(ownFired);
   EXPECT_EQ(Own(), (std::vector<std::string>{"2026-12-10 22:00:00 M1", "2026-12-10 22:02:00 M1"}));
 }
 
@@ -291,7 +314,8 @@ TEST_F(ConcurrentRuns, AClockSetBackWhileTheServiceWaitsFiresNothingTwice) {
   device_->ToolOut({"notify", "time", "2026-12-07 21:00:00", "\\Windows\\Foreign.exe", "seen"});
   auto service = device_->Start("service", {"run"}, {}, true);
   const auto started = Clock::now() + 60s;
-  while (device_->Output("service").empty() && Clock::now() < started) std::this_thread::sleep_for(5ms);
+  while (device_->Output("service").empty() && Clock::now() < started)
+    std::this_thread::sleep_for(5ms);
   ASSERT_FALSE(device_->Output("service").empty()) << device_->Errors("service");
   device_->ToolOut({"clock", "set", "2026-12-07 21:00:00"});
   std::this_thread::sleep_for(5s);  // the change was 3 s ahead of the clock as it was

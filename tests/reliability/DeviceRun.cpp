@@ -6,7 +6,8 @@
 
 namespace fs = std::filesystem;
 
-std::string ScheduleFileBytes(unsigned x, unsigned y, unsigned eventHandle, const std::vector<FileItem>& items) {
+std::string ScheduleFileBytes(unsigned x, unsigned y, unsigned eventHandle,
+                              const std::vector<FileItem>& items) {
   std::string bytes;
   const auto put = [&](unsigned value, int count) {
     for (int i = 0; i < count; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -43,12 +44,14 @@ std::vector<std::string> ColumnsOf(const std::string& line, char separator) {
   }
 }
 
-TestDevice::TestDevice(const Scratch& scratch, const std::string& clock) : dir_(scratch.dir), root_(scratch.root) {
+TestDevice::TestDevice(const Scratch& scratch, const std::string& clock)
+    : dir_(scratch.dir), root_(scratch.root) {
   ToolOut({"init"});
   ToolOut({"clock", "freeze", clock});
 }
 
-Outcome TestDevice::Tool(const std::vector<std::string>& args, std::chrono::milliseconds limit) const {
+Outcome TestDevice::Tool(const std::vector<std::string>& args,
+                         std::chrono::milliseconds limit) const {
   const std::string name = "tool-" + std::to_string(++serial_);
   Outcome outcome;
   {
@@ -72,7 +75,8 @@ std::string TestDevice::ToolOut(const std::vector<std::string>& args) const {
 }
 
 std::map<std::string, std::string> TestDevice::ProgramEnvironment(const std::string& script) const {
-  std::map<std::string, std::string> env{{"CEDEVICE_ROOT", root_.string()}, {"CEDEVICE_DISPLAY", "none"}};
+  std::map<std::string, std::string> env{{"CEDEVICE_ROOT", root_.string()},
+                                         {"CEDEVICE_DISPLAY", "none"}};
   if (!script.empty()) {
     const fs::path file = dir_ / ("script-" + std::to_string(++serial_));
     std::ofstream(file, std::ios::binary) << script;
@@ -81,19 +85,24 @@ std::map<std::string, std::string> TestDevice::ProgramEnvironment(const std::str
   return env;
 }
 
-std::unique_ptr<ChildProcess> TestDevice::Start(const std::string& name, const std::vector<std::string>& args,
-                                                const std::string& script, bool tool,
-                                                const std::map<std::string, std::string>& moreEnv) const {
+std::unique_ptr<ChildProcess> TestDevice::Start(
+    const std::string& name, const std::vector<std::string>& args, const std::string& script,
+    bool tool, const std::map<std::string, std::string>& moreEnv) const {
   std::vector<std::string> argv{tool ? CEDEVICE_EXE : QUENMORA_EXE};
   argv.insert(argv.end(), args.begin(), args.end());
   std::map<std::string, std::string> env = ProgramEnvironment(script);
   if (script.empty()) env["CEDEVICE_INPUT"] = "";
   for (const auto& [key, value] : moreEnv) env[key] = value;
-  return std::make_unique<ChildProcess>(argv, env, (dir_ / (name + ".out")).string(), (dir_ / (name + ".err")).string());
+  return std::make_unique<ChildProcess>(argv, env, (dir_ / (name + ".out")).string(),
+                                        (dir_ / (name + ".err")).string());
 }
 
-std::string TestDevice::Output(const std::string& name) const { return ReadBytes(dir_ / (name + ".out")); }
-std::string TestDevice::Errors(const std::string& name) const { return ReadBytes(dir_ / (name + ".err")); }
+std::string TestDevice::Output(const std::string& name) const {
+  return ReadBytes(dir_ / (name + ".out"));
+}
+std::string TestDevice::Errors(const std::string& name) const {
+  return ReadBytes(dir_ / (name + ".err"));
+}
 
 std::vector<std::vector<std::string>> TestDevice::Notifications() const {
   std::vector<std::vector<std::string>> rows;

@@ -25,7 +25,8 @@ struct FileItem {
 
 // The schedule file's bytes from its layout: tap point x, y (16 bits each), the event handle
 // (32 bits), all little-endian, then five bytes an item.
-std::string ScheduleFileBytes(unsigned x, unsigned y, unsigned eventHandle, const std::vector<FileItem>& items);
+std::string ScheduleFileBytes(unsigned x, unsigned y, unsigned eventHandle,
+                              const std::vector<FileItem>& items);
 
 std::vector<std::string> LinesOf(const std::string& text);
 std::vector<std::string> ColumnsOf(const std::string& line, char separator = '\t');
@@ -39,7 +40,8 @@ class TestDevice {
   std::filesystem::path ScheduleFile() const { return root_ / "My Documents" / "Quenmora.dat"; }
   std::filesystem::path StoreFile() const { return root_ / ".device" / "notifications"; }
 
-  Outcome Tool(const std::vector<std::string>& args, std::chrono::milliseconds limit = std::chrono::seconds(60)) const;
+  Outcome Tool(const std::vector<std::string>& args,
+               std::chrono::milliseconds limit = std::chrono::seconds(60)) const;
   // Standard output of a command that must succeed without a word on standard error.
   std::string ToolOut(const std::vector<std::string>& args) const;
 

@@ -18,8 +18,8 @@ namespace {
 struct Entry {
   long number;
   const char* name;
-  int fd = -1;     // the descriptor written, synced or locked
-  int dirA = -1;   // the folder descriptor of pathA (the *at calls)
+  int fd = -1;    // the descriptor written, synced or locked
+  int dirA = -1;  // the folder descriptor of pathA (the *at calls)
   int pathA = -1;
   int dirB = -1;
   int pathB = -1;  // the second path of a rename or link
@@ -89,8 +89,13 @@ const std::vector<Entry>& Entries() {
 
 bool IsLockCommand(std::uint64_t cmd) {
   switch (static_cast<int>(cmd)) {
-    case F_SETLK: case F_SETLKW: case F_OFD_SETLK: case F_OFD_SETLKW: return true;
-    default: return false;
+    case F_SETLK:
+    case F_SETLKW:
+    case F_OFD_SETLK:
+    case F_OFD_SETLKW:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -130,7 +135,8 @@ std::optional<std::string> ReadString(pid_t thread, std::uint64_t address) {
 
 }  // namespace
 
-FileChangingCalls::FileChangingCalls(const fs::path& folder) : folder_(fs::weakly_canonical(folder).string()) {
+FileChangingCalls::FileChangingCalls(const fs::path& folder)
+    : folder_(fs::weakly_canonical(folder).string()) {
   while (folder_.size() > 1 && folder_.ends_with('/')) folder_.pop_back();
 }
 
@@ -160,8 +166,10 @@ std::optional<std::string> FileChangingCalls::PathArgument(const SystemCall& cal
 
 std::optional<std::string> FileChangingCalls::Descriptor(const SystemCall& call, int fdArg) const {
   const std::optional<std::string> target =
-      ReadLink("/proc/" + std::to_string(call.thread) + "/fd/" + std::to_string(static_cast<int>(call.args[fdArg])));
-  if (!target || target->empty() || target->front() != '/') return std::nullopt;  // a pipe, a socket
+      ReadLink("/proc/" + std::to_string(call.thread) + "/fd/" +
+               std::to_string(static_cast<int>(call.args[fdArg])));
+  if (!target || target->empty() || target->front() != '/')
+    return std::nullopt;  // a pipe, a socket
   return Inside(*target);
 }
 

@@ -29,7 +29,8 @@ class FileChangingCalls {
 
  private:
   std::optional<std::string> Inside(const std::string& path) const;
-  std::optional<std::string> PathArgument(const SystemCall& call, int pathArg, std::optional<int> dirArg) const;
+  std::optional<std::string> PathArgument(const SystemCall& call, int pathArg,
+                                          std::optional<int> dirArg) const;
   std::optional<std::string> Descriptor(const SystemCall& call, int fdArg) const;
 
   std::string folder_;  // canonical, without a trailing '/'

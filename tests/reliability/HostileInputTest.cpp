@@ -23,12 +23,14 @@ TEST_P(TextNotUtf8, IsRefusedWithItsReason) {
   EXPECT_EQ(parsed.command.kind, Kind::Nothing) << GetParam().why;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, TextNotUtf8,
-    ::testing::Values(Line{"tap \"Add..tp 239ap 240 0.\x96\"", "the fuzzer's line: a stray continuation byte"},
-                      Line{"type \"caf\xe9\"", "Latin-1"}, Line{"wait \"Vol\xc3\" 2", "a sequence cut short"},
-                      Line{"gone \"\xed\xa0\x80\"", "an encoded surrogate"},
-                      Line{"expect \"\xc0\xaf\"", "an overlong encoding"}, Line{"key \xff", "a key"}));
+INSTANTIATE_TEST_SUITE_P(Lines, TextNotUtf8,
+                         ::testing::Values(Line{"tap \"Add..tp 239ap 240 0.\x96\"",
+                                                "the fuzzer's line: a stray continuation byte"},
+                                           Line{"type \"caf\xe9\"", "Latin-1"},
+                                           Line{"wait \"Vol\xc3\" 2", "a sequence cut short"},
+                                           Line{"gone \"\xed\xa0\x80\"", "an encoded surrogate"},
+                                           Line{"expect \"\xc0\xaf\"", "an overlong encoding"},
+                                           Line{"key \xff", "a key"}));
 
 TEST(TextInUtf8, GoesThroughAsItIs) {
   const cedev::ParsedInputLine accented = cedev::ParseInputLine("type \"caf\xc3\xa9\"");

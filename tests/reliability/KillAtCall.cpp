@@ -54,7 +54,8 @@ struct Options {
 [[noreturn]] void Refuse(const std::string& why) {
   std::fprintf(stderr, "kill_at_call: %s\n", why.c_str());
   std::fprintf(stderr,
-               "usage: kill_at_call --under DIR [--exe PATH] [--kill-at N] [--report FILE] -- COMMAND ARGS...\n");
+               "usage: kill_at_call --under DIR [--exe PATH] [--kill-at N] [--report FILE] -- "
+               "COMMAND ARGS...\n");
   std::exit(kCannotRun);
 }
 
@@ -114,22 +115,25 @@ class Tracer {
     if (child < 0) Refuse(std::string("fork: ") + std::strerror(errno));
     if (child == 0) {
       if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) {
-        std::fprintf(stderr, "kill_at_call: ptrace is not permitted here: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "kill_at_call: ptrace is not permitted here: %s\n",
+                     std::strerror(errno));
         ::_exit(kCannotRun);
       }
       ::raise(SIGSTOP);
       ::execvp(o_.command[0], o_.command.data());
-      std::fprintf(stderr, "kill_at_call: cannot run %s: %s\n", o_.command[0], std::strerror(errno));
+      std::fprintf(stderr, "kill_at_call: cannot run %s: %s\n", o_.command[0],
+                   std::strerror(errno));
       ::_exit(127);
     }
     int status = 0;
     if (::waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) {
       return WIFEXITED(status) ? WEXITSTATUS(status) : kCannotRun;
     }
-    const long options = PTRACE_O_TRACESYSGOOD | PTRACE_O_TRACECLONE | PTRACE_O_TRACEFORK | PTRACE_O_TRACEVFORK |
-                         PTRACE_O_TRACEEXEC | PTRACE_O_EXITKILL;
+    const long options = PTRACE_O_TRACESYSGOOD | PTRACE_O_TRACECLONE | PTRACE_O_TRACEFORK |
+                         PTRACE_O_TRACEVFORK | PTRACE_O_TRACEEXEC | PTRACE_O_EXITKILL;
     if (::ptrace(PTRACE_SETOPTIONS, child, nullptr, reinterpret_cast<void*>(options)) != 0) {
-      std::fprintf(stderr, "kill_at_call: cannot set the trace options: %s\n", std::strerror(errno));
+      std::fprintf(stderr, "kill_at_call: cannot set the trace options: %s\n",
+                   std::strerror(errno));
       ::kill(child, SIGKILL);
       return kCannotRun;
     }
@@ -153,7 +157,8 @@ class Tracer {
         break;  // no tracee left
       }
       if (WIFEXITED(status) || WIFSIGNALED(status)) {
-        if (thread == root) rootStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (thread == root)
+          rootStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         continue;
       }
       if (!WIFSTOPPED(status)) continue;
@@ -178,7 +183,8 @@ class Tracer {
   // when it killed.
   bool AtSystemCall(pid_t thread) {
     __ptrace_syscall_info info{};
-    if (::ptrace(PTRACE_GET_SYSCALL_INFO, thread, reinterpret_cast<void*>(sizeof info), &info) <= 0 ||
+    if (::ptrace(PTRACE_GET_SYSCALL_INFO, thread, reinterpret_cast<void*>(sizeof info), &info) <=
+            0 ||
         info.op != PTRACE_SYSCALL_INFO_ENTRY || killed_) {
       return true;
     }

@@ -80,7 +80,8 @@ std::string WrongChanges(const std::string& log, const std::vector<Change>& chan
     if (!matched) wrong += "  a change not in the schedule, or twice: " + line + "\n";
   }
   for (std::size_t i = 0; i < changes.size(); ++i) {
-    if (seen[i] == 0 && !changes[i].optional) wrong += "  missing: " + changes[i].at + " " + changes[i].choice + "\n";
+    if (seen[i] == 0 && !changes[i].optional)
+      wrong += "  missing: " + changes[i].at + " " + changes[i].choice + "\n";
   }
   return wrong;
 }
@@ -99,20 +100,22 @@ class KilledAtEveryCall : public ::testing::Test {
     device_->ToolOut({"notify", "time", "2026-12-20 09:00:00", "\\Windows\\Foreign.exe", "keep"});
     fs::create_directories(scratch_.dir / "before");
     for (const char* folder : {"My Documents", ".device"}) {
-      fs::copy(device_->Root() / folder, scratch_.dir / "before" / folder, fs::copy_options::recursive);
+      fs::copy(device_->Root() / folder, scratch_.dir / "before" / folder,
+               fs::copy_options::recursive);
     }
   }
   // Puts the device back as Prepare left it.
   void Restore() const {
     for (const char* folder : {"My Documents", ".device"}) {
       fs::remove_all(device_->Root() / folder);
-      fs::copy(scratch_.dir / "before" / folder, device_->Root() / folder, fs::copy_options::recursive);
+      fs::copy(scratch_.dir / "before" / folder, device_->Root() / folder,
+               fs::copy_options::recursive);
     }
   }
   // Runs `command` on the device, killed at call `killAt` of the processes running `exe` (any
   // process when none is named; 0: counted only); its exit status.
-  std::optional<int> RunKilledAt(long killAt, const std::vector<std::string>& command, const std::string& script = {},
-                                 const fs::path& exe = {}) {
+  std::optional<int> RunKilledAt(long killAt, const std::vector<std::string>& command,
+                                 const std::string& script = {}, const fs::path& exe = {}) {
     std::map<std::string, std::string> env = device_->ProgramEnvironment(script);
     if (script.empty()) env["CEDEVICE_INPUT"] = "";
     for (const auto& [key, value] : TracedEnvironment()) env[key] = value;
@@ -126,7 +129,8 @@ class KilledAtEveryCall : public ::testing::Test {
   // Files beside the schedule file: what a killed save left.
   std::vector<std::string> Leftovers() const {
     std::vector<std::string> names;
-    for (const fs::directory_entry& e : fs::directory_iterator(device_->ScheduleFile().parent_path())) {
+    for (const fs::directory_entry& e :
+         fs::directory_iterator(device_->ScheduleFile().parent_path())) {
       if (e.path() != device_->ScheduleFile()) names.push_back(e.path().filename().string());
     }
     return names;
@@ -139,15 +143,18 @@ class KilledAtEveryCall : public ::testing::Test {
                             const std::vector<std::string>& nextOwn) const {
     std::string problems;
     const Outcome listed = device_->Tool({"notifications"});
-    if (listed.status != 0 || !listed.err.empty()) problems += "the store does not read whole: " + listed.err + "\n";
+    if (listed.status != 0 || !listed.err.empty())
+      problems += "the store does not read whole: " + listed.err + "\n";
     const Outcome service = device_->Tool({"run", "--fast", "--until", until}, kLimit);
-    if (service.status != 0 || !service.err.empty()) problems += "the service failed: " + service.err + "\n";
+    if (service.status != 0 || !service.err.empty())
+      problems += "the service failed: " + service.err + "\n";
     for (const std::string& line : LinesOf(service.out)) {
       if (!line.ends_with("\texit 0")) problems += "a launch failed: " + line + "\n";
     }
     const std::string log = device_->ToolOut({"sound-log"});
     if (const std::string wrong = WrongChanges(log, changes); !wrong.empty()) {
-      problems += "the changes made are not the schedule's:\n" + wrong + "sound log:\n" + log + "fired:\n" + service.out;
+      problems += "the changes made are not the schedule's:\n" + wrong + "sound log:\n" + log +
+                  "fired:\n" + service.out;
     }
     std::vector<std::string> own, foreign;
     for (const std::vector<std::string>& row : device_->Notifications()) {
@@ -156,8 +163,11 @@ class KilledAtEveryCall : public ::testing::Test {
     std::sort(own.begin(), own.end());
     std::string shown;
     for (const std::string& o : own) shown += "  " + o + "\n";
-    if (own != nextOwn) problems += "the program's notifications after the service are not the next change's:\n" + shown;
-    if (foreign != std::vector<std::string>{"2026-12-20 09:00:00 keep"}) problems += "the foreign notification is gone\n";
+    if (own != nextOwn)
+      problems +=
+          "the program's notifications after the service are not the next change's:\n" + shown;
+    if (foreign != std::vector<std::string>{"2026-12-20 09:00:00 keep"})
+      problems += "the foreign notification is gone\n";
     return problems;
   }
 
@@ -170,7 +180,8 @@ TEST_F(KilledAtEveryCall, ANotificationRunKilledAtEachCallLosesNoChange) {
   Prepare("2026-12-07 21:59:00");
   // The service fires the 22:00 change; the program switches the sound, registers Tuesday
   // 07:30 and its spare, and removes the 22:02 spare.
-  const std::vector<std::string> service = {CEDEVICE_EXE, "run", "--fast", "--until", "2026-12-07 22:01:00"};
+  const std::vector<std::string> service = {CEDEVICE_EXE, "run", "--fast", "--until",
+                                            "2026-12-07 22:01:00"};
   ASSERT_EQ(RunKilledAt(0, service, {}, InstalledProgram()), 0) << RunErrors();
   const std::vector<std::string> calls = ReadCallReport(Report()).calls;
   ASSERT_GE(calls.size(), 10u) << "the run changes the sound, its log and the store";
@@ -191,8 +202,8 @@ TEST_F(KilledAtEveryCall, ANotificationRunKilledAtEachCallLosesNoChange) {
     EXPECT_EQ(problems, "");
     lost += problems.empty() ? 0 : 1;
   }
-  std::printf("[ kills ] a notification run killed at %d of its %zu calls: chains lost %d\n", tried, calls.size(),
-              lost);
+  std::printf("[ kills ] a notification run killed at %d of its %zu calls: chains lost %d\n", tried,
+              calls.size(), lost);
 }
 
 TEST_F(KilledAtEveryCall, AnInteractiveOkKilledAtEachCallKeepsTheFileWholeAndTheChain) {
@@ -206,7 +217,8 @@ TEST_F(KilledAtEveryCall, AnInteractiveOkKilledAtEachCallKeepsTheFileWholeAndThe
   const std::string fresh = ReadBytes(device_->ScheduleFile());
   ASSERT_EQ(fresh.size(), 8u + 3 * 5);
   EXPECT_EQ(fresh.substr(0, 4), old_.substr(0, 4)) << "the tap point changed";
-  EXPECT_EQ(fresh.substr(8), old_.substr(8) + ScheduleFileBytes(0, 0, 0, {{0x02, 18, 30, 0, 1}}).substr(8));
+  EXPECT_EQ(fresh.substr(8),
+            old_.substr(8) + ScheduleFileBytes(0, 0, 0, {{0x02, 18, 30, 0, 1}}).substr(8));
 
   // The OK registers before it saves: a kill between the two leaves the old file and the new
   // item's change registered, which then comes once (the file's schedule goes on from it). The
@@ -220,11 +232,13 @@ TEST_F(KilledAtEveryCall, AnInteractiveOkKilledAtEachCallKeepsTheFileWholeAndThe
   for (std::size_t n = 1; n <= calls.size(); n += Stride(), ++tried) {
     SCOPED_TRACE("the interactive run killed at call " + std::to_string(n) + ": " + calls[n - 1]);
     Restore();
-    ASSERT_EQ(RunKilledAt(static_cast<long>(n), {QUENMORA_EXE}, kAddItemAndSave), 128 + SIGKILL) << RunErrors();
+    ASSERT_EQ(RunKilledAt(static_cast<long>(n), {QUENMORA_EXE}, kAddItemAndSave), 128 + SIGKILL)
+        << RunErrors();
     ASSERT_TRUE(ReadCallReport(Report()).killed);
     const std::string now = ReadBytes(device_->ScheduleFile());
-    ASSERT_TRUE(now == old_ || now == fresh) << "the file holds " << now.size() << " bytes, neither the old ("
-                                             << old_.size() << ") nor the new (" << fresh.size() << ")";
+    ASSERT_TRUE(now == old_ || now == fresh)
+        << "the file holds " << now.size() << " bytes, neither the old (" << old_.size()
+        << ") nor the new (" << fresh.size() << ")";
     (now == old_ ? sawOld : sawNew)++;
     const std::vector<Change> changes = {{added.at, added.spare, added.choice, now == old_}, night};
     const std::string problems = ChainProblems("2026-12-07 22:01:00", changes, nextOwn);
@@ -235,14 +249,16 @@ TEST_F(KilledAtEveryCall, AnInteractiveOkKilledAtEachCallKeepsTheFileWholeAndThe
       ++leftovers;
       if (!cleared) {
         ASSERT_EQ(RunKilledAt(0, {QUENMORA_EXE}, kAddItemAndSave), 0) << RunErrors();
-        EXPECT_EQ(Leftovers(), std::vector<std::string>{}) << "the next save left what the killed one had left";
+        EXPECT_EQ(Leftovers(), std::vector<std::string>{})
+            << "the next save left what the killed one had left";
         cleared = true;
       }
     }
   }
-  std::printf("[ kills ] an interactive OK killed at %d of its %zu calls: old file %d, new file %d, "
-              "the save's own file left %d, chains lost %d\n",
-              tried, calls.size(), sawOld, sawNew, leftovers, lost);
+  std::printf(
+      "[ kills ] an interactive OK killed at %d of its %zu calls: old file %d, new file %d, "
+      "the save's own file left %d, chains lost %d\n",
+      tried, calls.size(), sawOld, sawNew, leftovers, lost);
   EXPECT_TRUE(cleared) << "no kill fell between the save's own file and its rename";
 }
 

@@ -29,8 +29,8 @@ class KilledSave : public ::testing::Test {
     argv.insert(argv.end(), args.begin(), args.end());
     std::map<std::string, std::string> env = TracedEnvironment();
     env["CEDEVICE_ROOT"] = scratch_.root.string();
-    ChildProcess child(KilledAtCall(scratch_.root, killAt, Report(), argv), env, (scratch_.dir / "out").string(),
-                       (scratch_.dir / "err").string());
+    ChildProcess child(KilledAtCall(scratch_.root, killAt, Report(), argv), env,
+                       (scratch_.dir / "out").string(), (scratch_.dir / "err").string());
     return child.Wait(60s);
   }
   fs::path File() const { return scratch_.root / "My Documents" / "Quenmora.dat"; }
@@ -38,7 +38,8 @@ class KilledSave : public ::testing::Test {
   // What a killed save left beside the file.
   int Leftovers() const {
     int found = 0;
-    for (const fs::directory_entry& e : fs::directory_iterator(File().parent_path())) found += e.path() != File();
+    for (const fs::directory_entry& e : fs::directory_iterator(File().parent_path()))
+      found += e.path() != File();
     return found;
   }
   // Removes it; how many there were.
@@ -73,8 +74,9 @@ TEST_F(KilledSave, AKillAtEachCallLeavesTheOldOrTheNewScheduleWhole) {
     ASSERT_EQ(Saver({"save", "large"}, static_cast<long>(n)), 128 + SIGKILL);
     ASSERT_TRUE(ReadCallReport(Report()).killed);
     const std::string now = ReadBytes(File());
-    ASSERT_TRUE(now == small || now == large) << "the file holds " << now.size() << " bytes, neither schedule ("
-                                              << small.size() << " or " << large.size() << " bytes)";
+    ASSERT_TRUE(now == small || now == large)
+        << "the file holds " << now.size() << " bytes, neither schedule (" << small.size() << " or "
+        << large.size() << " bytes)";
     (now == small ? seenSmall : seenLarge)++;
     // The first time a kill leaves the save's own file, the next save must clear it away.
     if (Leftovers() > 0 && !cleared) {
@@ -87,8 +89,10 @@ TEST_F(KilledSave, AKillAtEachCallLeavesTheOldOrTheNewScheduleWhole) {
     // The kills after it are counted from a clean folder.
     leftovers += RemoveLeftovers();
   }
-  std::printf("[ kills ] a save killed at each of its %zu calls: old file %d, new file %d, its own file left %d\n",
-              calls.size(), seenSmall, seenLarge, leftovers);
+  std::printf(
+      "[ kills ] a save killed at each of its %zu calls: old file %d, new file %d, its own file "
+      "left %d\n",
+      calls.size(), seenSmall, seenLarge, leftovers);
   EXPECT_TRUE(cleared) << "no kill fell between the save's own file and its rename";
 }
 

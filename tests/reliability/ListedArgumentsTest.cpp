@@ -39,8 +39,8 @@ class ListedArguments : public ::testing::Test {
     argv.insert(argv.end(), args.begin(), args.end());
     Run run;
     {
-      ChildProcess child(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}}, (scratch_.dir / "out").string(),
-                         (scratch_.dir / "err").string());
+      ChildProcess child(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}},
+                         (scratch_.dir / "out").string(), (scratch_.dir / "err").string());
       run.status = child.Wait(60s);
     }
     run.out = ReadBytes(scratch_.dir / "out");
@@ -70,8 +70,10 @@ TEST_F(ListedArguments, TheToolRefusesTextsThatWouldBreakTheListing) {
     const char* column;
   };
   const Case cases[] = {
-      {"\\Windows\\A.exe", "M1\tM0", "the arguments"},     {"\\Windows\\A.exe", "two\nlines", "the arguments"},
-      {"\\Windows\\A.exe", "cr\r", "the arguments"},       {"\\Windows\\A\t.exe", "x", "the application"},
+      {"\\Windows\\A.exe", "M1\tM0", "the arguments"},
+      {"\\Windows\\A.exe", "two\nlines", "the arguments"},
+      {"\\Windows\\A.exe", "cr\r", "the arguments"},
+      {"\\Windows\\A\t.exe", "x", "the application"},
       {"\\Windows\\A\n.exe", "", "the application"},
   };
   for (const Case& c : cases) {
@@ -79,16 +81,20 @@ TEST_F(ListedArguments, TheToolRefusesTextsThatWouldBreakTheListing) {
     const Run run = Tool({"notify", "time", "2026-12-08 09:00:00", c.application, c.arguments});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "") << "a handle was printed for a refused registration";
-    EXPECT_EQ(run.err.rfind(std::string("cedevice: ") + c.column + " may not hold a tab, newline or carriage return", 0),
+    EXPECT_EQ(run.err.rfind(std::string("cedevice: ") + c.column +
+                                " may not hold a tab, newline or carriage return",
+                            0),
               0u)
         << run.err;
     EXPECT_EQ(ReadBytes(scratch_.root / ".device" / "notifications"), store) << "the store changed";
   }
   // Other unusual text still goes through as it is, a backslash and quotes included.
-  const Run plain = Tool({"notify", "time", "2026-12-08 09:00:00", "\\Windows\\A.exe", "say \"hi\" \\n"});
+  const Run plain =
+      Tool({"notify", "time", "2026-12-08 09:00:00", "\\Windows\\A.exe", "say \"hi\" \\n"});
   EXPECT_EQ(plain.status, 0) << plain.err;
   const Run listed = Tool({"notifications"});
-  EXPECT_NE(listed.out.find("\t\\Windows\\A.exe\tsay \"hi\" \\n\n"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("\t\\Windows\\A.exe\tsay \"hi\" \\n\n"), std::string::npos)
+      << listed.out;
 }
 
 TEST_F(ListedArguments, ApiRegisteredControlCharactersAreShownEscapedOnOneLine) {
@@ -105,7 +111,8 @@ TEST_F(ListedArguments, ApiRegisteredControlCharactersAreShownEscapedOnOneLine) 
   };
   const std::vector<std::string> lines = ColumnsOf(run.out, '\n');
   EXPECT_EQ(lines, expected);
-  for (std::size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_EQ(ColumnsOf(lines[i], '\t').size(), 5u) << lines[i];
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+    EXPECT_EQ(ColumnsOf(lines[i], '\t').size(), 5u) << lines[i];
 
   // The runner's line of each fired notification keeps its four columns too.
   ASSERT_EQ(Tool({"clock", "freeze", "2026-12-08 08:00:00"}).status, 0);
@@ -113,8 +120,10 @@ TEST_F(ListedArguments, ApiRegisteredControlCharactersAreShownEscapedOnOneLine) 
   ASSERT_EQ(fired.status, 0) << fired.err;
   const std::vector<std::string> firedLines = ColumnsOf(fired.out, '\n');
   ASSERT_EQ(firedLines.size(), 4u) << fired.out;
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(ColumnsOf(firedLines[i], '\t').size(), 4u) << firedLines[i];
-  EXPECT_NE(fired.out.find("\\Windows\\B.exe line one\\nline two\\r\\n\t"), std::string::npos) << fired.out;
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(ColumnsOf(firedLines[i], '\t').size(), 4u) << firedLines[i];
+  EXPECT_NE(fired.out.find("\\Windows\\B.exe line one\\nline two\\r\\n\t"), std::string::npos)
+      << fired.out;
 }
 
 }  // namespace

@@ -88,8 +88,10 @@ TEST_F(SaveFaults, EachFailureOfASaveGivesItsMessageAndKeepsTheFileByteForByte) 
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.out, c.message + "\n") << "expected: " << c.message << "\n  actual: " << run.out;
     const std::string after = ReadBytes(File());
-    EXPECT_TRUE(after == before) << "the file changed: " << after.size() << " bytes, were " << before.size();
-    EXPECT_EQ(std::distance(fs::directory_iterator(File().parent_path()), fs::directory_iterator()), 1)
+    EXPECT_TRUE(after == before) << "the file changed: " << after.size() << " bytes, were "
+                                 << before.size();
+    EXPECT_EQ(std::distance(fs::directory_iterator(File().parent_path()), fs::directory_iterator()),
+              1)
         << "the half-written new file is left behind";
   }
   // And with the faults gone the same save goes through.
@@ -108,7 +110,8 @@ TEST_F(SaveFaults, AMissingFolderFailsTheSaveWithPathNotFound) {
   const Outcome run = Saver("", {"save", "large"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "An unknown error occurred while accessing " + kFile + " Err: 3.\n");
-  EXPECT_FALSE(fs::exists(scratch_.root / "My Documents")) << "the device must not make the folder again";
+  EXPECT_FALSE(fs::exists(scratch_.root / "My Documents"))
+      << "the device must not make the folder again";
 }
 
 TEST_F(SaveFaults, AFileHeldOpenByAnotherProcessIsASharingViolation) {
@@ -195,7 +198,8 @@ TEST_F(ToolFaults, StatusShowsTheScheduleFileFailureAndTheRest) {
   const Case cases[] = {
       {"", "schedule: " + kFile + ": 1 items, tap point 200,13, EventHandle 7"},
       {"read:5@Quenmora.dat", "schedule: " + kFile + ": Access to " + kFile + " was denied."},
-      {"read:1117", "schedule: " + kFile + ": A hardware I/O error was reported while accessing " + kFile + "."},
+      {"read:1117",
+       "schedule: " + kFile + ": A hardware I/O error was reported while accessing " + kFile + "."},
       {"open:2@Quenmora.dat", "schedule: " + kFile + ": none"},
   };
   for (const Case& c : cases) {

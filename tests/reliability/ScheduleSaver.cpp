@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   try {
     if (mode == "save" && argc == 3) {
       const Schedule s = MakeSchedule(std::strcmp(argv[2], "large") == 0 ? ScheduleVersion::large
-                                                                          : ScheduleVersion::small);
+                                                                         : ScheduleVersion::small);
       SaveSchedule(s, kPath);
       return 0;
     }

@@ -12,8 +12,9 @@ namespace fs = std::filesystem;
 Scratch::Scratch() {
   const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string("quenmora-rel-") + std::to_string(::getpid()) + "-" +
-                     (test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "x");
+  std::string name =
+      std::string("quenmora-rel-") + std::to_string(::getpid()) + "-" +
+      (test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "x");
   for (char& c : name) {
     if (c == '/') c = '_';
   }

@@ -41,7 +41,8 @@ std::string Format(chr::sys_days day, unsigned hour, unsigned minute, unsigned s
   const chr::year_month_day d{day};
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u", static_cast<int>(d.year()),
-                static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()), hour, minute, second);
+                static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()), hour, minute,
+                second);
   return text;
 }
 
@@ -93,7 +94,8 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
   Scratch scratch;
   TestDevice device(scratch, kStart);
   WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, kItems));
-  for (const Foreign& f : foreign) device.ToolOut({"notify", "time", f.time, "\\Windows\\Foreign.exe", f.tag});
+  for (const Foreign& f : foreign)
+    device.ToolOut({"notify", "time", f.time, "\\Windows\\Foreign.exe", f.tag});
   // The chain starts as the interactive run's OK would start it: at Monday 10:00 the sound is on.
   {
     auto first = device.Start("first", {"M0"});
@@ -103,11 +105,15 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
   // What the year must bring: the runner's lines and the sound log.
   const auto changes = Changes(weeks, until);
   std::vector<std::pair<std::string, std::string>> want;  // time, "APPLICATION ARGUMENTS OUTCOME"
-  for (const auto& [when, mute] : changes) want.emplace_back(when, std::string("\\Windows\\Quenmora.exe M") + (mute ? "1" : "0") + " exit 0");
+  for (const auto& [when, mute] : changes)
+    want.emplace_back(when,
+                      std::string("\\Windows\\Quenmora.exe M") + (mute ? "1" : "0") + " exit 0");
   for (std::size_t i = 0; i < kForeignInRun; ++i) {
-    want.emplace_back(foreign[i].time, "\\Windows\\Foreign.exe " + foreign[i].tag + " not run: no such file");
+    want.emplace_back(foreign[i].time,
+                      "\\Windows\\Foreign.exe " + foreign[i].tag + " not run: no such file");
   }
-  std::stable_sort(want.begin(), want.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(want.begin(), want.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::string> wantLog{std::string(kStart) + "\tOn"};
   for (const auto& [when, mute] : changes) wantLog.push_back(when + (mute ? "\tVibrate" : "\tOn"));
   ASSERT_GT(changes.size(), 14u * static_cast<unsigned>(weeks) - 2);
@@ -116,9 +122,11 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
   // Under AddressSanitizer freed blocks wait in a quarantine of up to 256 MB, which would read as
   // growth; the runner is measured without it (the option means nothing to other builds).
   const char* asan = std::getenv("ASAN_OPTIONS");
-  const std::string asanOptions = std::string(asan != nullptr && *asan != 0 ? std::string(asan) + ":" : "") +
-                                  "quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
-  auto runner = device.Start("runner", {"run", "--fast", "--until", until}, {}, true, {{"ASAN_OPTIONS", asanOptions}});
+  const std::string asanOptions =
+      std::string(asan != nullptr && *asan != 0 ? std::string(asan) + ":" : "") +
+      "quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
+  auto runner = device.Start("runner", {"run", "--fast", "--until", until}, {}, true,
+                             {{"ASAN_OPTIONS", asanOptions}});
   ASSERT_TRUE(runner->Started());
   const pid_t pid = runner->Pid();
   // Samples while it runs: the runner's resident memory against how far it has come, and the
@@ -162,11 +170,12 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
     while (at < fired.size() && at < expected.size() && fired[at] == expected[at]) ++at;
     std::string around;
     for (std::size_t i = at; i < at + 5; ++i) {
-      around += "  expected: " + (i < expected.size() ? expected[i] : "(none)") + "\n  actual:   " +
-                (i < fired.size() ? fired[i] : "(none)") + "\n";
+      around += "  expected: " + (i < expected.size() ? expected[i] : "(none)") +
+                "\n  actual:   " + (i < fired.size() ? fired[i] : "(none)") + "\n";
     }
-    ADD_FAILURE() << "the runner's lines differ from line " << at << " (" << fired.size() << " fired, "
-                  << expected.size() << " expected):\n" << around;
+    ADD_FAILURE() << "the runner's lines differ from line " << at << " (" << fired.size()
+                  << " fired, " << expected.size() << " expected):\n"
+                  << around;
   }
   const auto log = LinesOf(device.ToolOut({"sound-log"}));
   EXPECT_EQ(log.size(), wantLog.size());
@@ -179,7 +188,8 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
   EXPECT_LE(mostOwn, 3u);
   EXPECT_LE(mostRecords, 3u + foreign.size());
   std::vector<std::string> left;
-  for (const auto& row : device.Notifications()) left.push_back(row[2] + " " + row[3] + " " + row[4]);
+  for (const auto& row : device.Notifications())
+    left.push_back(row[2] + " " + row[3] + " " + row[4]);
   // Monday 10:00 again at the end: the night's change and its spare, and the two not yet due.
   const std::string lastDay = until.substr(0, 10);
   const std::vector<std::string> wantLeft = {foreign[4].time + " \\Windows\\Foreign.exe F5",
@@ -190,14 +200,18 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
 
   // The runner's memory: the last sample against the first taken after four weeks' changes.
   ASSERT_GE(samples.size(), 10u) << "too few samples of the runner";
-  const auto settled = std::find_if(samples.begin(), samples.end(), [](const Sample& s) { return s.fired >= 4 * 14; });
+  const auto settled = std::find_if(samples.begin(), samples.end(),
+                                    [](const Sample& s) { return s.fired >= 4 * 14; });
   ASSERT_NE(settled, samples.end());
   const long base = settled->rssKb, last = samples.back().rssKb;
-  std::printf("[ soak ] %d weeks, %zu lines in %lld ms; runner RSS %ld kB after four weeks, %ld kB at the end (%zu samples)\n",
-              weeks, fired.size(), static_cast<long long>(chr::duration_cast<chr::milliseconds>(took).count()), base, last,
-              samples.size());
-  EXPECT_LE(last, base + std::max(256L, base / 20)) << "the runner's memory grew from " << base << " kB to " << last
-                                                     << " kB over the run";
+  std::printf(
+      "[ soak ] %d weeks, %zu lines in %lld ms; runner RSS %ld kB after four weeks, %ld kB at the "
+      "end (%zu samples)\n",
+      weeks, fired.size(),
+      static_cast<long long>(chr::duration_cast<chr::milliseconds>(took).count()), base, last,
+      samples.size());
+  EXPECT_LE(last, base + std::max(256L, base / 20))
+      << "the runner's memory grew from " << base << " kB to " << last << " kB over the run";
 }
 
 }  // namespace

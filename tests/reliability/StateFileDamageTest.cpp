@@ -33,7 +33,8 @@ class StateFileDamage : public ::testing::Test {
     const fs::path out = scratch_.dir / "out", err = scratch_.dir / "err";
     ToolRun run;
     {
-      ChildProcess child(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}}, out.string(), err.string());
+      ChildProcess child(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}}, out.string(),
+                         err.string());
       run.status = child.Wait(60s);
     }
     run.out = ReadBytes(out);
@@ -58,12 +59,14 @@ TEST_F(StateFileDamage, AClockFileCutAnywhereIsReadWholeOrRefusedNamingTheFile) 
       // only a frozen clock must refuse every shorter text.
       const bool allButNewline = n + 1 == whole.size();
       if (allButNewline || std::string(mode) == "set") {
-        ASSERT_TRUE(run.status == 0 || run.status == 2) << "cut at " << n << ": status " << run.status.value_or(-1);
+        ASSERT_TRUE(run.status == 0 || run.status == 2)
+            << "cut at " << n << ": status " << run.status.value_or(-1);
       } else {
         ASSERT_EQ(run.status, 2) << "cut at " << n << ": " << run.out;
       }
       if (run.status == 2) {
-        EXPECT_NE(run.err.find(State("clock").string()), std::string::npos) << "cut at " << n << ": " << run.err;
+        EXPECT_NE(run.err.find(State("clock").string()), std::string::npos)
+            << "cut at " << n << ": " << run.err;
         EXPECT_EQ(run.out, "") << "cut at " << n;
       } else if (std::string(mode) == "freeze") {
         EXPECT_EQ(run.out, "2026-12-07 10:00:00\n") << "cut at " << n;
@@ -81,31 +84,38 @@ TEST_F(StateFileDamage, ASettingsFileCutInsideAKeyIsRefusedNamingTheFileAndLine)
   for (std::size_t n = 0; n < whole.size(); ++n) {
     WriteBytes(State("settings"), whole.substr(0, n));
     const ToolRun run = Tool({"get", "trace"});
-    ASSERT_TRUE(run.status == 0 || run.status == 2) << "cut at " << n << ": status " << run.status.value_or(-1);
+    ASSERT_TRUE(run.status == 0 || run.status == 2)
+        << "cut at " << n << ": status " << run.status.value_or(-1);
     // Where the cut falls: inside the key (or at its "=") of the last line begun.
     const std::size_t lineBegin = n == 0 ? 0 : whole.rfind('\n', n - 1) + 1;
     const std::size_t eq = whole.find('=', lineBegin);
     const bool insideKey = n > lineBegin && n <= eq;
     if (insideKey) {
       ASSERT_EQ(run.status, 2) << "cut at " << n << ": " << run.out;
-      const std::string line = "line " + std::to_string(std::count(whole.begin(), whole.begin() + static_cast<long>(n), '\n') + 1);
-      EXPECT_NE(run.err.find(State("settings").string() + ": " + line), std::string::npos) << run.err;
+      const std::string line =
+          "line " +
+          std::to_string(std::count(whole.begin(), whole.begin() + static_cast<long>(n), '\n') + 1);
+      EXPECT_NE(run.err.find(State("settings").string() + ": " + line), std::string::npos)
+          << run.err;
     }
     if (run.status == 0) {
       // The trace line is the last one: before it is reached the default holds.
-      EXPECT_TRUE(run.out == "no\n" || (run.out == "yes\n" && n + 1 >= whole.size())) << "cut at " << n << ": " << run.out;
+      EXPECT_TRUE(run.out == "no\n" || (run.out == "yes\n" && n + 1 >= whole.size()))
+          << "cut at " << n << ": " << run.out;
     }
   }
 }
 
 TEST_F(StateFileDamage, AClockRunningFromAHostTimeOutsideTheDeviceYearsIsRefused) {
   ASSERT_EQ(Tool({"clock"}).status, 0);
-  for (const char* epoch : {"-9223372036854775808", "9223372036854775807", "-11644473601", "253402300800"}) {
+  for (const char* epoch :
+       {"-9223372036854775808", "9223372036854775807", "-11644473601", "253402300800"}) {
     SCOPED_TRACE(epoch);
     WriteBytes(State("clock"), std::string("set 2026-12-07 10:00:00 ") + epoch + "\n");
     const ToolRun run = Tool({"clock"});
     EXPECT_EQ(run.status, 2) << run.out;
-    EXPECT_NE(run.err.find(State("clock").string() + ": host time in seconds out of range"), std::string::npos)
+    EXPECT_NE(run.err.find(State("clock").string() + ": host time in seconds out of range"),
+              std::string::npos)
         << run.err;
   }
 }
@@ -137,13 +147,15 @@ TEST_F(StateFileDamage, PopupChoicesThatAreNotUtf8AreRefusedAndNothingChanges) {
   EXPECT_EQ(set.status, 2);
   EXPECT_NE(set.err.find("popup-choices takes UTF-8 text"), std::string::npos) << set.err;
   EXPECT_EQ(Tool({"get", "popup-choices"}).out, "On,Vibrate,Off\n");
-  EXPECT_EQ(Tool({"set", "popup-choices", "Ein,Vibrieren,Aus\xc3\xa9"}).status, 0) << "UTF-8 text is taken";
+  EXPECT_EQ(Tool({"set", "popup-choices", "Ein,Vibrieren,Aus\xc3\xa9"}).status, 0)
+      << "UTF-8 text is taken";
 
   // The same bytes written into the file by hand: refused naming the file and the line.
   WriteBytes(State("settings"), "trace=yes\npopup-choices=On,\xff\n");
   const ToolRun get = Tool({"get", "trace"});
   EXPECT_EQ(get.status, 2);
-  EXPECT_NE(get.err.find(State("settings").string() + ": line 2: popup-choices takes UTF-8 text"), std::string::npos)
+  EXPECT_NE(get.err.find(State("settings").string() + ": line 2: popup-choices takes UTF-8 text"),
+            std::string::npos)
       << get.err;
 }
 
@@ -153,10 +165,12 @@ TEST_F(StateFileDamage, ALongDamagedLineIsQuotedCutShort) {
   for (const char* file : {"clock", "settings"}) {
     SCOPED_TRACE(file);
     WriteBytes(State(file), line + "\n");
-    const ToolRun run = Tool(std::string(file) == "clock" ? std::vector<std::string>{"clock"}
-                                                          : std::vector<std::string>{"get", "trace"});
+    const ToolRun run =
+        Tool(std::string(file) == "clock" ? std::vector<std::string>{"clock"}
+                                          : std::vector<std::string>{"get", "trace"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("'" + std::string(80, 'x') + "...'"), std::string::npos) << run.err.substr(0, 300);
+    EXPECT_NE(run.err.find("'" + std::string(80, 'x') + "...'"), std::string::npos)
+        << run.err.substr(0, 300);
     EXPECT_LT(run.err.size(), 1000u);
     fs::remove(State(file));
   }
@@ -167,11 +181,12 @@ TEST_F(StateFileDamage, ALongDamagedLineIsQuotedCutShort) {
 // program's start-up ends; the FIFO is never replaced or read as a file.
 TEST_F(StateFileDamage, AFifoInPlaceOfAnyDeviceFileBlocksNothing) {
   TestDevice device(scratch_, "2026-12-07 10:00:00");
-  WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
+  WriteBytes(device.ScheduleFile(),
+             ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
   device.ToolOut({"set", "trace", "yes"});  // the program writes the debug log
   const std::set<std::string> statusReads = {"clock", "settings", "sound", "notifications", "lock"};
-  for (const std::string name :
-       {"clock", "settings", "sound", "sound-log", "notifications", "lock", "runner", "debug.log", "schedule"}) {
+  for (const std::string name : {"clock", "settings", "sound", "sound-log", "notifications", "lock",
+                                 "runner", "debug.log", "schedule"}) {
     SCOPED_TRACE(name);
     // A wake-up of the program for the runner to launch.
     device.ToolOut({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Quenmora.exe", "M1"});
@@ -183,9 +198,11 @@ TEST_F(StateFileDamage, AFifoInPlaceOfAnyDeviceFileBlocksNothing) {
     ASSERT_TRUE(status.status.has_value()) << "the status blocked";
     if (statusReads.count(name) > 0) {
       EXPECT_EQ(status.status, 2);
-      EXPECT_NE(status.err.find(fifo.string() + ": a FIFO, not a plain file"), std::string::npos) << status.err;
+      EXPECT_NE(status.err.find(fifo.string() + ": a FIFO, not a plain file"), std::string::npos)
+          << status.err;
     } else if (name == "schedule") {
-      EXPECT_NE(status.out.find("Quenmora.dat: a FIFO, not a plain file"), std::string::npos) << status.out;
+      EXPECT_NE(status.out.find("Quenmora.dat: a FIFO, not a plain file"), std::string::npos)
+          << status.out;
     }
     // The runner does not read the schedule file; the program launched for it does, and must
     // end as when there is no file.
@@ -193,7 +210,8 @@ TEST_F(StateFileDamage, AFifoInPlaceOfAnyDeviceFileBlocksNothing) {
     ASSERT_TRUE(run.status.has_value()) << "the runner blocked";
     if (name == "clock" || name == "notifications" || name == "lock" || name == "runner") {
       EXPECT_EQ(run.status, 2) << run.out;
-      EXPECT_NE(run.err.find(fifo.string() + ": a FIFO, not a plain file"), std::string::npos) << run.err;
+      EXPECT_NE(run.err.find(fifo.string() + ": a FIFO, not a plain file"), std::string::npos)
+          << run.err;
     } else if (name == "schedule") {
       EXPECT_EQ(run.status, 0) << run.err;
       EXPECT_NE(run.out.find("exit 0"), std::string::npos) << run.out;
@@ -208,7 +226,8 @@ TEST_F(StateFileDamage, AFifoInPlaceOfAnyDeviceFileBlocksNothing) {
 
 TEST_F(StateFileDamage, ASoundLogThatCannotBeWrittenLeavesTheSoundAsItWasAndSaysSo) {
   TestDevice device(scratch_, "2026-12-07 22:00:00");
-  WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
+  WriteBytes(device.ScheduleFile(),
+             ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
   fs::create_directories(State("sound-log"));
   auto program = device.Start("program", {"M1"});
   ASSERT_EQ(program->Wait(60s), 0) << device.Errors("program");

@@ -28,9 +28,10 @@ struct Seen {
   bool hasUser = false;
 
   bool operator==(const Seen& o) const {
-    return type == o.type && application == o.application && arguments == o.arguments && title == o.title &&
-           text == o.text && hasUser == o.hasUser && start.wYear == o.start.wYear &&
-           start.wMonth == o.start.wMonth && start.wDay == o.start.wDay && start.wHour == o.start.wHour &&
+    return type == o.type && application == o.application && arguments == o.arguments &&
+           title == o.title && text == o.text && hasUser == o.hasUser &&
+           start.wYear == o.start.wYear && start.wMonth == o.start.wMonth &&
+           start.wDay == o.start.wDay && start.wHour == o.start.wHour &&
            start.wMinute == o.start.wMinute && start.wSecond == o.start.wSecond;
   }
 };
@@ -52,7 +53,8 @@ std::optional<std::map<DWORD, Seen>> SeeAll() {
     CeGetUserNotification(h, 0, &needed, nullptr);
     if (needed == 0) return std::nullopt;
     std::vector<std::max_align_t> buffer(needed / sizeof(std::max_align_t) + 1);
-    if (!CeGetUserNotification(h, needed, &needed, reinterpret_cast<LPBYTE>(buffer.data()))) return std::nullopt;
+    if (!CeGetUserNotification(h, needed, &needed, reinterpret_cast<LPBYTE>(buffer.data())))
+      return std::nullopt;
     const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
     Seen seen;
     seen.type = header->pcent->dwType;
@@ -79,7 +81,8 @@ std::vector<Line> LinesOf(const std::string& text) {
   for (std::size_t at = 0; at < text.size();) {
     std::size_t nl = text.find('\n', at);
     Line line{at, nl == std::string::npos ? text.size() : nl + 1, std::nullopt};
-    if (text[at] >= '1' && text[at] <= '9') line.handle = static_cast<DWORD>(std::strtoul(text.c_str() + at, nullptr, 10));
+    if (text[at] >= '1' && text[at] <= '9')
+      line.handle = static_cast<DWORD>(std::strtoul(text.c_str() + at, nullptr, 10));
     lines.push_back(line);
     at = line.end;
   }
@@ -112,7 +115,8 @@ class StoreDamage : public ::testing::Test {
     cedev::clock::Reload();
   }
 
-  DWORD Register(const WCHAR* app, const WCHAR* args, WORD day, WORD hour, WORD minute, const WCHAR* title) {
+  DWORD Register(const WCHAR* app, const WCHAR* args, WORD day, WORD hour, WORD minute,
+                 const WCHAR* title) {
     CE_NOTIFICATION_TRIGGER trigger{};
     trigger.dwSize = sizeof trigger;
     trigger.dwType = CNT_TIME;
@@ -133,7 +137,8 @@ class StoreDamage : public ::testing::Test {
   void PutStore(const std::string& bytes) {
     const fs::path store = cedev::notify::StorePath();
     for (const auto& entry : fs::directory_iterator(store.parent_path())) {
-      if (entry.path().filename().string().find(".damaged") != std::string::npos) fs::remove(entry.path());
+      if (entry.path().filename().string().find(".damaged") != std::string::npos)
+        fs::remove(entry.path());
     }
     const fs::path previous = store.string() + ".previous";
     fs::rename(store, previous);
@@ -145,8 +150,8 @@ class StoreDamage : public ::testing::Test {
   // Checks what the service shows of `bytes`: the notifications of lines outside `touched` are all
   // there (and, when `strict`, every one kept is as registered); when `lossIsReported`, a loss is
   // reported, naming the store, with the damaged bytes set aside.
-  void CheckKept(const std::string& bytes, const std::vector<bool>& touched, bool strict, bool lossIsReported,
-                 const std::string& what) {
+  void CheckKept(const std::string& bytes, const std::vector<bool>& touched, bool strict,
+                 bool lossIsReported, const std::string& what) {
     PutStore(bytes);
     const auto seen = SeeAll();
     ASSERT_TRUE(seen.has_value()) << what << ": the service failed on the store";
@@ -157,13 +162,15 @@ class StoreDamage : public ::testing::Test {
       const auto it = seen->find(h);
       if (!touched[i]) {
         ASSERT_NE(it, seen->end()) << what << ": lost the untouched notification " << h;
-        ASSERT_TRUE(it->second == original_.at(h)) << what << ": the untouched notification " << h << " changed";
+        ASSERT_TRUE(it->second == original_.at(h))
+            << what << ": the untouched notification " << h << " changed";
       }
       if (it != seen->end()) ++keptOriginals;
     }
     if (strict) {
       for (const auto& [h, s] : *seen) {
-        ASSERT_TRUE(original_.count(h) && s == original_.at(h)) << what << ": notification " << h << " is not as registered";
+        ASSERT_TRUE(original_.count(h) && s == original_.at(h))
+            << what << ": notification " << h << " is not as registered";
       }
     }
     if (lossIsReported && keptOriginals < original_.size()) {
@@ -193,7 +200,8 @@ TEST_F(StoreDamage, CutShortAtEveryByteKeepsEveryWholeLine) {
     // Every cut that loses a notification is reported, a cut between two lines too: the store's
     // header counts its records.
     CheckKept(text_.substr(0, n), touched, true, true,
-              "cut at " + std::to_string(n) + " (after \"" + text_.substr(n < 20 ? 0 : n - 20, n < 20 ? n : 20) + "\")");
+              "cut at " + std::to_string(n) + " (after \"" +
+                  text_.substr(n < 20 ? 0 : n - 20, n < 20 ? n : 20) + "\")");
     if (HasFatalFailure()) return;
   }
   std::printf("[ damage ] the store cut at each of its %zu bytes\n", text_.size());
@@ -215,7 +223,8 @@ TEST_F(StoreDamage, ABadByteAnywhereLosesAtMostTheLinesItIsOn) {
         touched[i] = (at >= lines_[i].begin && at < lines_[i].end) ||
                      (text_[at] == '\n' && i > 0 && at + 1 == lines_[i].begin);
       }
-      CheckKept(bytes, touched, false, true, "byte " + std::to_string(at) + " made " + std::to_string(int(bad)));
+      CheckKept(bytes, touched, false, true,
+                "byte " + std::to_string(at) + " made " + std::to_string(int(bad)));
       if (HasFatalFailure()) return;
       ++tried;
     }
@@ -234,7 +243,9 @@ TEST_F(StoreDamage, ACutAtEachLineBoundaryIsReportedWithTheCountsItFound) {
     const auto seen = SeeAll();
     ASSERT_TRUE(seen.has_value());
     ASSERT_EQ(reports_.size(), 1u) << "a cut before record " << *line.handle << " was not reported";
-    EXPECT_NE(reports_[0].find("records, " + std::to_string(seen->size()) + " read"), std::string::npos) << reports_[0];
+    EXPECT_NE(reports_[0].find("records, " + std::to_string(seen->size()) + " read"),
+              std::string::npos)
+        << reports_[0];
     ++cutsLosingRecords;
   }
   EXPECT_EQ(cutsLosingRecords, records);
@@ -250,7 +261,9 @@ TEST_F(StoreDamage, AKilledWritersTemporaryFileIsNeverReadAndIsRemovedByTheNextC
   // and one cut short.
   const fs::path store = cedev::notify::StorePath();
   const fs::path whole = store.string() + ".tmp.99999.0", cut = store.string() + ".tmp.99998.3";
-  WriteBytes(whole, "next-handle 50 records 1\n49\ttime\t0\t2026-12-20 09:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\Evil.exe\"\t-\t-\n");
+  WriteBytes(whole,
+             "next-handle 50 records 1\n49\ttime\t0\t2026-12-20 09:00:00\traw "
+             "0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\Evil.exe\"\t-\t-\n");
   WriteBytes(cut, text_.substr(0, text_.size() / 2));
   PutStore(text_);
   const auto seen = SeeAll();

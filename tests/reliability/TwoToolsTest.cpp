@@ -54,16 +54,21 @@ class TwoTools : public ::testing::Test {
     const std::string script = "set -e\n" + body;
     return std::make_unique<ChildProcess>(
         std::vector<std::string>{"/bin/sh", "-c", script},
-        std::map<std::string, std::string>{{"CEDEVICE_ROOT", scratch_.root.string()}, {"CEDEVICE", CEDEVICE_EXE}},
+        std::map<std::string, std::string>{{"CEDEVICE_ROOT", scratch_.root.string()},
+                                           {"CEDEVICE", CEDEVICE_EXE}},
         (scratch_.dir / (name + ".out")).string(), (scratch_.dir / (name + ".err")).string());
   }
-  std::string Output(const std::string& name) const { return ReadBytes(scratch_.dir / (name + ".out")); }
-  std::string Errors(const std::string& name) const { return ReadBytes(scratch_.dir / (name + ".err")); }
+  std::string Output(const std::string& name) const {
+    return ReadBytes(scratch_.dir / (name + ".out"));
+  }
+  std::string Errors(const std::string& name) const {
+    return ReadBytes(scratch_.dir / (name + ".err"));
+  }
 
   static std::string Registrations(const std::string& tag, int count) {
     return "i=1; while [ $i -le " + std::to_string(count) +
-           " ]; do \"$CEDEVICE\" notify time \"2026-12-10 09:00:00\" '\\Windows\\Foreign.exe' " + tag +
-           "$i; i=$((i+1)); done\n";
+           " ]; do \"$CEDEVICE\" notify time \"2026-12-10 09:00:00\" '\\Windows\\Foreign.exe' " +
+           tag + "$i; i=$((i+1)); done\n";
   }
 
   // handle -> arguments of the store as `cedevice notifications` lists it.
@@ -123,31 +128,37 @@ TEST_F(TwoTools, ClearingWhileAnotherRegistersAndAThirdReadsLosesNothing) {
   ASSERT_EQ(old.size(), 2u * kEach);
 
   std::string clears;
-  for (int i = 0; i < kEach; ++i) clears += "\"$CEDEVICE\" clear " + old[static_cast<std::size_t>(2 * i)] + "\n";
+  for (int i = 0; i < kEach; ++i)
+    clears += "\"$CEDEVICE\" clear " + old[static_cast<std::size_t>(2 * i)] + "\n";
   auto clearer = Loop("clear", clears);
   auto adder = Loop("add", Registrations("N", kEach));
-  auto reader = Loop("read", "i=0; while [ $i -lt " + std::to_string(kEach) +
-                                 " ]; do \"$CEDEVICE\" notifications > /dev/null; i=$((i+1)); done\n");
+  auto reader =
+      Loop("read", "i=0; while [ $i -lt " + std::to_string(kEach) +
+                       " ]; do \"$CEDEVICE\" notifications > /dev/null; i=$((i+1)); done\n");
   ASSERT_EQ(clearer->Wait(kLimit), 0) << Errors("clear");
   ASSERT_EQ(adder->Wait(kLimit), 0) << Errors("add");
   ASSERT_EQ(reader->Wait(kLimit), 0) << Errors("read");
-  EXPECT_EQ(Errors("clear") + Errors("add") + Errors("read"), "") << "a damaged or unreadable store was seen";
+  EXPECT_EQ(Errors("clear") + Errors("add") + Errors("read"), "")
+      << "a damaged or unreadable store was seen";
 
   const auto listed = Listed();
   ASSERT_EQ(listed.size(), 2u * kEach);
   for (int i = 0; i < 2 * kEach; ++i) {
     const std::string& handle = old[static_cast<std::size_t>(i)];
-    EXPECT_EQ(listed.count(handle), i % 2 == 0 ? 0u : 1u) << "old notification O" << i + 1 << " (" << handle << ")";
+    EXPECT_EQ(listed.count(handle), i % 2 == 0 ? 0u : 1u)
+        << "old notification O" << i + 1 << " (" << handle << ")";
   }
   std::set<std::string> added;
   for (const auto& [handle, args] : listed) {
     if (args[0] == 'N') added.insert(args);
-    EXPECT_EQ(std::count(old.begin(), old.end(), handle) + (args[0] == 'N' ? 1 : 0), 1) << "handle " << handle;
+    EXPECT_EQ(std::count(old.begin(), old.end(), handle) + (args[0] == 'N' ? 1 : 0), 1)
+        << "handle " << handle;
   }
   EXPECT_EQ(added.size(), static_cast<std::size_t>(kEach));
   // No handle given twice, the cleared ones included.
   std::set<std::string> handles(old.begin(), old.end());
-  for (const std::string& h : Lines(Output("add"))) EXPECT_TRUE(handles.insert(h).second) << "handle " << h << " reused";
+  for (const std::string& h : Lines(Output("add")))
+    EXPECT_TRUE(handles.insert(h).second) << "handle " << h << " reused";
 }
 
 TEST_F(TwoTools, ARegistrationKilledAtAnyPointLeavesTheStoreWhole) {
@@ -156,14 +167,16 @@ TEST_F(TwoTools, ARegistrationKilledAtAnyPointLeavesTheStoreWhole) {
   constexpr int kKills = 40;
   for (int i = 1; i <= kKills; ++i) {
     const std::string tag = "K" + std::to_string(i);
-    ChildProcess tool({CEDEVICE_EXE, "notify", "time", "2026-12-10 09:00:00", "\\Windows\\Foreign.exe", tag},
-                      {{"CEDEVICE_ROOT", scratch_.root.string()}});
+    ChildProcess tool(
+        {CEDEVICE_EXE, "notify", "time", "2026-12-10 09:00:00", "\\Windows\\Foreign.exe", tag},
+        {{"CEDEVICE_ROOT", scratch_.root.string()}});
     ASSERT_TRUE(tool.Started());
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
     tool.Kill(SIGKILL);
     ASSERT_TRUE(tool.Wait(kLimit).has_value());
     const std::string printed = tool.DrainOutput();
-    if (!printed.empty() && printed.back() == '\n') printedHandleOf[tag] = printed.substr(0, printed.size() - 1);
+    if (!printed.empty() && printed.back() == '\n')
+      printedHandleOf[tag] = printed.substr(0, printed.size() - 1);
   }
   const auto listed = Listed();
   EXPECT_EQ(Errors("list"), "") << "the store was found damaged";
@@ -176,7 +189,8 @@ TEST_F(TwoTools, ARegistrationKilledAtAnyPointLeavesTheStoreWhole) {
     }
   }
   for (const auto& [tag, handle] : printedHandleOf) {
-    EXPECT_TRUE(seen.count(tag)) << tag << " was given handle " << handle << " but is not in the store";
+    EXPECT_TRUE(seen.count(tag)) << tag << " was given handle " << handle
+                                 << " but is not in the store";
   }
   EXPECT_GE(listed.size(), printedHandleOf.size());
 }

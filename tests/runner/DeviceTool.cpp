@@ -39,7 +39,8 @@ void DeviceToolTest::TearDown() {
   fs::remove_all(scratch_, ignored);
 }
 
-ToolResult DeviceToolTest::Tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+ToolResult DeviceToolTest::Tool(const std::vector<std::string>& args,
+                                const std::map<std::string, std::string>& env,
                                 const std::string& stdoutPath) const {
   std::string command = "env";
   auto word = [&command](const std::string& text) {
@@ -73,10 +74,13 @@ std::string DeviceToolTest::Ok(const std::vector<std::string>& args,
 
 void DeviceToolTest::InstallRecorder() const {
   Ok({"clock"});  // makes the device
-  fs::copy_file(RECORDER_EXE, root_ / "Windows" / "Recorder.exe", fs::copy_options::overwrite_existing);
+  fs::copy_file(RECORDER_EXE, root_ / "Windows" / "Recorder.exe",
+                fs::copy_options::overwrite_existing);
 }
 
-std::vector<std::string> DeviceToolTest::RecorderLog() const { return Lines(ReadFile(root_ / "recorder.log")); }
+std::vector<std::string> DeviceToolTest::RecorderLog() const {
+  return Lines(ReadFile(root_ / "recorder.log"));
+}
 
 std::string DeviceToolTest::ReadFile(const fs::path& path) const {
   std::ifstream in(path);
@@ -96,8 +100,9 @@ std::vector<std::string> DeviceToolTest::AwaitLines(const fs::path& file, std::s
   return lines;
 }
 
-std::unique_ptr<ChildProcess> DeviceToolTest::Start(const std::string& name, const std::vector<std::string>& args,
-                                                    const std::map<std::string, std::string>& env) const {
+std::unique_ptr<ChildProcess> DeviceToolTest::Start(
+    const std::string& name, const std::vector<std::string>& args,
+    const std::map<std::string, std::string>& env) const {
   std::vector<std::string> argv{CEDEVICE_EXE};
   argv.insert(argv.end(), args.begin(), args.end());
   std::map<std::string, std::string> all = env;

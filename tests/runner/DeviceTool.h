@@ -25,10 +25,12 @@ class DeviceToolTest : public ::testing::Test {
 
   // cedevice ARGS with CEDEVICE_ROOT set to the test's root and `env` added; its standard
   // output to `stdoutPath` when one is named (e.g. /dev/full), else kept.
-  ToolResult Tool(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},
+  ToolResult Tool(const std::vector<std::string>& args,
+                  const std::map<std::string, std::string>& env = {},
                   const std::string& stdoutPath = {}) const;
   // The same, failing the test unless it ends with status 0; its standard output.
-  std::string Ok(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {}) const;
+  std::string Ok(const std::vector<std::string>& args,
+                 const std::map<std::string, std::string>& env = {}) const;
   // Copies the recorder into the device as \Windows\Recorder.exe.
   void InstallRecorder() const;
   std::vector<std::string> RecorderLog() const;

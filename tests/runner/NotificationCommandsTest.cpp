@@ -22,7 +22,8 @@ TEST_F(NotificationCommands, NotifyListClearInTheExactFormats) {
                                       "3\tclassic\t2026-12-09 08:30:05\t\\Windows\\Other.exe\ta b",
                                       "4\tperiod\t2026-12-09 08:30:05\t\\Windows\\Other.exe\t"}));
   EXPECT_EQ(Ok({"clear", "2"}), "");
-  EXPECT_EQ(Ok({"notify", "time", "2026-12-10 00:00:00", "\\Windows\\A.exe"}), "5\n") << "handles are not reused";
+  EXPECT_EQ(Ok({"notify", "time", "2026-12-10 00:00:00", "\\Windows\\A.exe"}), "5\n")
+      << "handles are not reused";
   EXPECT_EQ(Lines(Ok({"notifications"})).size(), 4u);
 }
 
@@ -31,7 +32,8 @@ struct BadInput {
   std::vector<std::string> args;
 };
 
-class NotificationCommandRefusal : public DeviceToolTest, public ::testing::WithParamInterface<BadInput> {};
+class NotificationCommandRefusal : public DeviceToolTest,
+                                   public ::testing::WithParamInterface<BadInput> {};
 
 TEST_P(NotificationCommandRefusal, SaysWhyWithStatusTwoAndChangesNothing) {
   Ok({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "x"});
@@ -45,26 +47,29 @@ TEST_P(NotificationCommandRefusal, SaysWhyWithStatusTwoAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, NotificationCommandRefusal,
-    ::testing::Values(BadInput{"UnknownType", {"notify", "alarm", "2026-12-08 07:00:00", "\\Windows\\A.exe"}},
-                      BadInput{"BadTime", {"notify", "time", "2026-02-30 07:00:00", "\\Windows\\A.exe"}},
-                      BadInput{"LooseTime", {"notify", "time", "2026-12-8 7:00", "\\Windows\\A.exe"}},
-                      BadInput{"NoApplication", {"notify", "time", "2026-12-08 07:00:00", ""}},
-                      BadInput{"TooFewArguments", {"notify", "time", "2026-12-08 07:00:00"}},
-                      BadInput{"ClearUnknown", {"clear", "9"}},
-                      BadInput{"ClearNotANumber", {"clear", "one"}},
-                      BadInput{"ClearZero", {"clear", "0"}},
-                      BadInput{"ListWithArguments", {"notifications", "all"}},
-                      BadInput{"ApplicationNotUtf8", {"notify", "time", "2026-12-08 07:00:00", "\\Windows\\\xe9.exe"}},
-                      BadInput{"ArgumentsNotUtf8",
-                               {"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "M\xc3"}}),
+    ::testing::Values(
+        BadInput{"UnknownType", {"notify", "alarm", "2026-12-08 07:00:00", "\\Windows\\A.exe"}},
+        BadInput{"BadTime", {"notify", "time", "2026-02-30 07:00:00", "\\Windows\\A.exe"}},
+        BadInput{"LooseTime", {"notify", "time", "2026-12-8 7:00", "\\Windows\\A.exe"}},
+        BadInput{"NoApplication", {"notify", "time", "2026-12-08 07:00:00", ""}},
+        BadInput{"TooFewArguments", {"notify", "time", "2026-12-08 07:00:00"}},
+        BadInput{"ClearUnknown", {"clear", "9"}}, BadInput{"ClearNotANumber", {"clear", "one"}},
+        BadInput{"ClearZero", {"clear", "0"}},
+        BadInput{"ListWithArguments", {"notifications", "all"}},
+        BadInput{"ApplicationNotUtf8",
+                 {"notify", "time", "2026-12-08 07:00:00", "\\Windows\\\xe9.exe"}},
+        BadInput{"ArgumentsNotUtf8",
+                 {"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "M\xc3"}}),
     [](const ::testing::TestParamInfo<BadInput>& p) { return std::string(p.param.name); });
 
 TEST_F(NotificationCommands, ANotifyWhoseHandleCannotBeWrittenSaysItRegisteredWithStatusOne) {
-  const ToolResult r = Tool({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "x"}, {}, "/dev/full");
+  const ToolResult r =
+      Tool({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "x"}, {}, "/dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("registered with handle 1, but"), std::string::npos) << r.err;
   EXPECT_EQ(Ok({"notifications"}), "1\ttime\t2026-12-08 07:00:00\t\\Windows\\A.exe\tx\n");
-  EXPECT_EQ(Tool({"notifications"}, {}, "/dev/full").status, 2) << "a listing that is lost changed nothing";
+  EXPECT_EQ(Tool({"notifications"}, {}, "/dev/full").status, 2)
+      << "a listing that is lost changed nothing";
 }
 
 TEST_F(NotificationCommands, ProcessesRegisteringAtOnceGetDistinctHandles) {
@@ -72,15 +77,16 @@ TEST_F(NotificationCommands, ProcessesRegisteringAtOnceGetDistinctHandles) {
   std::string script;
   for (int p = 0; p < 6; ++p) {
     script += "( for i in 1 2 3 4; do CEDEVICE_ROOT='" + root_.string() + "' '" + CEDEVICE_EXE +
-              "' notify time '2026-12-08 07:00:00' '\\Windows\\A.exe' p" + std::to_string(p) + " || exit 1; done ) >>'" +
-              (scratch_ / "handles").string() + "' & ";
+              "' notify time '2026-12-08 07:00:00' '\\Windows\\A.exe' p" + std::to_string(p) +
+              " || exit 1; done ) >>'" + (scratch_ / "handles").string() + "' & ";
   }
   script += "wait";
   ASSERT_EQ(std::system(("timeout 60 sh -c \"" + script + "\"").c_str()), 0);
   std::vector<std::string> handles = Lines(ReadFile(scratch_ / "handles"));
   std::sort(handles.begin(), handles.end());
   EXPECT_EQ(handles.size(), 24u);
-  EXPECT_EQ(std::adjacent_find(handles.begin(), handles.end()), handles.end()) << "a handle was given twice";
+  EXPECT_EQ(std::adjacent_find(handles.begin(), handles.end()), handles.end())
+      << "a handle was given twice";
   EXPECT_EQ(Lines(Ok({"notifications"})).size(), 24u);
 }
 
@@ -103,7 +109,8 @@ TEST_F(NotificationCommands, StatusSummarisesTheDeviceAndTheSchedule) {
   Ok({"clock", "freeze", "2026-12-07 10:00:00"});
   Ok({"notify", "time", "2026-12-08 07:30:00", "\\Windows\\Quenmora.exe", "M1"});
   // Tap point (120, 300), EventHandle 1, one item: Monday to Friday at 07:30:00, mute on.
-  const unsigned char file[] = {0x78, 0x00, 0x2C, 0x01, 0x01, 0x00, 0x00, 0x00, 0x3E, 0x07, 0x1E, 0x00, 0x01};
+  const unsigned char file[] = {0x78, 0x00, 0x2C, 0x01, 0x01, 0x00, 0x00,
+                                0x00, 0x3E, 0x07, 0x1E, 0x00, 0x01};
   {
     std::ofstream out(root_ / "My Documents" / "Quenmora.dat", std::ios::binary);
     out.write(reinterpret_cast<const char*>(file), sizeof file);

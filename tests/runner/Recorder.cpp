@@ -28,7 +28,8 @@ std::string Env(const char* name) {
 }
 
 std::string StdinKind() {
-  struct stat in{}, null{};
+  struct stat in {
+  }, null{};
   if (fstat(0, &in) != 0 || stat("/dev/null", &null) != 0) return "?";
   return in.st_rdev == null.st_rdev && S_ISCHR(in.st_mode) ? "null" : "other";
 }
@@ -52,12 +53,13 @@ int main(int argc, char** argv) {
   {
     std::ofstream log(cedev::DeviceRootPath() / "recorder.log", std::ios::app);
     log << cedev::FormatDeviceTime(now) << '\t' << argument << '\t' << "argc=" << argc << '\t'
-        << "display=" << Env("CEDEVICE_DISPLAY") << '\t' << "input=" << Env("CEDEVICE_INPUT") << '\t'
-        << "stdin=" << StdinKind() << '\n';
+        << "display=" << Env("CEDEVICE_DISPLAY") << '\t' << "input=" << Env("CEDEVICE_INPUT")
+        << '\t' << "stdin=" << StdinKind() << '\n';
   }
   if (argument.rfind("chain", 0) == 0) {
     const int n = std::atoi(argument.c_str() + 5);
-    if (n > 0 && !RegisterSelf(cedev::AddSeconds(now, 86400), L"chain" + std::to_wstring(n - 1))) return 9;
+    if (n > 0 && !RegisterSelf(cedev::AddSeconds(now, 86400), L"chain" + std::to_wstring(n - 1)))
+      return 9;
   } else if (argument == "back") {
     if (!RegisterSelf(cedev::AddSeconds(now, -3600), L"late")) return 9;
   } else if (argument.rfind("exit", 0) == 0) {

@@ -26,13 +26,14 @@ using Runner = DeviceToolTest;
 TEST_F(Runner, FastRunFiresAHandMadeChainAcrossTheWeekInOrder) {
   InstallRecorder();
   Ok({"clock", "freeze", "2026-12-07 10:00:00"});
-  Ok({"notify", "time", "2026-12-07 10:05:00", "\\Windows\\Recorder.exe", "chain3"});  // 1
-  Ok({"notify", "time", "2026-12-09 12:00:00", "\\Windows\\Recorder.exe", "exit7"});   // 2
-  Ok({"notify", "time", "2026-12-07 09:00:00", "\\Windows\\Recorder.exe", "overdue"}); // 3
-  Ok({"notify", "time", "2026-12-09 12:00:00", "\\Windows\\Recorder.exe", "tie"});     // 4
-  Ok({"notify", "time", "2026-12-20 00:00:00", "\\Windows\\Recorder.exe", "beyond"});  // 5
-  Ok({"notify", "event", "2026-12-07 10:00:00", "\\Windows\\Recorder.exe", "event"});  // 6
-  const std::vector<std::string> fired = Lines(Ok({"run", "--fast", "--until", "2026-12-14 10:00:00"}));
+  Ok({"notify", "time", "2026-12-07 10:05:00", "\\Windows\\Recorder.exe", "chain3"});   // 1
+  Ok({"notify", "time", "2026-12-09 12:00:00", "\\Windows\\Recorder.exe", "exit7"});    // 2
+  Ok({"notify", "time", "2026-12-07 09:00:00", "\\Windows\\Recorder.exe", "overdue"});  // 3
+  Ok({"notify", "time", "2026-12-09 12:00:00", "\\Windows\\Recorder.exe", "tie"});      // 4
+  Ok({"notify", "time", "2026-12-20 00:00:00", "\\Windows\\Recorder.exe", "beyond"});   // 5
+  Ok({"notify", "event", "2026-12-07 10:00:00", "\\Windows\\Recorder.exe", "event"});   // 6
+  const std::vector<std::string> fired =
+      Lines(Ok({"run", "--fast", "--until", "2026-12-14 10:00:00"}));
   const std::vector<std::string> expected = {
       "2026-12-07 09:00:00\t3\t\\Windows\\Recorder.exe overdue\texit 0",
       "2026-12-07 10:05:00\t1\t\\Windows\\Recorder.exe chain3\texit 0",
@@ -45,21 +46,25 @@ TEST_F(Runner, FastRunFiresAHandMadeChainAcrossTheWeekInOrder) {
   EXPECT_EQ(fired, expected);
   const std::vector<std::string> log = RecorderLog();
   ASSERT_EQ(log.size(), 7u);
-  EXPECT_EQ(log[0].substr(0, 28), "2026-12-07 10:00:00\toverdue\t") << "an overdue one runs at the time it is found";
-  EXPECT_EQ(log[2].substr(0, 27), "2026-12-08 10:05:00\tchain2\t") << "the clock jumped to the start time";
+  EXPECT_EQ(log[0].substr(0, 28), "2026-12-07 10:00:00\toverdue\t")
+      << "an overdue one runs at the time it is found";
+  EXPECT_EQ(log[2].substr(0, 27), "2026-12-08 10:05:00\tchain2\t")
+      << "the clock jumped to the start time";
   EXPECT_EQ(Ok({"clock"}), "2026-12-14 10:00:00\n");
-  EXPECT_EQ(Lines(Ok({"notifications"})),
-            (std::vector<std::string>{"5\ttime\t2026-12-20 00:00:00\t\\Windows\\Recorder.exe\tbeyond",
-                                      "6\tevent\t2026-12-07 10:00:00\t\\Windows\\Recorder.exe\tevent"}));
+  EXPECT_EQ(
+      Lines(Ok({"notifications"})),
+      (std::vector<std::string>{"5\ttime\t2026-12-20 00:00:00\t\\Windows\\Recorder.exe\tbeyond",
+                                "6\tevent\t2026-12-07 10:00:00\t\\Windows\\Recorder.exe\tevent"}));
 }
 
 TEST_F(Runner, ARegistrationForATimeAlreadyReachedFiresInTheSameRun) {
   InstallRecorder();
   Ok({"clock", "freeze", "2026-12-07 10:00:00"});
   Ok({"notify", "time", "2026-12-07 11:00:00", "\\Windows\\Recorder.exe", "back"});
-  EXPECT_EQ(Lines(Ok({"run", "--fast", "--until", "2026-12-07 12:00:00"})),
-            (std::vector<std::string>{"2026-12-07 11:00:00\t1\t\\Windows\\Recorder.exe back\texit 0",
-                                      "2026-12-07 10:00:00\t2\t\\Windows\\Recorder.exe late\texit 0"}));
+  EXPECT_EQ(
+      Lines(Ok({"run", "--fast", "--until", "2026-12-07 12:00:00"})),
+      (std::vector<std::string>{"2026-12-07 11:00:00\t1\t\\Windows\\Recorder.exe back\texit 0",
+                                "2026-12-07 10:00:00\t2\t\\Windows\\Recorder.exe late\texit 0"}));
 }
 
 TEST_F(Runner, ApplicationGetsTheDeviceNoDisplayNoInputAndItsArgument) {
@@ -69,9 +74,10 @@ TEST_F(Runner, ApplicationGetsTheDeviceNoDisplayNoInputAndItsArgument) {
   Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Recorder.exe"});
   Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"},
      {{"CEDEVICE_INPUT", "/nonexistent/script"}, {"CEDEVICE_DISPLAY", "terminal"}});
-  EXPECT_EQ(RecorderLog(), (std::vector<std::string>{
-                               "2026-12-07 10:00:00\tM1\targc=2\tdisplay=none\tinput=(unset)\tstdin=null",
-                               "2026-12-07 10:00:00\t\targc=1\tdisplay=none\tinput=(unset)\tstdin=null"}))
+  EXPECT_EQ(RecorderLog(),
+            (std::vector<std::string>{
+                "2026-12-07 10:00:00\tM1\targc=2\tdisplay=none\tinput=(unset)\tstdin=null",
+                "2026-12-07 10:00:00\t\targc=1\tdisplay=none\tinput=(unset)\tstdin=null"}))
       << "the recorder found the device through CEDEVICE_ROOT, case-blind";
 }
 
@@ -88,7 +94,8 @@ TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {
   Ok({"notify", "time", "2026-12-07 09:00:05", "\\Windows\\Text.exe"});
   Ok({"notify", "time", "2026-12-07 09:00:06", "\\Windows\\Folder.exe"});
   Ok({"notify", "time", "2026-12-07 09:00:07", "\\.device\\notifications"});
-  const std::vector<std::string> fired = Lines(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}));
+  const std::vector<std::string> fired =
+      Lines(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}));
   const std::vector<std::string> expected = {
       "2026-12-07 09:00:01\t1\t\\Windows\\Missing.exe x\tnot run: no such file",
       "2026-12-07 09:00:02\t2\t\\..\\..\\..\\bin\\true\tnot run: the path is outside the device",
@@ -106,8 +113,9 @@ TEST_F(Runner, AnApplicationThatDoesNotEndIsKilled) {
   InstallRecorder();
   Ok({"clock", "freeze", "2026-12-07 10:00:00"});
   Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Recorder.exe", "hang"});
-  EXPECT_EQ(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}, {{"CEDEVICE_RUN_TIMEOUT_MS", "300"}}),
-            "2026-12-07 10:00:00\t1\t\\Windows\\Recorder.exe hang\tkilled: timeout\n");
+  EXPECT_EQ(
+      Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}, {{"CEDEVICE_RUN_TIMEOUT_MS", "300"}}),
+      "2026-12-07 10:00:00\t1\t\\Windows\\Recorder.exe hang\tkilled: timeout\n");
 }
 
 TEST_F(Runner, AnApplicationTheKernelWillNotExecuteIsNotRun) {
@@ -127,9 +135,12 @@ TEST_F(Runner, AnApplicationTheKernelWillNotExecuteIsNotRun) {
   trigger.lpszArguments = const_cast<WCHAR*>(huge.c_str());
   trigger.stStartTime = SYSTEMTIME{2026, 12, 1, 7, 9, 0, 2, 0};
   ASSERT_NE(CeSetUserNotificationEx(nullptr, &trigger, nullptr), nullptr);
-  const std::vector<std::string> fired = Lines(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}));
+  const std::vector<std::string> fired =
+      Lines(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}));
   ASSERT_EQ(fired.size(), 2u);
-  EXPECT_EQ(fired[0], "2026-12-07 09:00:01\t1\t\\Windows\\Text.exe\tnot run: not a program the device can run");
+  EXPECT_EQ(
+      fired[0],
+      "2026-12-07 09:00:01\t1\t\\Windows\\Text.exe\tnot run: not a program the device can run");
   EXPECT_EQ(fired[1].substr(fired[1].rfind('\t')), "\tnot run: the argument is too long to pass");
   EXPECT_EQ(RecorderLog().size(), 0u);
 }
@@ -137,11 +148,13 @@ TEST_F(Runner, AnApplicationTheKernelWillNotExecuteIsNotRun) {
 TEST_F(Runner, AnUntilBeforeTheDeviceClockIsRefusedAndTheClockLeftAlone) {
   Ok({"clock", "freeze", "2026-12-07 10:00:00"});
   Ok({"notify", "time", "2026-12-07 09:00:00", "\\Windows\\A.exe"});
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"run", "--fast", "--until", "2026-12-07 09:59:59"}, {"run", "--until", "2025-12-07 10:00:00"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"run", "--fast", "--until", "2026-12-07 09:59:59"},
+                                             {"run", "--until", "2025-12-07 10:00:00"}}) {
     const ToolResult r = Tool(args);
     EXPECT_EQ(r.status, 2) << args[1];
-    EXPECT_NE(r.err.find("is before the device clock (2026-12-07 10:00:00)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("is before the device clock (2026-12-07 10:00:00)"), std::string::npos)
+        << r.err;
     EXPECT_EQ(r.out, "");
   }
   EXPECT_EQ(ReadFile(root_ / ".device" / "clock"), "freeze 2026-12-07 10:00:00\n");
@@ -153,7 +166,8 @@ TEST_F(Runner, ANotificationDueAtUntilFiresInRealTimeAsWithFast) {
   Ok({"clock", "freeze", "2026-12-07 10:00:01"});
   Ok({"notify", "time", "2026-12-07 10:00:01", "\\Windows\\Recorder.exe", "edge"});
   Ok({"notify", "time", "2026-12-07 10:00:02", "\\Windows\\Recorder.exe", "after"});
-  EXPECT_EQ(Ok({"run", "--until", "2026-12-07 10:00:01"}), "2026-12-07 10:00:01\t1\t\\Windows\\Recorder.exe edge\texit 0\n");
+  EXPECT_EQ(Ok({"run", "--until", "2026-12-07 10:00:01"}),
+            "2026-12-07 10:00:01\t1\t\\Windows\\Recorder.exe edge\texit 0\n");
   EXPECT_EQ(Lines(Ok({"notifications"})).size(), 1u);
 }
 
@@ -164,14 +178,19 @@ TEST_F(Runner, OutputThatCannotBeWrittenGoesToStandardErrorWithStatusOne) {
   const ToolResult r = Tool({"run", "--fast", "--until", "2026-12-07 10:00:00"}, {}, "/dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write the output"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("2026-12-07 10:00:00\t1\t\\Windows\\Recorder.exe one\texit 0\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("2026-12-07 10:00:00\t1\t\\Windows\\Recorder.exe one\texit 0\n"),
+            std::string::npos)
+      << r.err;
   EXPECT_EQ(Ok({"notifications"}), "") << "it fired all the same";
   EXPECT_EQ(RecorderLog().size(), 1u);
 }
 
 TEST_F(Runner, FastNeedsUntilAndOptionsAreChecked) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"run", "--fast"}, {"run", "--until", "tomorrow"}, {"run", "--slow"}, {"run", "--until"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"run", "--fast"},
+                                             {"run", "--until", "tomorrow"},
+                                             {"run", "--slow"},
+                                             {"run", "--until"}}) {
     const ToolResult r = Tool(args);
     EXPECT_EQ(r.status, 2) << args.back();
     EXPECT_EQ(r.err.rfind("cedevice: ", 0), 0u) << r.err;
@@ -188,7 +207,8 @@ TEST_F(Runner, RealTimeSeesRegistrationsMadeWhileItWaits) {
   if (runner == 0) {
     setenv("CEDEVICE_ROOT", root_.c_str(), 1);
     if (freopen(out.c_str(), "w", stdout) == nullptr) _exit(126);
-    execl(CEDEVICE_EXE, CEDEVICE_EXE, "run", "--until", "2026-12-07 10:00:04", static_cast<char*>(nullptr));
+    execl(CEDEVICE_EXE, CEDEVICE_EXE, "run", "--until", "2026-12-07 10:00:04",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -205,9 +225,10 @@ TEST_F(Runner, RealTimeSeesRegistrationsMadeWhileItWaits) {
     FAIL() << "the runner did not end at --until";
   }
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(Lines(ReadFile(out)),
-            (std::vector<std::string>{"2026-12-07 10:00:01\t1\t\\Windows\\Recorder.exe first\texit 0",
-                                      "2026-12-07 10:00:02\t2\t\\Windows\\Recorder.exe second\texit 0"}));
+  EXPECT_EQ(
+      Lines(ReadFile(out)),
+      (std::vector<std::string>{"2026-12-07 10:00:01\t1\t\\Windows\\Recorder.exe first\texit 0",
+                                "2026-12-07 10:00:02\t2\t\\Windows\\Recorder.exe second\texit 0"}));
 }
 
 TEST_F(Runner, AnInterruptEndsItWithStatusZeroAndTheStoreWhole) {
@@ -235,7 +256,8 @@ TEST_F(Runner, AnInterruptEndsItWithStatusZeroAndTheStoreWhole) {
     FAIL() << "the runner did not end on an interrupt";
   }
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(Ok({"notifications"}), "1\ttime\t2026-12-08 10:00:00\t\\Windows\\Recorder.exe\ttomorrow\n");
+  EXPECT_EQ(Ok({"notifications"}),
+            "1\ttime\t2026-12-08 10:00:00\t\\Windows\\Recorder.exe\ttomorrow\n");
 }
 
 // Polls until the process `pid` is gone (or a zombie nobody reaps); false when it still runs
@@ -246,7 +268,8 @@ bool Ends(pid_t pid, std::chrono::seconds bound) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), {});
     const std::size_t close = text.rfind(')');
-    if (text.empty() || (close != std::string::npos && text.substr(close + 2, 1) == "Z")) return true;
+    if (text.empty() || (close != std::string::npos && text.substr(close + 2, 1) == "Z"))
+      return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
@@ -294,18 +317,24 @@ TEST_F(Runner, RealTimeFollowsTheDeviceClockAsItIsChanged) {
   const std::vector<std::string> lines = AwaitLines(out, 7);
   runner->Kill(SIGINT);
   EXPECT_EQ(runner->Wait(std::chrono::seconds(60)), 0);
-  const std::vector<std::string> head(lines.begin(), lines.begin() + std::min<std::size_t>(3, lines.size()));
-  EXPECT_EQ(head, (std::vector<std::string>{"2026-12-07 10:00:00\t1\t\\Windows\\Recorder.exe now\texit 0",
-                                            "2026-12-07 10:05:00\t2\t\\Windows\\Recorder.exe forward\texit 0",
-                                            "2026-12-07 09:00:01\t4\t\\Windows\\Recorder.exe behind\texit 0"}));
+  const std::vector<std::string> head(lines.begin(),
+                                      lines.begin() + std::min<std::size_t>(3, lines.size()));
+  EXPECT_EQ(head, (std::vector<std::string>{
+                      "2026-12-07 10:00:00\t1\t\\Windows\\Recorder.exe now\texit 0",
+                      "2026-12-07 10:05:00\t2\t\\Windows\\Recorder.exe forward\texit 0",
+                      "2026-12-07 09:00:01\t4\t\\Windows\\Recorder.exe behind\texit 0"}));
   std::vector<std::string> notRun;
   for (const std::string& line : lines) {
     if (line.find("not run") != std::string::npos) notRun.push_back(line);
   }
-  EXPECT_EQ(notRun, (std::vector<std::string>{"2026-12-07 12:00:00\t6\t\\Windows\\Missing.exe a\tnot run: no such file",
-                                              "2026-12-07 12:01:00\t7\t\\Windows\\Missing.exe b\tnot run: no such file",
-                                              "2026-12-07 12:02:00\t5\t\\Windows\\Missing.exe c\tnot run: no such file"}));
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "2026-12-07 11:00:00\t3\t\\Windows\\Recorder.exe later\texit 0"), 1);
+  EXPECT_EQ(notRun,
+            (std::vector<std::string>{
+                "2026-12-07 12:00:00\t6\t\\Windows\\Missing.exe a\tnot run: no such file",
+                "2026-12-07 12:01:00\t7\t\\Windows\\Missing.exe b\tnot run: no such file",
+                "2026-12-07 12:02:00\t5\t\\Windows\\Missing.exe c\tnot run: no such file"}));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                       "2026-12-07 11:00:00\t3\t\\Windows\\Recorder.exe later\texit 0"),
+            1);
   EXPECT_EQ(lines.size(), 7u) << ReadFile(out);
   EXPECT_EQ(Ok({"notifications"}), "");
 }
@@ -322,13 +351,15 @@ TEST_F(Runner, ASecondRunnerOnTheDeviceIsRefusedNamingTheFirst) {
                                              {"run", "--until", "2026-12-07 10:00:00"}}) {
     const ToolResult second = Tool(args);
     EXPECT_EQ(second.status, 2) << args.size();
-    EXPECT_NE(second.err.find("(process " + std::to_string(runner->Pid()) + ")"), std::string::npos) << second.err;
+    EXPECT_NE(second.err.find("(process " + std::to_string(runner->Pid()) + ")"), std::string::npos)
+        << second.err;
   }
   EXPECT_EQ(Ok({"clock"}), "2026-12-07 10:00:00\n");
   EXPECT_EQ(Lines(Ok({"notifications"})).size(), 1u);
   runner->Kill(SIGINT);
   EXPECT_EQ(runner->Wait(std::chrono::seconds(60)), 0);
-  EXPECT_EQ(Lines(Ok({"run", "--fast", "--until", "2026-12-09 10:00:00"})).size(), 1u) << "free again";
+  EXPECT_EQ(Lines(Ok({"run", "--fast", "--until", "2026-12-09 10:00:00"})).size(), 1u)
+      << "free again";
 }
 
 TEST_F(Runner, ALaunchDoesNotOutliveItsRunnerKilledWithSigkill) {
@@ -356,9 +387,11 @@ TEST_F(Runner, InRealTimeAHungLaunchDoesNotHoldLaterNotifications) {
   Ok({"clock", "freeze", "2026-12-07 10:00:01"});
   Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Recorder.exe", "hang"});
   Ok({"notify", "time", "2026-12-07 10:00:01", "\\Windows\\Recorder.exe", "after"});
-  EXPECT_EQ(Lines(Ok({"run", "--until", "2026-12-07 10:00:01"}, {{"CEDEVICE_RUN_TIMEOUT_MS", "10000"}})),
-            (std::vector<std::string>{"2026-12-07 10:00:01\t2\t\\Windows\\Recorder.exe after\texit 0",
-                                      "2026-12-07 10:00:00\t1\t\\Windows\\Recorder.exe hang\tkilled: timeout"}));
+  EXPECT_EQ(
+      Lines(Ok({"run", "--until", "2026-12-07 10:00:01"}, {{"CEDEVICE_RUN_TIMEOUT_MS", "10000"}})),
+      (std::vector<std::string>{
+          "2026-12-07 10:00:01\t2\t\\Windows\\Recorder.exe after\texit 0",
+          "2026-12-07 10:00:00\t1\t\\Windows\\Recorder.exe hang\tkilled: timeout"}));
 }
 
 }  // namespace

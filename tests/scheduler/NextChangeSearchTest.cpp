@@ -30,7 +30,8 @@ void KeepTrace(bool keep) {
   cedev::ReloadTraceSetting();
 }
 
-class NextChange : public ClockedDeviceTest, public ::testing::WithParamInterface<std::tuple<SearchCase, bool>> {
+class NextChange : public ClockedDeviceTest,
+                   public ::testing::WithParamInterface<std::tuple<SearchCase, bool>> {
  protected:
   void TearDown() override {
     KeepTrace(false);
@@ -66,29 +67,89 @@ const BYTE kAll = 0x7F;
 
 INSTANTIATE_TEST_SUITE_P(
     Schedules, NextChange,
-    ::testing::Combine(::testing::Values(
-        SearchCase{"Empty", "2026-12-07 10:00:00", {}, -1, 0},
-        SearchCase{"NoDayBits", "2026-12-07 10:00:00", {{0, 12, 0, 0}, {0x80, 12, 0, 0}}, -1, 0},
-        SearchCase{"OnlyBit7IsNoDay", "2026-12-07 10:00:00", {{0x80, 12, 0, 0}, {kWed, 12, 0, 0}}, 1, 3},
-        SearchCase{"SameMinutePassedOverOnEveryDay", "2026-12-07 10:00:30", {{kTue, 10, 0, 0}, {kWed, 12, 0, 0}}, 1, 3},
-        SearchCase{"OnlyItemAtNowsMinuteGivesNone", "2026-12-07 10:00:30", {{kAll, 10, 0, 59}}, -1, 0},
-        SearchCase{"LaterTodayBeatsTomorrow", "2026-12-07 10:00:00", {{kTue, 8, 0, 0}, {kMon, 18, 0, 0}}, 1, 1},
-        SearchCase{"EarlierInTheDayWinsListedSecond", "2026-12-07 10:00:00", {{kTue, 12, 0, 0}, {kTue, 8, 0, 0}}, 1, 2},
-        SearchCase{"EarlierInTheDayWinsListedFirst", "2026-12-07 10:00:00", {{kTue, 8, 0, 0}, {kTue, 12, 0, 0}}, 0, 2},
-        SearchCase{"EarliestOfTimesBeforeNow", "2026-12-07 10:00:00", {{kWed, 9, 0, 0}, {kWed, 7, 0, 0}}, 1, 3},
-        SearchCase{"EarliestOfTimesAfterNow", "2026-12-07 10:00:00", {{kWed, 15, 0, 0}, {kWed, 11, 0, 0}, {kWed, 13, 0, 0}}, 1, 3},
-        SearchCase{"PassedTodayIsOneWeekAhead", "2026-12-07 10:00:00", {{kMon, 8, 0, 0}}, 0, 1},
-        SearchCase{"PassedTodayLosesToLaterInTheWeek", "2026-12-07 10:00:00", {{kMon, 8, 0, 0}, {kSun, 23, 0, 0}}, 1, 0},
-        SearchCase{"DuplicatesGiveTheFirst", "2026-12-07 10:00:00", {{kWed, 9, 0, 0}, {kWed, 9, 0, 0}}, 0, 3},
-        SearchCase{"DuplicatesAfterNowGiveTheFirst", "2026-12-07 10:00:00", {{kWed, 15, 0, 0}, {kWed, 15, 0, 0}}, 0, 3},
-        SearchCase{"AllDaysLaterTodayIsToday", "2026-12-07 10:00:00", {{kAll, 10, 5, 0}}, 0, 1},
-        SearchCase{"AllDaysEarlierTodayIsTomorrow", "2026-12-07 10:00:00", {{kAll, 9, 0, 0}}, 0, 2},
-        SearchCase{"WeekWrapsFromSaturdayToSunday", "2026-12-12 23:00:00", {{kMon, 0, 5, 0}, {kSun, 0, 5, 0}}, 1, 0},
-        SearchCase{"SaturdayLaterTodayBeatsSunday", "2026-12-12 22:00:00", {{kSun, 0, 5, 0}, {kSat, 23, 30, 0}}, 1, 6},
-        SearchCase{"OneMinuteAheadIsToday", "2026-12-07 10:00:00", {{kMon, 10, 1, 0}}, 0, 1},
-        SearchCase{"InvalidTimeIsSkipped", "2026-12-07 10:00:00", {{kAll, 0, 0, 0, false}, {kWed, 9, 0, 0}}, 1, 3},
-        SearchCase{"OnlyInvalidTimesGiveNone", "2026-12-07 10:00:00", {{kAll, 0, 0, 0, false}}, -1, 0}),
-                       ::testing::Bool()),
+    ::testing::Combine(
+        ::testing::Values(
+            SearchCase{"Empty", "2026-12-07 10:00:00", {}, -1, 0},
+            SearchCase{
+                "NoDayBits", "2026-12-07 10:00:00", {{0, 12, 0, 0}, {0x80, 12, 0, 0}}, -1, 0},
+            SearchCase{"OnlyBit7IsNoDay",
+                       "2026-12-07 10:00:00",
+                       {{0x80, 12, 0, 0}, {kWed, 12, 0, 0}},
+                       1,
+                       3},
+            SearchCase{"SameMinutePassedOverOnEveryDay",
+                       "2026-12-07 10:00:30",
+                       {{kTue, 10, 0, 0}, {kWed, 12, 0, 0}},
+                       1,
+                       3},
+            SearchCase{
+                "OnlyItemAtNowsMinuteGivesNone", "2026-12-07 10:00:30", {{kAll, 10, 0, 59}}, -1, 0},
+            SearchCase{"LaterTodayBeatsTomorrow",
+                       "2026-12-07 10:00:00",
+                       {{kTue, 8, 0, 0}, {kMon, 18, 0, 0}},
+                       1,
+                       1},
+            SearchCase{"EarlierInTheDayWinsListedSecond",
+                       "2026-12-07 10:00:00",
+                       {{kTue, 12, 0, 0}, {kTue, 8, 0, 0}},
+                       1,
+                       2},
+            SearchCase{"EarlierInTheDayWinsListedFirst",
+                       "2026-12-07 10:00:00",
+                       {{kTue, 8, 0, 0}, {kTue, 12, 0, 0}},
+                       0,
+                       2},
+            SearchCase{"EarliestOfTimesBeforeNow",
+                       "2026-12-07 10:00:00",
+                       {{kWed, 9, 0, 0}, {kWed, 7, 0, 0}},
+                       1,
+                       3},
+            SearchCase{"EarliestOfTimesAfterNow",
+                       "2026-12-07 10:00:00",
+                       {{kWed, 15, 0, 0}, {kWed, 11, 0, 0}, {kWed, 13, 0, 0}},
+                       1,
+                       3},
+            SearchCase{"PassedTodayIsOneWeekAhead", "2026-12-07 10:00:00", {{kMon, 8, 0, 0}}, 0, 1},
+            SearchCase{"PassedTodayLosesToLaterInTheWeek",
+                       "2026-12-07 10:00:00",
+                       {{kMon, 8, 0, 0}, {kSun, 23, 0, 0}},
+                       1,
+                       0},
+            SearchCase{"DuplicatesGiveTheFirst",
+                       "2026-12-07 10:00:00",
+                       {{kWed, 9, 0, 0}, {kWed, 9, 0, 0}},
+                       0,
+                       3},
+            SearchCase{"DuplicatesAfterNowGiveTheFirst",
+                       "2026-12-07 10:00:00",
+                       {{kWed, 15, 0, 0}, {kWed, 15, 0, 0}},
+                       0,
+                       3},
+            SearchCase{"AllDaysLaterTodayIsToday", "2026-12-07 10:00:00", {{kAll, 10, 5, 0}}, 0, 1},
+            SearchCase{
+                "AllDaysEarlierTodayIsTomorrow", "2026-12-07 10:00:00", {{kAll, 9, 0, 0}}, 0, 2},
+            SearchCase{"WeekWrapsFromSaturdayToSunday",
+                       "2026-12-12 23:00:00",
+                       {{kMon, 0, 5, 0}, {kSun, 0, 5, 0}},
+                       1,
+                       0},
+            SearchCase{"SaturdayLaterTodayBeatsSunday",
+                       "2026-12-12 22:00:00",
+                       {{kSun, 0, 5, 0}, {kSat, 23, 30, 0}},
+                       1,
+                       6},
+            SearchCase{"OneMinuteAheadIsToday", "2026-12-07 10:00:00", {{kMon, 10, 1, 0}}, 0, 1},
+            SearchCase{"InvalidTimeIsSkipped",
+                       "2026-12-07 10:00:00",
+                       {{kAll, 0, 0, 0, false}, {kWed, 9, 0, 0}},
+                       1,
+                       3},
+            SearchCase{"OnlyInvalidTimesGiveNone",
+                       "2026-12-07 10:00:00",
+                       {{kAll, 0, 0, 0, false}},
+                       -1,
+                       0}),
+        ::testing::Bool()),
     [](const ::testing::TestParamInfo<std::tuple<SearchCase, bool>>& p) {
       return std::string(std::get<0>(p.param).name) + (std::get<1>(p.param) ? "_Traced" : "");
     });
@@ -114,7 +175,8 @@ TEST_F(ClockedDeviceTest, DayByDayAndNearestDayChooseAlike) {
     const int count = 1 + static_cast<int>(random() % 12);
     for (int i = 0; i < count; ++i) {
       // Few distinct times, so that ties and equal distances come up often.
-      schedule.Append(Item(static_cast<BYTE>(random() & 0xFF), static_cast<int>(random() % 4) * 6 + 4,
+      schedule.Append(Item(static_cast<BYTE>(random() & 0xFF),
+                           static_cast<int>(random() % 4) * 6 + 4,
                            static_cast<int>(random() % 2) * 30, 0));
     }
     KeepTrace(false);

@@ -35,8 +35,8 @@ struct Registered {
 
 std::string Text(const SYSTEMTIME& st) {
   char text[64];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour,
-                st.wMinute, st.wSecond);
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay,
+                st.wHour, st.wMinute, st.wSecond);
   return text;
 }
 
@@ -113,23 +113,22 @@ TEST_P(ChangeTime, RegistersTheChangeAndTwoMinutesLater) {
 
 INSTANTIATE_TEST_SUITE_P(
     Items, ChangeTime,
-    ::testing::Values(
-        ChangeCase{"PassedTodayIsNextWeek", "2026-12-07 10:00:00", 1, 8, 0, 0, 1, "2026-12-14 08:00:00",
-                   "2026-12-14 08:02:00", L"M1"},
-        ChangeCase{"LaterToday", "2026-12-07 10:00:00", 1, 18, 30, 15, 0, "2026-12-07 18:30:15",
-                   "2026-12-07 18:32:15", L"M0"},
-        ChangeCase{"SaturdayToSundayAcrossTheYear", "2022-12-31 23:00:00", 0, 0, 5, 0, 1, "2023-01-01 00:05:00",
-                   "2023-01-01 00:07:00", L"M1"},
-        ChangeCase{"AcrossTheMonth", "2026-11-30 10:00:00", 2, 7, 0, 0, 1, "2026-12-01 07:00:00",
-                   "2026-12-01 07:02:00", L"M1"},
-        ChangeCase{"EqualToNowIsNow", "2026-12-07 10:00:00", 1, 10, 0, 0, 1, "2026-12-07 10:00:00",
-                   "2026-12-07 10:02:00", L"M1"},
-        ChangeCase{"SecondOneOnTheNextDay", "2026-12-07 10:00:00", 1, 23, 59, 0, 0, "2026-12-07 23:59:00",
-                   "2026-12-08 00:01:00", L"M0"},
-        ChangeCase{"EarlierInTheWeekWraps", "2026-12-10 10:00:00", 1, 9, 0, 0, 1, "2026-12-14 09:00:00",
-                   "2026-12-14 09:02:00", L"M1"},
-        ChangeCase{"OtherMuteValuesPassThrough", "2026-12-07 10:00:00", 3, 9, 0, 0, 2, "2026-12-09 09:00:00",
-                   "2026-12-09 09:02:00", L"M2"}),
+    ::testing::Values(ChangeCase{"PassedTodayIsNextWeek", "2026-12-07 10:00:00", 1, 8, 0, 0, 1,
+                                 "2026-12-14 08:00:00", "2026-12-14 08:02:00", L"M1"},
+                      ChangeCase{"LaterToday", "2026-12-07 10:00:00", 1, 18, 30, 15, 0,
+                                 "2026-12-07 18:30:15", "2026-12-07 18:32:15", L"M0"},
+                      ChangeCase{"SaturdayToSundayAcrossTheYear", "2022-12-31 23:00:00", 0, 0, 5, 0,
+                                 1, "2023-01-01 00:05:00", "2023-01-01 00:07:00", L"M1"},
+                      ChangeCase{"AcrossTheMonth", "2026-11-30 10:00:00", 2, 7, 0, 0, 1,
+                                 "2026-12-01 07:00:00", "2026-12-01 07:02:00", L"M1"},
+                      ChangeCase{"EqualToNowIsNow", "2026-12-07 10:00:00", 1, 10, 0, 0, 1,
+                                 "2026-12-07 10:00:00", "2026-12-07 10:02:00", L"M1"},
+                      ChangeCase{"SecondOneOnTheNextDay", "2026-12-07 10:00:00", 1, 23, 59, 0, 0,
+                                 "2026-12-07 23:59:00", "2026-12-08 00:01:00", L"M0"},
+                      ChangeCase{"EarlierInTheWeekWraps", "2026-12-10 10:00:00", 1, 9, 0, 0, 1,
+                                 "2026-12-14 09:00:00", "2026-12-14 09:02:00", L"M1"},
+                      ChangeCase{"OtherMuteValuesPassThrough", "2026-12-07 10:00:00", 3, 9, 0, 0, 2,
+                                 "2026-12-09 09:00:00", "2026-12-09 09:02:00", L"M2"}),
     [](const ::testing::TestParamInfo<ChangeCase>& p) { return std::string(p.param.name); });
 
 using Registration = ClockedDeviceTest;
@@ -231,12 +230,13 @@ struct FailureCase {
   Call call;
   int skip;
   int times;
-  size_t ownAfter;          // own notifications left after the registration
-  bool eventHandleSet;      // EventHandle non-zero afterwards
-  const char* trace;        // a line the trace must hold
+  size_t ownAfter;      // own notifications left after the registration
+  bool eventHandleSet;  // EventHandle non-zero afterwards
+  const char* trace;    // a line the trace must hold
 };
 
-class RegistrationFailure : public TracedRegistration, public ::testing::WithParamInterface<FailureCase> {};
+class RegistrationFailure : public TracedRegistration,
+                            public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(RegistrationFailure, IsOnlyTracedAndTheRestGoesOn) {
   const FailureCase& c = GetParam();
@@ -250,7 +250,9 @@ TEST_P(RegistrationFailure, IsOnlyTracedAndTheRestGoesOn) {
   EXPECT_EQ(Own().size(), c.ownAfter);
   EXPECT_EQ(schedule.EventHandle != 0, c.eventHandleSet);
   const std::string log = Log();
-  EXPECT_NE(log.find(c.trace), std::string::npos) << "expected a line with: " << c.trace << "\nlog:\n" << log;
+  EXPECT_NE(log.find(c.trace), std::string::npos)
+      << "expected a line with: " << c.trace << "\nlog:\n"
+      << log;
   EXPECT_NE(log.find("SetNotifcation: 10"), std::string::npos) << log;
 }
 
@@ -258,14 +260,20 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, RegistrationFailure,
     ::testing::Values(
         // The listing before the registration; the walk then passes over the new ones only.
-        FailureCase{"CountBeforeFailsTheWalkStillRemoves", Call::Count, 0, 1, 2, true, "SetNotifcation: 9"},
-        FailureCase{"HandlesBeforeFailTheWalkStillRemoves", Call::FetchHandles, 0, 1, 2, true, "SetNotifcation: 9"},
+        FailureCase{"CountBeforeFailsTheWalkStillRemoves", Call::Count, 0, 1, 2, true,
+                    "SetNotifcation: 9"},
+        FailureCase{"HandlesBeforeFailTheWalkStillRemoves", Call::FetchHandles, 0, 1, 2, true,
+                    "SetNotifcation: 9"},
         // The walk's own listing.
-        FailureCase{"CountFailsNothingRemoved", Call::Count, 1, 1, 4, true, "Next Mute Change: 2026-12-8 - 2 - 7:2:0 - 1"},
-        FailureCase{"HandlesFailNothingRemoved", Call::FetchHandles, 1, 1, 4, true, "SetNotifcation: 1"},
+        FailureCase{"CountFailsNothingRemoved", Call::Count, 1, 1, 4, true,
+                    "Next Mute Change: 2026-12-8 - 2 - 7:2:0 - 1"},
+        FailureCase{"HandlesFailNothingRemoved", Call::FetchHandles, 1, 1, 4, true,
+                    "SetNotifcation: 1"},
         FailureCase{"OneSizeFailsThatOneStays", Call::Size, 0, 1, 3, true, "SetNotifcation: 3"},
-        FailureCase{"OneFetchFailsThatOneStays", Call::FetchRecord, 1, 1, 3, true, "SetNotifcation: 9"},
-        FailureCase{"FirstRegistrationRefused", Call::Set, 0, 1, 1, true, "EventHandle == 0, GetLastError() == 87, 57"},
+        FailureCase{"OneFetchFailsThatOneStays", Call::FetchRecord, 1, 1, 3, true,
+                    "SetNotifcation: 9"},
+        FailureCase{"FirstRegistrationRefused", Call::Set, 0, 1, 1, true,
+                    "EventHandle == 0, GetLastError() == 87, 57"},
         FailureCase{"SecondRegistrationRefused", Call::Set, 1, 1, 1, false,
                     "Second EventHandle == 0, GetLastError() == 87, 57"},
         FailureCase{"BothRefused", Call::Set, 0, 2, 0, false, "Second EventHandle == 0"}),
@@ -296,8 +304,9 @@ TEST_F(TracedRegistration, RegistersFirstThenWalksPassingOverTheNewOnes) {
     int refusals;  // registrations refused, from the second on (0 or 1)
     std::vector<std::string> trace;
   };
-  const std::vector<std::string> foreign = {"SetNotifcation: 3", "SetNotifcation: 4", "SetNotifcation: 5",
-                                            "SetNotifcation: 6", "SetNotifcation: 7", "SetNotifcation: 8"};
+  const std::vector<std::string> foreign = {"SetNotifcation: 3", "SetNotifcation: 4",
+                                            "SetNotifcation: 5", "SetNotifcation: 6",
+                                            "SetNotifcation: 7", "SetNotifcation: 8"};
   auto trace = [&](const char* refused, int newOnes) {
     std::vector<std::string> t = {"SetNotifcation: item: D4 T07:00:00 M1"};
     if (refused != nullptr) t.push_back(refused);
@@ -316,7 +325,8 @@ TEST_F(TracedRegistration, RegistersFirstThenWalksPassingOverTheNewOnes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     cedev::notify::ClearFaults();
-    for (const Registered& r : Store()) CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(r.handle)));
+    for (const Registered& r : Store())
+      CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(r.handle)));
     std::filesystem::remove(cedev::DeviceStatePath("debug.log"));
     const DWORD other = Add(CNT_TIME, L"\\Windows\\Other.exe", L"");
     Add(CNT_TIME, kOwnApplication, L"M0");
@@ -342,8 +352,9 @@ TEST_F(Registration, ViewerWalkListsWithoutRemoving) {
   Add(CNT_TIME, L"\\Windows\\Other.exe", L"");
   Add(CNT_TIME, kOwnApplication, L"M1");
   std::vector<std::wstring> seen;
-  WalkOwnNotifications([&](const CE_NOTIFICATION_INFO_HEADER& info) { seen.push_back(info.pcent->lpszArguments); },
-                       WalkTrace::Quiet);
+  WalkOwnNotifications(
+      [&](const CE_NOTIFICATION_INFO_HEADER& info) { seen.push_back(info.pcent->lpszArguments); },
+      WalkTrace::Quiet);
   EXPECT_EQ(seen, (std::vector<std::wstring>{L"M0", L"M1"}));
   EXPECT_EQ(Store().size(), 3u);
 }

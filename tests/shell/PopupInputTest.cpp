@@ -82,7 +82,8 @@ TEST_F(PopupInputTest, ATapOnTheIconOpensThePopupAndATapOnAChoiceSelectsIt) {
 TEST_F(PopupInputTest, ATapElsewhereClosesThePopupAndGoesNoFurther) {
   msgtest::MessageRecorder recorder;
   msgtest::RecordedWindow info{&recorder, "below", nullptr};
-  HWND below = msgtest::CreateRecordedWindow(info, 0, WS_POPUP | WS_VISIBLE, 0, 100, 240, 100, nullptr);
+  HWND below =
+      msgtest::CreateRecordedWindow(info, 0, WS_POPUP | WS_VISIBLE, 0, 100, 240, 100, nullptr);
   ASSERT_NE(below, nullptr);
   Tap(200, 10);
   ASSERT_NE(Popup(), nullptr);

@@ -268,8 +268,8 @@ TEST_F(ShellTest, AProcedureInstalledFromAnotherThreadRunsOnTheShellThreadAndPas
 
   SendTap(bar, kIcon);
   const std::vector<msgtest::Recorded> seen = recorder.Take();
-  EXPECT_TRUE(msgtest::SequenceIs(seen, {{"bar", WM_LBUTTONDOWN, MK_LBUTTON, kIcon},
-                                         {"bar", WM_LBUTTONUP, 0, kIcon}}));
+  EXPECT_TRUE(msgtest::SequenceIs(
+      seen, {{"bar", WM_LBUTTONDOWN, MK_LBUTTON, kIcon}, {"bar", WM_LBUTTONUP, 0, kIcon}}));
   for (const msgtest::Recorded& r : seen) {
     EXPECT_EQ(r.thread, GetWindowThreadProcessId(bar, nullptr));
     EXPECT_NE(r.thread, GetCurrentThreadId());
@@ -310,7 +310,8 @@ TEST_F(ShellDialogTest, SHInitDialogFillsTheScreenBetweenTheBarsAndAsksForOk) {
   HWND dlg = MakeDialog();
   ASSERT_NE(dlg, nullptr);
   EXPECT_EQ(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_CAPTIONOKBTN, 0);
-  SHINITDLGINFO info{SHIDIM_FLAGS, dlg, SHIDIF_DONEBUTTON | SHIDIF_SIPDOWN | SHIDIF_SIZEDLGFULLSCREEN};
+  SHINITDLGINFO info{SHIDIM_FLAGS, dlg,
+                     SHIDIF_DONEBUTTON | SHIDIF_SIPDOWN | SHIDIF_SIZEDLGFULLSCREEN};
   ASSERT_TRUE(SHInitDialog(&info));
   RECT r{};
   GetWindowRect(dlg, &r);

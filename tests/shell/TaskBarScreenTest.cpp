@@ -54,11 +54,13 @@ class TaskBarScreenTest : public ::testing::Test {
 
 TEST_F(TaskBarScreenTest, ShowsTheForegroundTitleAndOkOnlyWhenAskedFor) {
   std::vector<DWORD> tmpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_VISIBLE, L"Schedule");
-  HWND dlg = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATE>(tmpl.data()),
-                                        nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  HWND dlg = CreateDialogIndirectParamW(
+      nullptr, reinterpret_cast<LPCDLGTEMPLATE>(tmpl.data()), nullptr,
+      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
   ASSERT_NE(dlg, nullptr);
   SetForegroundWindow(dlg);
-  std::wstring row = BarRow([](const std::wstring& r) { return r.find(L"Schedule") != std::wstring::npos; });
+  std::wstring row =
+      BarRow([](const std::wstring& r) { return r.find(L"Schedule") != std::wstring::npos; });
   EXPECT_EQ(row.substr(1, 8), L"Schedule") << "row: [" << row << "]";
   EXPECT_EQ(row.find(L"[ok]"), std::wstring::npos) << "row: [" << row << "]";
   EXPECT_EQ(row.substr(48, 3), L"<))") << "the volume icon at 190..211";

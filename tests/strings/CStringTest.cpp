@@ -119,9 +119,14 @@ TEST(CString, CompareAndCompareNoCase) {
     int compareNoCase;
   };
   const Case cases[] = {
-      {L"abc", L"abc", 0, 0},     {L"abc", L"ABC", 1, 0},   {L"ABC", L"abd", -1, -1},
-      {L"ab", L"abc", -1, -1},    {L"abc", L"ab", 1, 1},    {L"", L"", 0, 0},
-      {L"\x00C9t\x00C9", L"\x00E9T\x00E9", -1, 0},          {L"a", nullptr, 1, 1},
+      {L"abc", L"abc", 0, 0},
+      {L"abc", L"ABC", 1, 0},
+      {L"ABC", L"abd", -1, -1},
+      {L"ab", L"abc", -1, -1},
+      {L"abc", L"ab", 1, 1},
+      {L"", L"", 0, 0},
+      {L"\x00C9t\x00C9", L"\x00E9T\x00E9", -1, 0},
+      {L"a", nullptr, 1, 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CString(c.a).Compare(c.b), c.compare) << Printable(c.a) << " vs " << Printable(c.b);
@@ -137,12 +142,11 @@ TEST(CString, LeftRightMidClampTheirCounts) {
     const wchar_t* expected;
   };
   const Case cases[] = {
-      {s.Left(2), L"ab"},        {s.Left(0), L""},          {s.Left(-1), L""},
-      {s.Left(99), L"abcdef"},   {s.Right(2), L"ef"},       {s.Right(0), L""},
-      {s.Right(-3), L""},        {s.Right(99), L"abcdef"},  {s.Mid(2), L"cdef"},
-      {s.Mid(0), L"abcdef"},     {s.Mid(6), L""},           {s.Mid(10), L""},
-      {s.Mid(-1), L"abcdef"},    {s.Mid(2, 2), L"cd"},      {s.Mid(2, 0), L""},
-      {s.Mid(4, 100), L"ef"},    {s.Mid(-2, 3), L"abc"},    {s.Mid(1, -1), L""},
+      {s.Left(2), L"ab"},     {s.Left(0), L""},      {s.Left(-1), L""},  {s.Left(99), L"abcdef"},
+      {s.Right(2), L"ef"},    {s.Right(0), L""},     {s.Right(-3), L""}, {s.Right(99), L"abcdef"},
+      {s.Mid(2), L"cdef"},    {s.Mid(0), L"abcdef"}, {s.Mid(6), L""},    {s.Mid(10), L""},
+      {s.Mid(-1), L"abcdef"}, {s.Mid(2, 2), L"cd"},  {s.Mid(2, 0), L""}, {s.Mid(4, 100), L"ef"},
+      {s.Mid(-2, 3), L"abc"}, {s.Mid(1, -1), L""},
   };
   for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected);
 }

@@ -30,8 +30,8 @@ TEST(Lstr, BoundedCopyAlwaysTerminatesWithinTheCount) {
     int touched;              // how many characters the copy may write, terminator included
   };
   const Case cases[] = {
-      {0, L"#######", 0}, {1, L"", 1}, {3, L"ab", 3}, {6, L"abcde", 6}, {7, L"abcdef", 7},
-      {20, L"abcdef", 7},
+      {0, L"#######", 0}, {1, L"", 1},       {3, L"ab", 3},
+      {6, L"abcde", 6},   {7, L"abcdef", 7}, {20, L"abcdef", 7},
   };
   for (const Case& c : cases) {
     wchar_t out[12];
@@ -56,22 +56,16 @@ void ExpectOrder(int (*compare)(LPCWSTR, LPCWSTR), const Order& o) {
 
 TEST(Lstr, CompareSortsAsTheLocaleDoesNotByCodeValue) {
   const Order orders[] = {
-      {L"abc", L"abc", 0},
-      {L"abc", L"abd", -1},
-      {L"ab", L"abc", -1},
-      {L"", L"a", -1},
-      {L"a", L"B", -1},       // letters first, case later: by code value 'B' < 'a'
-      {L"a", L"A", -1},       // then small before capital
-      {L"ab", L"Ab", -1},
-      {L"aB", L"Ab", -1},     // the first difference in case decides
-      {L"Ab", L"ab", 1},
-      {L"~", L"0", -1},       // symbols before digits
-      {L"9", L"a", -1},       // digits before letters
-      {L"co-op", L"coo", 1},  // the hyphen weighs nothing at first
-      {L"co-op", L"coop", 1}, // and then the string with more of them comes later
-      {L"it's", L"its", 1},
-      {nullptr, L"", -1},
-      {nullptr, nullptr, 0},
+      {L"abc", L"abc", 0},    {L"abc", L"abd", -1}, {L"ab", L"abc", -1},
+      {L"", L"a", -1},        {L"a", L"B", -1},    // letters first, case later: by code value 'B' <
+                                                   // 'a'
+      {L"a", L"A", -1},                            // then small before capital
+      {L"ab", L"Ab", -1},     {L"aB", L"Ab", -1},  // the first difference in case decides
+      {L"Ab", L"ab", 1},      {L"~", L"0", -1},    // symbols before digits
+      {L"9", L"a", -1},                            // digits before letters
+      {L"co-op", L"coo", 1},                       // the hyphen weighs nothing at first
+      {L"co-op", L"coop", 1},  // and then the string with more of them comes later
+      {L"it's", L"its", 1},   {nullptr, L"", -1},   {nullptr, nullptr, 0},
   };
   for (const Order& o : orders) ExpectOrder(lstrcmpW, o);
 }

@@ -22,13 +22,20 @@ TEST(OleDateTime, ConstructionAndStatus) {
     bool valid;
   };
   const Case cases[] = {
-      {2024, 2, 29, 12, 30, 45, true},  {2023, 2, 29, 0, 0, 0, false},
-      {1900, 2, 29, 0, 0, 0, false},    {2024, 4, 31, 0, 0, 0, false},
-      {2024, 1, 1, 24, 0, 0, false},    {2024, 1, 1, 0, 60, 0, false},
-      {2024, 1, 1, 0, 0, 60, false},    {2024, 0, 1, 0, 0, 0, false},
-      {2024, 1, 0, 0, 0, 0, false},     {2024, -1, 1, 0, 0, 0, false},
-      {2024, 1, 1, -1, 0, 0, false},    {99, 12, 31, 0, 0, 0, false},
-      {100, 1, 1, 0, 0, 0, true},       {9999, 12, 31, 23, 59, 59, true},
+      {2024, 2, 29, 12, 30, 45, true},
+      {2023, 2, 29, 0, 0, 0, false},
+      {1900, 2, 29, 0, 0, 0, false},
+      {2024, 4, 31, 0, 0, 0, false},
+      {2024, 1, 1, 24, 0, 0, false},
+      {2024, 1, 1, 0, 60, 0, false},
+      {2024, 1, 1, 0, 0, 60, false},
+      {2024, 0, 1, 0, 0, 0, false},
+      {2024, 1, 0, 0, 0, 0, false},
+      {2024, -1, 1, 0, 0, 0, false},
+      {2024, 1, 1, -1, 0, 0, false},
+      {99, 12, 31, 0, 0, 0, false},
+      {100, 1, 1, 0, 0, 0, true},
+      {9999, 12, 31, 23, 59, 59, true},
       {10000, 1, 1, 0, 0, 0, false},
       {65536 + 2024, 1, 1, 0, 0, 0, false},  // would wrap to 2024 in a WORD
       {2024, 65536 + 1, 1, 0, 0, 0, false},
@@ -203,7 +210,8 @@ TEST(OleDateTime, DifferenceOfTwoDates) {
   for (const Case& c : cases) {
     const COleDateTimeSpan span = c.later - c.earlier;
     EXPECT_EQ(span.GetStatus(), COleDateTimeSpan::valid);
-    EXPECT_EQ(span.GetTotalSeconds(), c.totalSeconds) << Fields(c.later) << " - " << Fields(c.earlier);
+    EXPECT_EQ(span.GetTotalSeconds(), c.totalSeconds)
+        << Fields(c.later) << " - " << Fields(c.earlier);
   }
 }
 
@@ -284,9 +292,9 @@ TEST(OleDateTimeSpan, TotalSecondsRoundToTheNearestSecondHalvesAwayFromZero) {
     double expected;
   };
   const Case cases[] = {
-      {1.4, 1},     {1.5, 2},     {1.6, 2},       {0.49, 0},     {0.5, 1},
-      {-1.4, -1},   {-1.5, -2},   {-1.6, -2},     {-0.5, -1},    {59.5, 60},
-      {86399.4, 86399}, {86399.5, 86400}, {-86399.5, -86400}, {2.5, 3}, {-2.5, -3},
+      {1.4, 1},         {1.5, 2},         {1.6, 2},           {0.49, 0},  {0.5, 1},
+      {-1.4, -1},       {-1.5, -2},       {-1.6, -2},         {-0.5, -1}, {59.5, 60},
+      {86399.4, 86399}, {86399.5, 86400}, {-86399.5, -86400}, {2.5, 3},   {-2.5, -3},
   };
   for (const Case& c : cases) {
     const COleDateTimeSpan span(c.seconds / 86400);
@@ -320,8 +328,7 @@ TEST(OleDateTimeSpan, ArithmeticAndStatus) {
   EXPECT_EQ(COleDateTimeSpan(std::numeric_limits<double>::quiet_NaN()).GetStatus(),
             COleDateTimeSpan::invalid);
   EXPECT_EQ(COleDateTimeSpan(1e7).GetTotalSeconds(), 0);  // no value from an invalid span
-  EXPECT_EQ((COleDateTimeSpan(3e6) + COleDateTimeSpan(3e6)).GetStatus(),
-            COleDateTimeSpan::invalid);
+  EXPECT_EQ((COleDateTimeSpan(3e6) + COleDateTimeSpan(3e6)).GetStatus(), COleDateTimeSpan::invalid);
   COleDateTimeSpan none(1.0);
   none.SetStatus(COleDateTimeSpan::null);
   const COleDateTimeSpan bad(1e7);

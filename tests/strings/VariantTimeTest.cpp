@@ -37,7 +37,7 @@ const KnownDate kKnown[] = {
     {1900, 2, 28, 0, 0, 0, 60.0, 3},
     {1900, 3, 1, 0, 0, 0, 61.0, 4},  // 1900 has no 29 February
     {1899, 12, 29, 0, 0, 0, -1.0, 5},
-    {1899, 12, 29, 6, 0, 0, -1.25, 5},   // the fraction counts forward
+    {1899, 12, 29, 6, 0, 0, -1.25, 5},  // the fraction counts forward
     {1899, 12, 28, 18, 0, 0, -2.75, 4},
     {1899, 12, 29, 23, 59, 59, -1.0 - 86399.0 / 86400, 5},
     {1969, 7, 20, 20, 17, 40, 25404.0 + 73060.0 / 86400, 0},
@@ -55,8 +55,8 @@ const KnownDate kKnown[] = {
 
 TEST(VariantTime, KnownDatesBothWays) {
   for (const KnownDate& k : kKnown) {
-    SCOPED_TRACE(testing::Message() << k.y << "-" << k.mo << "-" << k.d << " " << k.h << ":"
-                                    << k.mi << ":" << k.s);
+    SCOPED_TRACE(testing::Message()
+                 << k.y << "-" << k.mo << "-" << k.d << " " << k.h << ":" << k.mi << ":" << k.s);
     SYSTEMTIME st = MakeTime(k.y, k.mo, k.d, k.h, k.mi, k.s);
     DATE date = 12345;
     ASSERT_TRUE(SystemTimeToVariantTime(&st, &date));
@@ -87,8 +87,8 @@ TEST(VariantTime, EveryDayOfTheRangeMatchesAPlainCalendar) {
     if (!VariantTimeToSystemTime(date, &st) || st.wYear != y || st.wMonth != mo || st.wDay != d ||
         st.wDayOfWeek != weekday || st.wHour != 12 || st.wMinute != 0 || st.wSecond != 0) {
       ADD_FAILURE() << "day " << day << ": expected " << y << "-" << mo << "-" << d << " (weekday "
-                    << weekday << "), got " << st.wYear << "-" << st.wMonth << "-" << st.wDay
-                    << " " << st.wHour << ":" << st.wMinute << " (weekday " << st.wDayOfWeek << ")";
+                    << weekday << "), got " << st.wYear << "-" << st.wMonth << "-" << st.wDay << " "
+                    << st.wHour << ":" << st.wMinute << " (weekday " << st.wDayOfWeek << ")";
       ++failures;
     }
     SYSTEMTIME forward = MakeTime(y, mo, d, 12);
@@ -114,10 +114,11 @@ TEST(VariantTime, EveryDayOfTheRangeMatchesAPlainCalendar) {
 
 TEST(VariantTime, TimesOfDayRoundTripOnBothSidesOfDayZero) {
   const int days[][3] = {{1899, 12, 30}, {1899, 12, 29}, {1899, 12, 31}, {1800, 6, 15},
-                         {2024, 2, 29}, {9999, 12, 31}, {100, 1, 1}};
+                         {2024, 2, 29},  {9999, 12, 31}, {100, 1, 1}};
   for (const auto& day : days) {
     for (int second = 0; second < 86400; second += 59) {
-      SYSTEMTIME st = MakeTime(day[0], day[1], day[2], second / 3600, second / 60 % 60, second % 60);
+      SYSTEMTIME st =
+          MakeTime(day[0], day[1], day[2], second / 3600, second / 60 % 60, second % 60);
       DATE date = 0;
       ASSERT_TRUE(SystemTimeToVariantTime(&st, &date));
       SYSTEMTIME back;
@@ -141,16 +142,16 @@ TEST(VariantTime, RoundsToTheNearestSecond) {
       {36526.0 + 3600.4 * sec, 2000, 1, 1, 1, 0, 0},
       {36526.0 + 3600.6 * sec, 2000, 1, 1, 1, 0, 1},
       {36526.0 + 0.4 * sec, 2000, 1, 1, 0, 0, 0},
-      {36526.0 - 0.4 * sec, 2000, 1, 1, 0, 0, 0},       // 23:59:59.6 the day before
+      {36526.0 - 0.4 * sec, 2000, 1, 1, 0, 0, 0},  // 23:59:59.6 the day before
       {36526.0 - 0.6 * sec, 1999, 12, 31, 23, 59, 59},
-      {36526.0 + 59.5 * sec, 2000, 1, 1, 0, 1, 0},      // half a second goes up
-      {36526.0 + 86399.6 * sec, 2000, 1, 2, 0, 0, 0},    // into the next day
-      {36525.0 + 86399.6 * sec, 2000, 1, 1, 0, 0, 0},    // and into the next year
-      {-1.0 - 3600.4 * sec, 1899, 12, 29, 1, 0, 0},      // negative: forward from midnight
+      {36526.0 + 59.5 * sec, 2000, 1, 1, 0, 1, 0},     // half a second goes up
+      {36526.0 + 86399.6 * sec, 2000, 1, 2, 0, 0, 0},  // into the next day
+      {36525.0 + 86399.6 * sec, 2000, 1, 1, 0, 0, 0},  // and into the next year
+      {-1.0 - 3600.4 * sec, 1899, 12, 29, 1, 0, 0},    // negative: forward from midnight
       {-1.0 - 3600.6 * sec, 1899, 12, 29, 1, 0, 1},
-      {-2.0 - 86399.6 * sec, 1899, 12, 29, 0, 0, 0},     // 1899-12-28 23:59:59.6
-      {-1.0 - 86399.6 * sec, 1899, 12, 30, 0, 0, 0},     // over day 0
-      {-0.25, 1899, 12, 30, 6, 0, 0},                    // day -0 is day 0
+      {-2.0 - 86399.6 * sec, 1899, 12, 29, 0, 0, 0},  // 1899-12-28 23:59:59.6
+      {-1.0 - 86399.6 * sec, 1899, 12, 30, 0, 0, 0},  // over day 0
+      {-0.25, 1899, 12, 30, 6, 0, 0},                 // day -0 is day 0
       {-657434.0 - 0.4 * sec, 100, 1, 1, 0, 0, 0},
   };
   for (const Case& c : cases) {
@@ -168,10 +169,10 @@ TEST(VariantTime, RoundsToTheNearestSecond) {
 TEST(VariantTime, RefusesDatesOutsideTheRange) {
   const double sec = 1.0 / 86400;
   const double refused[] = {
-      -657435.0,                          // 0099-12-31
+      -657435.0,  // 0099-12-31
       -657435.5,
-      2958466.0,                          // 10000-01-01
-      2958465.0 + 86399.6 * sec,          // rounds up into year 10000
+      2958466.0,                  // 10000-01-01
+      2958465.0 + 86399.6 * sec,  // rounds up into year 10000
       1e300,
       -1e300,
       std::numeric_limits<double>::quiet_NaN(),
@@ -189,11 +190,11 @@ TEST(VariantTime, RefusesDatesOutsideTheRange) {
 
 TEST(VariantTime, RefusesFieldsOutOfRange) {
   const SYSTEMTIME refused[] = {
-      MakeTime(2024, 0, 1),         MakeTime(2024, 13, 1),       MakeTime(2024, 1, 0),
-      MakeTime(2024, 1, 32),        MakeTime(1900, 2, 29),       MakeTime(2023, 2, 29),
-      MakeTime(2000, 2, 30),        MakeTime(2024, 4, 31),       MakeTime(2024, 6, 31),
-      MakeTime(2024, 1, 1, 24),     MakeTime(2024, 1, 1, 0, 60), MakeTime(2024, 1, 1, 0, 0, 60),
-      MakeTime(99, 12, 31),         MakeTime(10000, 1, 1),       MakeTime(0, 1, 1),
+      MakeTime(2024, 0, 1),      MakeTime(2024, 13, 1),       MakeTime(2024, 1, 0),
+      MakeTime(2024, 1, 32),     MakeTime(1900, 2, 29),       MakeTime(2023, 2, 29),
+      MakeTime(2000, 2, 30),     MakeTime(2024, 4, 31),       MakeTime(2024, 6, 31),
+      MakeTime(2024, 1, 1, 24),  MakeTime(2024, 1, 1, 0, 60), MakeTime(2024, 1, 1, 0, 0, 60),
+      MakeTime(99, 12, 31),      MakeTime(10000, 1, 1),       MakeTime(0, 1, 1),
       MakeTime(2024, 0xFFFF, 1),
   };
   for (SYSTEMTIME st : refused) {

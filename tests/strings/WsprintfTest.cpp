@@ -102,11 +102,11 @@ struct TextCase {
 TEST(Wsprintf, DirectivesWsprintfDoesNotKnowPrintTheirTypeCharacter) {
   // No argument is read for these, so none is passed.
   const TextCase cases[] = {
-      {L"%q", L"q"},        {L"%5q", L"q"},  {L"%*d", L"*d"},  // no * width in wsprintf
-      {L"%+d", L"+d"},      {L"%f", L"f"},   {L"%e", L"e"},    // no floating point
-      {L"100%", L"100"},    {L"%", L""},     {L"%-%", L"%"},   // a lone % at the end: nothing
-      {L"%%", L"%"},        {L"a%%b", L"a%b"}, {L"%I64d", L"I64d"},
-      {L"plain text", L"plain text"}, {L"", L""},
+      {L"%q", L"q"},     {L"%5q", L"q"},    {L"%*d", L"*d"},  // no * width in wsprintf
+      {L"%+d", L"+d"},   {L"%f", L"f"},     {L"%e", L"e"},    // no floating point
+      {L"100%", L"100"}, {L"%", L""},       {L"%-%", L"%"},   // a lone % at the end: nothing
+      {L"%%", L"%"},     {L"a%%b", L"a%b"}, {L"%I64d", L"I64d"}, {L"plain text", L"plain text"},
+      {L"", L""},
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(Format(c.format), std::wstring(c.expected)) << Printable(c.format);
@@ -188,17 +188,12 @@ struct CharCase {
 
 TEST(Wsprintf, Characters) {
   const CharCase cases[] = {
-      {L"%c", L'x', L"x"},
-      {L"%c", 0x263A, L"\x263A"},
-      {L"%lc", L'z', L"z"},
-      {L"%wc", L'z', L"z"},
-      {L"%hc", 'y', L"y"},
-      {L"%C", 'a', L"a"},
-      {L"%lC", 0x263A, L"\x263A"},
-      {L"%hc", 0x80, L"\x20AC"},
+      {L"%c", L'x', L"x"},         {L"%c", 0x263A, L"\x263A"},
+      {L"%lc", L'z', L"z"},        {L"%wc", L'z', L"z"},
+      {L"%hc", 'y', L"y"},         {L"%C", 'a', L"a"},
+      {L"%lC", 0x263A, L"\x263A"}, {L"%hc", 0x80, L"\x20AC"},
       {L"%hc", 0x180, L"\x20AC"},  // only the low byte of a narrow character counts
-      {L"%3c", L'x', L"  x"},
-      {L"%-3c|", L'x', L"x  |"},
+      {L"%3c", L'x', L"  x"},      {L"%-3c|", L'x', L"x  |"},
       {L"%.0c", L'x', L"x"},  // a precision does not apply to a character
   };
   for (const CharCase& c : cases) {
@@ -212,11 +207,11 @@ TEST(Wsprintf, ArgumentsAreTakenInOrderAcrossMixedTypes) {
 }
 
 TEST(Wsprintf, ProgramFormatStrings) {
-  EXPECT_EQ(Format(L"Mute %s at %02d:%02d:%02d %s%s%s%s%s%s%s", L"On", 7, 5, 0, L"Su ", L"",
-                   L"Tu ", L"", L"", L"Fr ", L"Sa "),
+  EXPECT_EQ(Format(L"Mute %s at %02d:%02d:%02d %s%s%s%s%s%s%s", L"On", 7, 5, 0, L"Su ", L"", L"Tu ",
+                   L"", L"", L"Fr ", L"Sa "),
             L"Mute On at 07:05:00 Su Tu Fr Sa ");
-  EXPECT_EQ(Format(L"Mute %s at %02d:%02d:%02d %s%s%s%s%s%s%s", L"Off", -1, -1, -1, L"", L"",
-                   L"", L"", L"", L"", L""),
+  EXPECT_EQ(Format(L"Mute %s at %02d:%02d:%02d %s%s%s%s%s%s%s", L"Off", -1, -1, -1, L"", L"", L"",
+                   L"", L"", L"", L""),
             L"Mute Off at -1:-1:-1 ");
   EXPECT_EQ(Format(L"M%d", 1), L"M1");
   EXPECT_EQ(Format(L"M%d", 0), L"M0");
@@ -230,9 +225,9 @@ TEST(Wsprintf, ProgramFormatStrings) {
             L"GetNextItem: pow(2, j): 40, item-days:7F\r\n");
   EXPECT_EQ(Format(L"SetNotifcation: item: D%d T%02d:%02d:%02d M%d\r\n", 127, 23, 59, 0, 1),
             L"SetNotifcation: item: D127 T23:59:00 M1\r\n");
-  EXPECT_EQ(Format(L"Next Mute Change: %d-%d-%d - %d - %d:%d:%d - %d\r\n", 2027, 1, 1, 5, 0, 1,
-                   0, 0),
-            L"Next Mute Change: 2027-1-1 - 5 - 0:1:0 - 0\r\n");
+  EXPECT_EQ(
+      Format(L"Next Mute Change: %d-%d-%d - %d - %d:%d:%d - %d\r\n", 2027, 1, 1, 5, 0, 1, 0, 0),
+      L"Next Mute Change: 2027-1-1 - 5 - 0:1:0 - 0\r\n");
 }
 
 TEST(Wsprintf, OutputIsCutAt1023CharactersAndTerminated) {

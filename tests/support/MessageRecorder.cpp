@@ -5,7 +5,8 @@
 
 namespace msgtest {
 
-void MessageRecorder::Record(const std::string& window, UINT message, WPARAM wParam, LPARAM lParam) {
+void MessageRecorder::Record(const std::string& window, UINT message, WPARAM wParam,
+                             LPARAM lParam) {
   std::lock_guard lk(lock_);
   seen_.push_back(Recorded{window, message, wParam, lParam, GetCurrentThreadId()});
 }
@@ -65,15 +66,17 @@ HWND CreateRecordedWindow(RecordedWindow& info, DWORD exStyle, DWORD style, int 
 std::string MessageName(UINT message) {
   switch (message) {
 #define NAME(m) \
-  case m: return #m;
-    NAME(WM_CREATE) NAME(WM_DESTROY) NAME(WM_MOVE) NAME(WM_SIZE) NAME(WM_ACTIVATE)
-    NAME(WM_SETFOCUS) NAME(WM_KILLFOCUS) NAME(WM_ENABLE) NAME(WM_SETTEXT) NAME(WM_GETTEXT)
-    NAME(WM_GETTEXTLENGTH) NAME(WM_PAINT) NAME(WM_CLOSE) NAME(WM_QUIT) NAME(WM_ERASEBKGND)
-    NAME(WM_SHOWWINDOW) NAME(WM_NCCREATE) NAME(WM_NCDESTROY) NAME(WM_KEYDOWN) NAME(WM_KEYUP)
-    NAME(WM_CHAR) NAME(WM_COMMAND) NAME(WM_TIMER) NAME(WM_LBUTTONDOWN) NAME(WM_LBUTTONUP)
-    NAME(WM_CAPTURECHANGED) NAME(WM_USER)
+  case m:       \
+    return #m;
+    NAME(WM_CREATE)
+    NAME(WM_DESTROY) NAME(WM_MOVE) NAME(WM_SIZE) NAME(WM_ACTIVATE) NAME(WM_SETFOCUS)
+        NAME(WM_KILLFOCUS) NAME(WM_ENABLE) NAME(WM_SETTEXT) NAME(WM_GETTEXT) NAME(WM_GETTEXTLENGTH)
+            NAME(WM_PAINT) NAME(WM_CLOSE) NAME(WM_QUIT) NAME(WM_ERASEBKGND) NAME(WM_SHOWWINDOW)
+                NAME(WM_NCCREATE) NAME(WM_NCDESTROY) NAME(WM_KEYDOWN) NAME(WM_KEYUP) NAME(WM_CHAR)
+                    NAME(WM_COMMAND) NAME(WM_TIMER) NAME(WM_LBUTTONDOWN) NAME(WM_LBUTTONUP)
+                        NAME(WM_CAPTURECHANGED) NAME(WM_USER)
 #undef NAME
-    default: {
+                            default : {
       std::ostringstream s;
       s << "0x" << std::hex << message;
       return s.str();
@@ -84,7 +87,8 @@ std::string MessageName(UINT message) {
 std::string Describe(const std::vector<Recorded>& seen) {
   std::ostringstream s;
   for (const Recorded& r : seen) {
-    s << "  " << r.window << " " << MessageName(r.message) << " w=" << r.wParam << " l=" << r.lParam << "\n";
+    s << "  " << r.window << " " << MessageName(r.message) << " w=" << r.wParam << " l=" << r.lParam
+      << "\n";
   }
   return s.str();
 }
@@ -110,7 +114,9 @@ std::string Describe(const std::vector<Expected>& wanted) {
            (!e.lParam || *e.lParam == r.lParam);
   }
   if (same) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "expected:\n" << Describe(wanted) << "actual:\n" << Describe(seen);
+  return ::testing::AssertionFailure() << "expected:\n"
+                                       << Describe(wanted) << "actual:\n"
+                                       << Describe(seen);
 }
 
 }  // namespace msgtest

@@ -25,13 +25,13 @@ TEST(TerminalInput, SgrMouseReports) {
       {"0;1;1m", true, Kind::tapUp, 0, 0},
       {"0;60;40M", true, Kind::tapDown, 59, 39},
       {"0;123;7m", true, Kind::tapUp, 122, 6},
-      {"2;5;5M", true, Kind::none, 0, 0},    // the right button does not tap
-      {"32;5;5M", true, Kind::none, 0, 0},   // motion with the button held
-      {"64;5;5M", true, Kind::none, 0, 0},   // the wheel
-      {"0;5;5", false, Kind::none, 0, 0},    // no final letter
-      {"0;5M", false, Kind::none, 0, 0},     // two fields
-      {"0;5;5;5M", false, Kind::none, 0, 0}, // four fields
-      {"0;0;5M", false, Kind::none, 0, 0},   // columns count from 1
+      {"2;5;5M", true, Kind::none, 0, 0},     // the right button does not tap
+      {"32;5;5M", true, Kind::none, 0, 0},    // motion with the button held
+      {"64;5;5M", true, Kind::none, 0, 0},    // the wheel
+      {"0;5;5", false, Kind::none, 0, 0},     // no final letter
+      {"0;5M", false, Kind::none, 0, 0},      // two fields
+      {"0;5;5;5M", false, Kind::none, 0, 0},  // four fields
+      {"0;0;5M", false, Kind::none, 0, 0},    // columns count from 1
       {"0;;5M", false, Kind::none, 0, 0},
       {"0;a;5M", false, Kind::none, 0, 0},
       {"0;5;5X", false, Kind::none, 0, 0},
@@ -56,11 +56,12 @@ TEST(TerminalInput, CellsMapToThePixelAtTheirCentre) {
     int column, row;
     bool inside;
     LONG x, y;
-  } cases[] = {
-      {0, 0, true, 2, 4},       {59, 39, true, 238, 316}, {47, 1, true, 190, 12},
-      {60, 0, false, 0, 0},     {0, 40, false, 0, 0},     {-1, 3, false, 0, 0},
-      {61, 5, false, 0, 0},  // the help column beside the screen
-  };
+  } cases[] =
+      {
+          {0, 0, true, 2, 4},   {59, 39, true, 238, 316}, {47, 1, true, 190, 12},
+          {60, 0, false, 0, 0}, {0, 40, false, 0, 0},     {-1, 3, false, 0, 0},
+          {61, 5, false, 0, 0},  // the help column beside the screen
+      };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.column << "," << c.row);
     const auto p = CellToPixel(c.column, c.row);

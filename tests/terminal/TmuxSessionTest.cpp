@@ -45,7 +45,8 @@ Output Run(const std::vector<std::string>& args) {
   Output out;
   char buffer[4096];
   ssize_t n;
-  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) out.text.append(buffer, static_cast<size_t>(n));
+  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+    out.text.append(buffer, static_cast<size_t>(n));
   close(pipeFds[0]);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -81,9 +82,10 @@ class TmuxSession {
 
   void Start(int columns = 80, int rows = 40) {
     const std::string command = "CEDEVICE_ROOT='" + root_.string() + "' TERM=xterm-256color '" +
-                                QUENMORA_BINARY + "'; echo $? > '" + status_.string() + "'; sleep 60";
-    ASSERT_EQ(Run({"tmux", "-L", socket_, "-f", "/dev/null", "new-session", "-d", "-x", std::to_string(columns),
-                   "-y", std::to_string(rows), "-s", "q", command})
+                                QUENMORA_BINARY + "'; echo $? > '" + status_.string() +
+                                "'; sleep 60";
+    ASSERT_EQ(Run({"tmux", "-L", socket_, "-f", "/dev/null", "new-session", "-d", "-x",
+                   std::to_string(columns), "-y", std::to_string(rows), "-s", "q", command})
                   .status,
               0);
   }
@@ -96,12 +98,14 @@ class TmuxSession {
   // A schedule with the volume icon's place already learnt, so the main dialog comes first.
   void WriteTrainedSchedule() {
     const char header[8] = {static_cast<char>(200), 0, 10, 0, 0, 0, 0, 0};
-    std::ofstream(root_ / "My Documents" / "Quenmora.dat", std::ios::binary).write(header, sizeof header);
+    std::ofstream(root_ / "My Documents" / "Quenmora.dat", std::ios::binary)
+        .write(header, sizeof header);
   }
 
   // The runs of text the pane shows in reverse video, read from capture-pane's escapes.
   std::vector<std::string> Reversed() {
-    const std::string pane = Run({"tmux", "-L", socket_, "capture-pane", "-p", "-e", "-t", "q"}).text;
+    const std::string pane =
+        Run({"tmux", "-L", socket_, "capture-pane", "-p", "-e", "-t", "q"}).text;
     std::vector<std::string> runs;
     bool reverse = false;
     std::string run;
@@ -182,7 +186,8 @@ class TmuxSession {
     for (size_t row = 0; row < lines.size(); ++row) {
       const size_t at = lines[row].find(text);
       if (at != std::string::npos) {
-        return std::pair<int, int>(static_cast<int>(at + text.size() / 2) + 1, static_cast<int>(row) + 1);
+        return std::pair<int, int>(static_cast<int>(at + text.size() / 2) + 1,
+                                   static_cast<int>(row) + 1);
       }
     }
     return std::nullopt;
@@ -260,7 +265,8 @@ TEST(TerminalSession, TrainByClickingTheIconThenAddAnItemAndQuitWithEscape) {
   // moves from Su to Mo, and the Space presses Mo, the toggle that has the focus by then.
   s.Type("\t ");
   ASSERT_TRUE(s.WaitFor("*Mo*")) << "a pressed toggle\n" << s.PaneText();
-  EXPECT_FALSE(s.Find("*Su*")) << "the Space pressed the toggle focused before the Tab\n" << s.PaneText();
+  EXPECT_FALSE(s.Find("*Su*")) << "the Space pressed the toggle focused before the Tab\n"
+                               << s.PaneText();
   // (The focus is seen here too: on Mo after the Tab.)
   ASSERT_TRUE(s.ClickText("[ok]"));
   ASSERT_TRUE(s.WaitFor("Mute Off at 10:00:00 Mo")) << s.PaneText();
@@ -285,7 +291,8 @@ TEST(TerminalSession, TheFocusShowsInReverseVideoAndMovesWithTab) {
   ASSERT_TRUE(s.WaitFor("[New]")) << s.PaneText();
   EXPECT_TRUE(s.WaitForReversed("[New]")) << s.ReversedText();
   s.Key("Tab");
-  EXPECT_TRUE(s.WaitForReversed(std::string(58, ' '))) << "the empty list's first row\n" << s.ReversedText();
+  EXPECT_TRUE(s.WaitForReversed(std::string(58, ' '))) << "the empty list's first row\n"
+                                                       << s.ReversedText();
   s.Key("Tab");
   EXPECT_TRUE(s.WaitForReversed("[Edit]")) << s.ReversedText();
   s.Key("Escape");

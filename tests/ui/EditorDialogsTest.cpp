@@ -97,10 +97,12 @@ TEST_P(ItemEditor, GivesBackWhatTheTogglesShow) {
   editor.m_nDays = c.days;
   editor.m_nMuteOn = c.muteOn;
   editor.m_time = TimeOfDay(22, 5, 9);
-  const INT_PTR result = Drive(L"Quenmora Item", [&] { return editor.DoModal(); }, [&](HWND) {
-    for (const wchar_t* text : c.taps) ASSERT_TRUE(TapText(text));
-    ASSERT_TRUE(TapOk());
-  });
+  const INT_PTR result = Drive(
+      L"Quenmora Item", [&] { return editor.DoModal(); },
+      [&](HWND) {
+        for (const wchar_t* text : c.taps) ASSERT_TRUE(TapText(text));
+        ASSERT_TRUE(TapOk());
+      });
   ASSERT_EQ(result, IDOK);
   EXPECT_EQ(editor.m_nDays, c.wantDays);
   EXPECT_EQ(editor.m_nMuteOn, c.wantMuteOn);
@@ -111,26 +113,28 @@ TEST_P(ItemEditor, GivesBackWhatTheTogglesShow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Toggles, ItemEditor,
-    testing::Values(EditorCase{"Unchanged", 0x41, 1, {}, 0x41, 1},
-                    EditorCase{"SundayAndSaturday", 0, 0, {L"Su", L"Sa"}, 0x41, 0},
-                    EditorCase{"AllSeven", 0, 0, {L"Mo", L"Tu", L"We", L"Th", L"Fr", L"Sa", L"Su"},
-                               0x7F, 0},
-                    EditorCase{"ReleasingADay", 0x3E, 0, {L"We"}, 0x36, 0},
-                    EditorCase{"BitSevenIsDropped", 0x82, 0, {}, 0x02, 0},
-                    EditorCase{"MuteAboveTwoShowsReleased", 0, 3, {}, 0, 0},
-                    EditorCase{"MuteAboveTwoPressedAgain", 0, 3, {L"Mute On"}, 0, 1},
-                    EditorCase{"MuteReleased", 0, 1, {L"Mute On"}, 0, 0}),
+    testing::Values(
+        EditorCase{"Unchanged", 0x41, 1, {}, 0x41, 1},
+        EditorCase{"SundayAndSaturday", 0, 0, {L"Su", L"Sa"}, 0x41, 0},
+        EditorCase{"AllSeven", 0, 0, {L"Mo", L"Tu", L"We", L"Th", L"Fr", L"Sa", L"Su"}, 0x7F, 0},
+        EditorCase{"ReleasingADay", 0x3E, 0, {L"We"}, 0x36, 0},
+        EditorCase{"BitSevenIsDropped", 0x82, 0, {}, 0x02, 0},
+        EditorCase{"MuteAboveTwoShowsReleased", 0, 3, {}, 0, 0},
+        EditorCase{"MuteAboveTwoPressedAgain", 0, 3, {L"Mute On"}, 0, 1},
+        EditorCase{"MuteReleased", 0, 1, {L"Mute On"}, 0, 0}),
     [](const testing::TestParamInfo<EditorCase>& param) { return param.param.name; });
 
 TEST_F(Dialogs, NewItemDefaultsToNoDayThisMinuteAndMutingOff) {
   CItemDlg editor;
-  const INT_PTR result = Drive(L"Quenmora Item", [&] { return editor.DoModal(); }, [](HWND dialog) {
-    for (int id : {IDC_SU, IDC_MO, IDC_TU, IDC_WE, IDC_TH, IDC_FR, IDC_SA, IDC_MUTEON}) {
-      EXPECT_EQ(Checked(dialog, id), 0) << id;
-    }
-    EXPECT_TRUE(IsShowing(L"10:41:00"));
-    ASSERT_TRUE(TapOk());
-  });
+  const INT_PTR result = Drive(
+      L"Quenmora Item", [&] { return editor.DoModal(); },
+      [](HWND dialog) {
+        for (int id : {IDC_SU, IDC_MO, IDC_TU, IDC_WE, IDC_TH, IDC_FR, IDC_SA, IDC_MUTEON}) {
+          EXPECT_EQ(Checked(dialog, id), 0) << id;
+        }
+        EXPECT_TRUE(IsShowing(L"10:41:00"));
+        ASSERT_TRUE(TapOk());
+      });
   ASSERT_EQ(result, IDOK);
   EXPECT_EQ(editor.m_nDays, 0);
   EXPECT_EQ(editor.m_nMuteOn, 0);
@@ -144,15 +148,17 @@ TEST_F(Dialogs, EditorShowsTheSeededItemAndItsTypedTimeComesBack) {
   editor.m_nDays = 0x22;
   editor.m_nMuteOn = 1;
   editor.m_time = TimeOfDay(7, 30, 0);
-  const INT_PTR result = Drive(L"Quenmora Item", [&] { return editor.DoModal(); }, [](HWND dialog) {
-    EXPECT_EQ(Checked(dialog, IDC_MO), 1);
-    EXPECT_EQ(Checked(dialog, IDC_FR), 1);
-    EXPECT_EQ(Checked(dialog, IDC_SU), 0);
-    EXPECT_EQ(Checked(dialog, IDC_MUTEON), 1);
-    ASSERT_TRUE(TapText(L"07:30:00"));
-    Type(L"183015");
-    ASSERT_TRUE(TapOk());
-  });
+  const INT_PTR result = Drive(
+      L"Quenmora Item", [&] { return editor.DoModal(); },
+      [](HWND dialog) {
+        EXPECT_EQ(Checked(dialog, IDC_MO), 1);
+        EXPECT_EQ(Checked(dialog, IDC_FR), 1);
+        EXPECT_EQ(Checked(dialog, IDC_SU), 0);
+        EXPECT_EQ(Checked(dialog, IDC_MUTEON), 1);
+        ASSERT_TRUE(TapText(L"07:30:00"));
+        Type(L"183015");
+        ASSERT_TRUE(TapOk());
+      });
   ASSERT_EQ(result, IDOK);
   EXPECT_EQ(editor.m_nDays, 0x22);
   EXPECT_EQ(editor.m_time.hour(), 18);
@@ -165,12 +171,14 @@ TEST_F(Dialogs, PickerAloneHasTheLargerFontWhileOpen) {
   LONG whileOpen = 0;
   LONG before = 0;
   HWND picker = nullptr;
-  Drive(L"Quenmora Item", [&] { return editor.DoModal(); }, [&](HWND dialog) {
-    picker = GetDlgItem(dialog, IDC_TIME);
-    whileOpen = FontHeight(picker);
-    before = FontHeight(GetDlgItem(dialog, IDC_MUTEON));
-    ASSERT_TRUE(TapOk());
-  });
+  Drive(
+      L"Quenmora Item", [&] { return editor.DoModal(); },
+      [&](HWND dialog) {
+        picker = GetDlgItem(dialog, IDC_TIME);
+        whileOpen = FontHeight(picker);
+        before = FontHeight(GetDlgItem(dialog, IDC_MUTEON));
+        ASSERT_TRUE(TapOk());
+      });
   // 12 points at the device's 96 dots per inch.
   EXPECT_EQ(whileOpen, 16);
   EXPECT_NE(before, 16);
@@ -179,10 +187,12 @@ TEST_F(Dialogs, PickerAloneHasTheLargerFontWhileOpen) {
 TEST_F(Dialogs, CancelGivesNothingBack) {
   CItemDlg editor;
   editor.m_nDays = 0x02;
-  const INT_PTR result = Drive(L"Quenmora Item", [&] { return editor.DoModal(); }, [](HWND) {
-    ASSERT_TRUE(TapText(L"Sa"));
-    ASSERT_TRUE(Key(L"Escape"));
-  });
+  const INT_PTR result = Drive(
+      L"Quenmora Item", [&] { return editor.DoModal(); },
+      [](HWND) {
+        ASSERT_TRUE(TapText(L"Sa"));
+        ASSERT_TRUE(Key(L"Escape"));
+      });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(editor.m_nDays, 0x02);
 }
@@ -195,19 +205,21 @@ TEST_F(Dialogs, MainDialogListsTheItemsOverTheStretchedListAndHidesSetup) {
   RECT list{};
   std::vector<std::wstring> rows;
   bool setupVisible = true;
-  const INT_PTR result = Drive(L"Quenmora", [&] { return dialog.DoModal(); }, [&](HWND hDlg) {
-    HWND hList = GetDlgItem(hDlg, IDC_LIST);
-    GetWindowRect(hList, &list);
-    const int count = static_cast<int>(SendMessage(hList, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      wchar_t text[64] = {};
-      SendMessage(hList, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-      rows.emplace_back(text);
-    }
-    EXPECT_EQ(SendMessage(hList, LB_GETCURSEL, 0, 0), LB_ERR);
-    setupVisible = IsWindowVisible(GetDlgItem(hDlg, IDC_SETUP)) != FALSE;
-    ASSERT_TRUE(Key(L"Escape"));
-  });
+  const INT_PTR result = Drive(
+      L"Quenmora", [&] { return dialog.DoModal(); },
+      [&](HWND hDlg) {
+        HWND hList = GetDlgItem(hDlg, IDC_LIST);
+        GetWindowRect(hList, &list);
+        const int count = static_cast<int>(SendMessage(hList, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+          wchar_t text[64] = {};
+          SendMessage(hList, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+          rows.emplace_back(text);
+        }
+        EXPECT_EQ(SendMessage(hList, LB_GETCURSEL, 0, 0), LB_ERR);
+        setupVisible = IsWindowVisible(GetDlgItem(hDlg, IDC_SETUP)) != FALSE;
+        ASSERT_TRUE(Key(L"Escape"));
+      });
   EXPECT_EQ(result, IDCANCEL);
   const std::vector<std::wstring> want = {L"Mute On at 07:30:00 Mo Tu We Th Fr ",
                                           L"Mute Off at 22:05:09 Su Sa "};

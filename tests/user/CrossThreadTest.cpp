@@ -89,7 +89,10 @@ TEST(CrossThread, TwoThreadsSendingToEachOtherBothFinish) {
   RegisterClassW(&wc);
   g_finished = 0;
   auto make = [](int i) {
-    return [i] { g_peer[i] = CreateWindowExW(0, L"PeerClass", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr); };
+    return [i] {
+      g_peer[i] =
+          CreateWindowExW(0, L"PeerClass", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    };
   };
   GuiThread a(make(0));
   GuiThread b(make(1));

@@ -42,7 +42,9 @@ TEST_F(Sequences, CreationSendsNcCreateCreateSizeMove) {
   HWND h = CreateRecordedWindow(w, 0, 0, 5, 30, 50, 20, nullptr);
   ASSERT_NE(h, nullptr);
   EXPECT_TRUE(SequenceIs(rec_.Take({WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE}),
-                         {{"w", WM_NCCREATE}, {"w", WM_CREATE}, {"w", WM_SIZE, 0, MAKELONG(50, 20)},
+                         {{"w", WM_NCCREATE},
+                          {"w", WM_CREATE},
+                          {"w", WM_SIZE, 0, MAKELONG(50, 20)},
                           {"w", WM_MOVE, 0, MAKELONG(5, 30)}}));
   DestroyWindow(h);
 }
@@ -62,10 +64,14 @@ TEST_F(Sequences, FocusMovesWithKillFocusThenSetFocus) {
 TEST_F(Sequences, DestroyGoesDownWithDestroyAndUpWithNcDestroy) {
   MakeTree();
   DestroyWindow(topHwnd_);
-  EXPECT_TRUE(SequenceIs(rec_.Take({WM_DESTROY, WM_NCDESTROY}),
-                         {{"top", WM_DESTROY}, {"a", WM_DESTROY}, {"b", WM_DESTROY}, {"c", WM_DESTROY},
-                          {"a", WM_NCDESTROY}, {"c", WM_NCDESTROY}, {"b", WM_NCDESTROY},
-                          {"top", WM_NCDESTROY}}));
+  EXPECT_TRUE(SequenceIs(rec_.Take({WM_DESTROY, WM_NCDESTROY}), {{"top", WM_DESTROY},
+                                                                 {"a", WM_DESTROY},
+                                                                 {"b", WM_DESTROY},
+                                                                 {"c", WM_DESTROY},
+                                                                 {"a", WM_NCDESTROY},
+                                                                 {"c", WM_NCDESTROY},
+                                                                 {"b", WM_NCDESTROY},
+                                                                 {"top", WM_NCDESTROY}}));
   for (HWND h : {topHwnd_, aHwnd_, bHwnd_, cHwnd_}) EXPECT_FALSE(IsWindow(h));
 }
 
@@ -76,8 +82,10 @@ TEST_F(Sequences, DestroyingTheFocusedChildMovesFocusToItsParent) {
   DestroyWindow(cHwnd_);
   EXPECT_EQ(GetFocus(), bHwnd_);
   EXPECT_TRUE(SequenceIs(rec_.Take({WM_SETFOCUS, WM_KILLFOCUS, WM_DESTROY, WM_NCDESTROY}),
-                         {{"c", WM_KILLFOCUS, W(bHwnd_)}, {"b", WM_SETFOCUS, W(cHwnd_)},
-                          {"c", WM_DESTROY}, {"c", WM_NCDESTROY}}));
+                         {{"c", WM_KILLFOCUS, W(bHwnd_)},
+                          {"b", WM_SETFOCUS, W(cHwnd_)},
+                          {"c", WM_DESTROY},
+                          {"c", WM_NCDESTROY}}));
 }
 
 TEST_F(Sequences, DestroyingTheActiveWindowActivatesItsOwner) {
@@ -92,9 +100,9 @@ TEST_F(Sequences, DestroyingTheActiveWindowActivatesItsOwner) {
   DestroyWindow(p);
   EXPECT_EQ(GetActiveWindow(), topHwnd_);
   EXPECT_EQ(GetForegroundWindow(), topHwnd_);
-  EXPECT_TRUE(SequenceIs(rec_.Take({WM_ACTIVATE, WM_DESTROY}),
-                         {{"popup", WM_ACTIVATE, WA_INACTIVE}, {"top", WM_ACTIVATE, WA_ACTIVE},
-                          {"popup", WM_DESTROY}}));
+  EXPECT_TRUE(SequenceIs(rec_.Take({WM_ACTIVATE, WM_DESTROY}), {{"popup", WM_ACTIVATE, WA_INACTIVE},
+                                                                {"top", WM_ACTIVATE, WA_ACTIVE},
+                                                                {"popup", WM_DESTROY}}));
 }
 
 TEST_F(Sequences, DisablingSendsEnableAndDropsTheFocus) {
@@ -105,8 +113,9 @@ TEST_F(Sequences, DisablingSendsEnableAndDropsTheFocus) {
   EXPECT_EQ(GetFocus(), nullptr);
   EXPECT_FALSE(IsWindowEnabled(aHwnd_));
   EXPECT_TRUE(EnableWindow(aHwnd_, TRUE)) << "it was disabled";
-  EXPECT_TRUE(SequenceIs(rec_.Take({WM_ENABLE, WM_KILLFOCUS}),
-                         {{"a", WM_KILLFOCUS, 0}, {"a", WM_ENABLE, FALSE}, {"a", WM_ENABLE, TRUE}}));
+  EXPECT_TRUE(
+      SequenceIs(rec_.Take({WM_ENABLE, WM_KILLFOCUS}),
+                 {{"a", WM_KILLFOCUS, 0}, {"a", WM_ENABLE, FALSE}, {"a", WM_ENABLE, TRUE}}));
 }
 
 TEST_F(Sequences, MovingAndSizingSendMoveAndSize) {
@@ -119,8 +128,8 @@ TEST_F(Sequences, MovingAndSizingSendMoveAndSize) {
   EXPECT_EQ(r.right, 80);
   EXPECT_EQ(r.bottom, 26 + 40);
   MoveWindow(aHwnd_, 20, 15, 60, 25, TRUE);
-  EXPECT_TRUE(SequenceIs(rec_.Take({WM_MOVE, WM_SIZE}),
-                         {{"a", WM_MOVE, 0, MAKELONG(20, 15)}, {"a", WM_SIZE, 0, MAKELONG(60, 25)}}));
+  EXPECT_TRUE(SequenceIs(rec_.Take({WM_MOVE, WM_SIZE}), {{"a", WM_MOVE, 0, MAKELONG(20, 15)},
+                                                         {"a", WM_SIZE, 0, MAKELONG(60, 25)}}));
 }
 
 TEST_F(Sequences, HidingAndShowingSendShowWindow) {
@@ -129,7 +138,8 @@ TEST_F(Sequences, HidingAndShowingSendShowWindow) {
   EXPECT_FALSE(IsWindowVisible(cHwnd_)) << "a child of a hidden window is not visible";
   EXPECT_FALSE(ShowWindow(bHwnd_, SW_SHOW));
   EXPECT_TRUE(IsWindowVisible(cHwnd_));
-  EXPECT_TRUE(SequenceIs(rec_.Take({WM_SHOWWINDOW}), {{"b", WM_SHOWWINDOW, FALSE}, {"b", WM_SHOWWINDOW, TRUE}}));
+  EXPECT_TRUE(SequenceIs(rec_.Take({WM_SHOWWINDOW}),
+                         {{"b", WM_SHOWWINDOW, FALSE}, {"b", WM_SHOWWINDOW, TRUE}}));
 }
 
 }  // namespace

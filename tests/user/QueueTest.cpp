@@ -145,9 +145,11 @@ TEST_F(Queue, TypedKeysComeAfterPostedMessagesToTheFocusOfTheirTime) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  EXPECT_TRUE(SequenceIs(rec_.Take({WM_USER, WM_KEYDOWN, WM_CHAR, WM_KEYUP}),
-                         {{"w", WM_USER}, {"other", WM_KEYDOWN, 'A'}, {"other", WM_CHAR, L'a'},
-                          {"other", WM_KEYUP, 'A'}}));
+  EXPECT_TRUE(
+      SequenceIs(rec_.Take({WM_USER, WM_KEYDOWN, WM_CHAR, WM_KEYUP}), {{"w", WM_USER},
+                                                                       {"other", WM_KEYDOWN, 'A'},
+                                                                       {"other", WM_CHAR, L'a'},
+                                                                       {"other", WM_KEYUP, 'A'}}));
   DestroyWindow(other);  // before its recorder info goes
 }
 

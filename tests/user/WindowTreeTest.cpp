@@ -11,7 +11,9 @@ using msgtest::CreateRecordedWindow;
 using msgtest::MessageRecorder;
 using msgtest::RecordedWindow;
 
-LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
+LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  return DefWindowProcW(h, m, w, l);
+}
 
 class WindowTree : public ::testing::Test {
  protected:
@@ -46,15 +48,15 @@ TEST_F(WindowTree, FindWindowComparesClassWithoutCaseAndTitleExactly) {
   HWND top = Make(L"Quenmora");
   Make(L"Child title", WS_CHILD | WS_VISIBLE, top);
   const FindCase cases[] = {
-      {L"TreeTestClass", L"Quenmora", true}, {L"treetestclass", L"Quenmora", true},
-      {L"TREETESTCLASS", nullptr, true},     {nullptr, L"Quenmora", true},
+      {L"TreeTestClass", L"Quenmora", true},  {L"treetestclass", L"Quenmora", true},
+      {L"TREETESTCLASS", nullptr, true},      {nullptr, L"Quenmora", true},
       {L"TreeTestClass", L"quenmora", false}, {L"TreeTestClass", L"Quenmora ", false},
-      {L"NoSuchClass", nullptr, false},      {nullptr, L"Child title", false},
+      {L"NoSuchClass", nullptr, false},       {nullptr, L"Child title", false},
   };
   for (const FindCase& c : cases) {
     HWND h = FindWindowW(c.cls, c.title);
-    EXPECT_EQ(h != nullptr, c.found) << (c.cls ? "class given" : "no class") << ", title "
-                                     << (c.title ? "given" : "null");
+    EXPECT_EQ(h != nullptr, c.found)
+        << (c.cls ? "class given" : "no class") << ", title " << (c.title ? "given" : "null");
     if (c.found) {
       EXPECT_EQ(h, top);
     }
@@ -84,7 +86,8 @@ struct TextCase {
 
 TEST_F(WindowTree, GetWindowTextCopiesAtMostCountMinusOne) {
   HWND h = Make(L"Hello");
-  const TextCase cases[] = {{10, L"Hello", 5}, {6, L"Hello", 5}, {5, L"Hell", 4}, {3, L"He", 2}, {1, L"", 0}};
+  const TextCase cases[] = {
+      {10, L"Hello", 5}, {6, L"Hello", 5}, {5, L"Hell", 4}, {3, L"He", 2}, {1, L"", 0}};
   for (const TextCase& c : cases) {
     wchar_t buffer[16];
     std::fill(std::begin(buffer), std::end(buffer), L'#');
@@ -141,7 +144,8 @@ TEST_F(WindowTree, ClassNamesCompareWithoutCase) {
   wc.lpszClassName = L"treetestCLASS";
   EXPECT_EQ(RegisterClassW(&wc), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
-  HWND h = CreateWindowExW(0, L"TREETESTCLASS", L"x", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND h = CreateWindowExW(0, L"TREETESTCLASS", L"x", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
   made_.push_back(h);
   ASSERT_NE(h, nullptr);
   wchar_t name[32];
@@ -150,8 +154,8 @@ TEST_F(WindowTree, ClassNamesCompareWithoutCase) {
 }
 
 TEST_F(WindowTree, TopmostWindowsStayAboveOthersAndHitTestingFindsThem) {
-  HWND below = CreateWindowExW(WS_EX_TOPMOST, L"TreeTestClass", L"pinned", WS_VISIBLE, 0, 0, 240, 100,
-                               nullptr, nullptr, nullptr, nullptr);
+  HWND below = CreateWindowExW(WS_EX_TOPMOST, L"TreeTestClass", L"pinned", WS_VISIBLE, 0, 0, 240,
+                               100, nullptr, nullptr, nullptr, nullptr);
   made_.push_back(below);
   HWND normal = Make(L"normal");  // (0,30)-(100,80), made later but not topmost
   EXPECT_EQ(WindowFromPoint(POINT{50, 50}), below);
@@ -174,7 +178,8 @@ TEST(Icons, SetIconKeepsTheIconAndReturnsThePreviousOne) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = L"IconTestClass";
   RegisterClassW(&wc);
-  HWND h = CreateWindowExW(0, L"IconTestClass", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND h = CreateWindowExW(0, L"IconTestClass", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
   HICON first = LoadIconW(nullptr, IDI_APPLICATION);
   HICON second = LoadIconW(nullptr, IDI_QUESTION);
   ASSERT_NE(first, nullptr);
@@ -182,7 +187,8 @@ TEST(Icons, SetIconKeepsTheIconAndReturnsThePreviousOne) {
   EXPECT_NE(first, second);
   EXPECT_EQ(LoadIconW(nullptr, IDI_APPLICATION), first) << "the same icon is shared";
   EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(first)), 0);
-  EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(second)), reinterpret_cast<LRESULT>(first));
+  EXPECT_EQ(SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(second)),
+            reinterpret_cast<LRESULT>(first));
   EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(second));
   EXPECT_EQ(SendMessageW(h, WM_GETICON, ICON_SMALL, 0), 0) << "the small icon is its own slot";
   DestroyWindow(h);
@@ -195,9 +201,15 @@ TEST(Icons, ANullInstanceHasOnlyThePredefinedIcons) {
     bool found;
   };
   const Case cases[] = {
-      {IDI_APPLICATION, true}, {IDI_HAND, true},           {IDI_QUESTION, true},
-      {IDI_EXCLAMATION, true}, {IDI_ASTERISK, true},       {MAKEINTRESOURCEW(101), false},
-      {MAKEINTRESOURCEW(32511), false}, {MAKEINTRESOURCEW(32600), false}, {L"NoSuchIcon", false},
+      {IDI_APPLICATION, true},
+      {IDI_HAND, true},
+      {IDI_QUESTION, true},
+      {IDI_EXCLAMATION, true},
+      {IDI_ASTERISK, true},
+      {MAKEINTRESOURCEW(101), false},
+      {MAKEINTRESOURCEW(32511), false},
+      {MAKEINTRESOURCEW(32600), false},
+      {L"NoSuchIcon", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(LoadIconW(nullptr, c.name) != nullptr, c.found) << "case " << (&c - cases);

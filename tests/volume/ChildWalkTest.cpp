@@ -21,8 +21,8 @@ class WindowTree : public testing::Test {
     wc.lpfnWndProc = DefWindowProc;
     wc.lpszClassName = kClass;
     RegisterClass(&wc);  // once per process; later calls fail harmlessly
-    root_ = CreateWindow(kClass, L"root", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr,
-                         nullptr);
+    root_ =
+        CreateWindow(kClass, L"root", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(root_, nullptr);
     TheVolumeChoices().Clear();
   }
@@ -32,8 +32,8 @@ class WindowTree : public testing::Test {
   }
 
   HWND Child(HWND parent, const wchar_t* text) {
-    HWND hWnd = CreateWindow(kClass, text, WS_CHILD, 0, 0, 10, 10, parent, nullptr, nullptr,
-                             nullptr);
+    HWND hWnd =
+        CreateWindow(kClass, text, WS_CHILD, 0, 0, 10, 10, parent, nullptr, nullptr, nullptr);
     EXPECT_NE(hWnd, nullptr);
     return hWnd;
   }
@@ -103,17 +103,16 @@ TEST_P(ChoiceMatching, KeepsTheRightWindows) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ChoiceMatching,
-    testing::Values(
-        ChoiceCase{"AllThree", {L"On", L"Vibrate", L"Off"}, 0, 1},
-        ChoiceCase{"VibrateWinsOverAnEarlierOff", {L"Off", L"On", L"Vibrate"}, 1, 2},
-        ChoiceCase{"OffNeverReplacesVibrate", {L"Vibrate", L"Off", L"On"}, 2, 0},
-        ChoiceCase{"OffWhenNoVibrate", {L"On", L"Off"}, 0, 1},
-        ChoiceCase{"FirstOffCounts", {L"Off", L"On", L"Off"}, 1, 0},
-        ChoiceCase{"LastOnCounts", {L"On", L"Vibrate", L"On"}, 2, 1},
-        ChoiceCase{"LastVibrateCounts", {L"Vibrate", L"On", L"Vibrate"}, 1, 2},
-        ChoiceCase{"CaseMatters", {L"on", L"VIBRATE", L"off"}, -1, -1},
-        ChoiceCase{"WholeTextOnly", {L"On ", L"Vibrate!", L"Of", L"Sound"}, -1, -1},
-        ChoiceCase{"OnOnly", {L"Sound", L"On"}, 1, -1}),
+    testing::Values(ChoiceCase{"AllThree", {L"On", L"Vibrate", L"Off"}, 0, 1},
+                    ChoiceCase{"VibrateWinsOverAnEarlierOff", {L"Off", L"On", L"Vibrate"}, 1, 2},
+                    ChoiceCase{"OffNeverReplacesVibrate", {L"Vibrate", L"Off", L"On"}, 2, 0},
+                    ChoiceCase{"OffWhenNoVibrate", {L"On", L"Off"}, 0, 1},
+                    ChoiceCase{"FirstOffCounts", {L"Off", L"On", L"Off"}, 1, 0},
+                    ChoiceCase{"LastOnCounts", {L"On", L"Vibrate", L"On"}, 2, 1},
+                    ChoiceCase{"LastVibrateCounts", {L"Vibrate", L"On", L"Vibrate"}, 1, 2},
+                    ChoiceCase{"CaseMatters", {L"on", L"VIBRATE", L"off"}, -1, -1},
+                    ChoiceCase{"WholeTextOnly", {L"On ", L"Vibrate!", L"Of", L"Sound"}, -1, -1},
+                    ChoiceCase{"OnOnly", {L"Sound", L"On"}, 1, -1}),
     [](const testing::TestParamInfo<ChoiceCase>& param) { return param.param.name; });
 
 TEST_F(WindowTree, ChoicesTwoLevelsDownAreFound) {

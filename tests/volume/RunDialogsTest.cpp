@@ -34,7 +34,8 @@ namespace {
 
 const fs::path& ProcessRoot() {
   static const fs::path root = [] {
-    fs::path r = fs::temp_directory_path() / ("quenmora-run-dialogs-test-" + std::to_string(getpid()));
+    fs::path r =
+        fs::temp_directory_path() / ("quenmora-run-dialogs-test-" + std::to_string(getpid()));
     fs::remove_all(r);
     setenv("CEDEVICE_ROOT", r.c_str(), 1);
     return r;
@@ -83,7 +84,8 @@ TEST_F(RunDialogs, StatusDialogSwitchesRegistersAndEndsItselfWithOk) {
   CStatusDlg status(schedule, 1);
   EXPECT_EQ(status.DoModal(), IDOK);
   EXPECT_EQ(cedev::GetSound(), L"Vibrate");
-  const std::vector<CString> want = {CString(L"2026-12-7 - 22:0:0"), CString(L"2026-12-7 - 22:2:0")};
+  const std::vector<CString> want = {CString(L"2026-12-7 - 22:0:0"),
+                                     CString(L"2026-12-7 - 22:2:0")};
   EXPECT_EQ(OwnNotificationStarts(), want);
 }
 

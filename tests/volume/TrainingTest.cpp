@@ -150,8 +150,10 @@ TEST_F(Training, ATrainPressArrivingDuringATrainingIsIgnored) {
     // its instructions, with the training procedure already on the task bar.
     HWND dialog = FindWindow(L"Dialog", L"Setup");
     HWND train = GetDlgItem(dialog, IDC_TRAIN);
-    PostMessage(dialog, WM_COMMAND, MAKELONG(IDC_TRAIN, BN_CLICKED), reinterpret_cast<LPARAM>(train));
-    PostMessage(dialog, WM_COMMAND, MAKELONG(IDC_TRAIN, BN_CLICKED), reinterpret_cast<LPARAM>(train));
+    PostMessage(dialog, WM_COMMAND, MAKELONG(IDC_TRAIN, BN_CLICKED),
+                reinterpret_cast<LPARAM>(train));
+    PostMessage(dialog, WM_COMMAND, MAKELONG(IDC_TRAIN, BN_CLICKED),
+                reinterpret_cast<LPARAM>(train));
     ASSERT_TRUE(WaitForText(kTapInstructions, milliseconds(3000)));
     ASSERT_TRUE(Tap(200, 10));
     // One tap ends the one training: nothing is left waiting for another.

@@ -111,7 +111,9 @@ const std::vector<Expected> kWait50 = {{"sleep", WM_NULL, 50}};
 std::vector<Expected> Switch(const std::string& choice) {
   return Then(Then(Then(Then(IconTap(), kWait50), ChoiceTap(choice)), kWait50), IconTap());
 }
-std::vector<Expected> SwitchNoChoice() { return Then(Then(Then(IconTap(), kWait50), kWait50), IconTap()); }
+std::vector<Expected> SwitchNoChoice() {
+  return Then(Then(Then(IconTap(), kWait50), kWait50), IconTap());
+}
 
 class VolumeSwitchOnTheShell : public testing::TestWithParam<SwitchCase> {
  protected:
@@ -155,7 +157,8 @@ TEST_P(VolumeSwitchOnTheShell, TapsAndWaits) {
 
   SwitchVolume(TapPoint{c.x, c.y}, c.mode);
 
-  EXPECT_TRUE(msgtest::SequenceIs(g_recorder.Take({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NULL}), c.want));
+  EXPECT_TRUE(
+      msgtest::SequenceIs(g_recorder.Take({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NULL}), c.want));
   EXPECT_EQ(TheVolumeChoices().hWndOn, nullptr);
   EXPECT_EQ(TheVolumeChoices().hWndMute, nullptr);
   EXPECT_EQ(cedev::GetSound(), std::wstring(c.wantSound, c.wantSound + strlen(c.wantSound)));
@@ -175,8 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
         SwitchCase{"ModeMinusOneMutes", "On,Vibrate,Off", "no", 200, 10, -1, false,
                    Switch("Vibrate"), "Vibrate"},
         SwitchCase{"OnAloneTapsNothing", "On", "no", 200, 10, 0, false, SwitchNoChoice(), "On"},
-        SwitchCase{"MuteAloneTapsNothing", "Vibrate,Off", "no", 200, 10, 1, false,
-                   SwitchNoChoice(), "On"},
+        SwitchCase{"MuteAloneTapsNothing", "Vibrate,Off", "no", 200, 10, 1, false, SwitchNoChoice(),
+                   "On"},
         SwitchCase{"CaseDifferingTextsTapNothing", "on,vibrate,off", "no", 200, 10, 1, false,
                    SwitchNoChoice(), "On"},
         SwitchCase{"PopupThatClosesItself", "On,Vibrate,Off", "yes", 200, 10, 1, false,

@@ -80,11 +80,16 @@ std::string OutcomeOf(int status) {
 // Why the kernel would not execute a file that passed Resolve.
 std::string ExecWhy(int error) {
   switch (error) {
-    case ENOEXEC: return "not a program the device can run";
-    case E2BIG: return "the argument is too long to pass";
-    case EACCES: return "not executable";
-    case ENOENT: return "no such file, or its interpreter is missing";
-    default: return std::string("cannot execute it: ") + std::strerror(error);
+    case ENOEXEC:
+      return "not a program the device can run";
+    case E2BIG:
+      return "the argument is too long to pass";
+    case EACCES:
+      return "not executable";
+    case ENOENT:
+      return "no such file, or its interpreter is missing";
+    default:
+      return std::string("cannot execute it: ") + std::strerror(error);
   }
 }
 
@@ -119,7 +124,8 @@ std::chrono::milliseconds LaunchTimeout() {
   return std::chrono::seconds(60);
 }
 
-Launch::Launch(const std::wstring& application, const std::wstring& arguments, std::chrono::milliseconds timeout) {
+Launch::Launch(const std::wstring& application, const std::wstring& arguments,
+               std::chrono::milliseconds timeout) {
   fs::path executable;
   const std::string why = Resolve(application, executable);
   if (!why.empty()) {
@@ -229,7 +235,8 @@ void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds 
     }
   }
   bound = std::max(bound, std::chrono::milliseconds(1));
-  ::poll(watched.data(), watched.size(), static_cast<int>(std::min<long long>(bound.count(), 1000 * 60 * 60)));
+  ::poll(watched.data(), watched.size(),
+         static_cast<int>(std::min<long long>(bound.count(), 1000 * 60 * 60)));
 }
 
 std::string LaunchAndWait(const std::wstring& application, const std::wstring& arguments,

@@ -19,7 +19,8 @@ class Launch {
  public:
   // Starts the application. One that cannot be started (refused, or the kernel would not
   // execute it) has ended at once, its outcome "not run: WHY".
-  Launch(const std::wstring& application, const std::wstring& arguments, std::chrono::milliseconds timeout);
+  Launch(const std::wstring& application, const std::wstring& arguments,
+         std::chrono::milliseconds timeout);
   ~Launch();
   Launch(const Launch&) = delete;
   Launch& operator=(const Launch&) = delete;

@@ -11,7 +11,8 @@ namespace cedevice {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: cedevice clock | clock set \"YYYY-MM-DD HH:MM:SS\" | clock freeze \"YYYY-MM-DD HH:MM:SS\" | "
+    "usage: cedevice clock | clock set \"YYYY-MM-DD HH:MM:SS\" | clock freeze \"YYYY-MM-DD "
+    "HH:MM:SS\" | "
     "clock host";
 
 }  // namespace
@@ -28,7 +29,8 @@ int ClockCommand(int argc, char** argv) {
     clock::WriteClockState(clock::ClockState{});
     return 0;
   }
-  if (mode != "set" && mode != "freeze") return Fail("unknown clock mode '" + mode + "'; " + kUsage);
+  if (mode != "set" && mode != "freeze")
+    return Fail("unknown clock mode '" + mode + "'; " + kUsage);
   if (argc != 4) return Fail(kUsage);
   const std::optional<cedev::DeviceTime> time = cedev::ParseDeviceTime(argv[3]);
   if (!time) {

@@ -35,9 +35,11 @@ std::optional<std::string> NotAProgram(const fs::path& exe) {
   char head[4] = {};
   const ssize_t got = ::read(fd, head, sizeof head);
   ::close(fd);
-  const bool executable = got == 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F';
+  const bool executable =
+      got == 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F';
   const bool script = got >= 2 && head[0] == '#' && head[1] == '!';
-  if (!executable && !script) return "not a program (neither an executable nor a script): " + exe.string();
+  if (!executable && !script)
+    return "not a program (neither an executable nor a script): " + exe.string();
   return std::nullopt;
 }
 
@@ -55,7 +57,8 @@ int InitCommand(int argc, char** argv) {
   }
   if (const std::optional<std::string> why = NotAProgram(exe)) return Fail(*why);
   const fs::path root = cedev::DeviceRoot();
-  if (!fs::is_directory(root / "Windows")) return Fail("the device has no \\Windows folder: " + root.string());
+  if (!fs::is_directory(root / "Windows"))
+    return Fail("the device has no \\Windows folder: " + root.string());
   // A device made anew has its factory settings; a damaged file keeps what reads.
   const std::optional<std::string> mended = cedev::RepairSettings();
   if (mended) std::fprintf(stderr, "cedevice: init: %s\n", mended->c_str());

@@ -20,7 +20,8 @@ namespace cedevice {
 namespace {
 
 constexpr const char* kNotifyUsage =
-    "usage: cedevice notify time|event|period|classic \"YYYY-MM-DD HH:MM:SS\" APPLICATION [ARGUMENTS]";
+    "usage: cedevice notify time|event|period|classic \"YYYY-MM-DD HH:MM:SS\" APPLICATION "
+    "[ARGUMENTS]";
 
 std::optional<DWORD> ParseHandle(const char* text) {
   const std::string_view view(text);
@@ -32,15 +33,20 @@ std::optional<DWORD> ParseHandle(const char* text) {
 
 std::string ErrorText(DWORD error) {
   switch (error) {
-    case ERROR_INVALID_PARAMETER: return "an invalid trigger (error 87)";
-    case ERROR_GEN_FAILURE: return "the notification store failed (error 31)";
-    default: return "error " + std::to_string(error);
+    case ERROR_INVALID_PARAMETER:
+      return "an invalid trigger (error 87)";
+    case ERROR_GEN_FAILURE:
+      return "the notification store failed (error 31)";
+    default:
+      return "error " + std::to_string(error);
   }
 }
 
 // The column of a registration that cannot be listed as it is given, if any.
 const char* UnlistableColumn(const char* application, const char* arguments) {
-  const auto breaksLine = [](const char* text) { return text != nullptr && std::strpbrk(text, "\t\n\r") != nullptr; };
+  const auto breaksLine = [](const char* text) {
+    return text != nullptr && std::strpbrk(text, "\t\n\r") != nullptr;
+  };
   if (breaksLine(application)) return "the application";
   if (breaksLine(arguments)) return "the arguments";
   return nullptr;
@@ -63,15 +69,24 @@ void AppendListed(std::string& out, const std::optional<std::wstring>& text) {
   if (!text) return;
   for (const char c : cedev::Utf8FromWide(*text)) {
     switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
 }
 
-void AppendTime(std::string& out, const SYSTEMTIME& st) { cedev::AppendDeviceTime(out, cedev::FromSystemTime(st)); }
+void AppendTime(std::string& out, const SYSTEMTIME& st) {
+  cedev::AppendDeviceTime(out, cedev::FromSystemTime(st));
+}
 
 void AppendNotificationLine(std::string& out, const cedev::notify::NotificationRecord& record) {
   const char* type = cedev::notify::TypeName(record.type);
@@ -136,17 +151,22 @@ int NotifyCommand(int argc, char** argv) {
   if (argc != 5 && argc != 6) return Fail(kNotifyUsage);
   ReportStoreDamageAsTool();
   const DWORD type = cedev::notify::TypeFromName(argv[2]);
-  if (type == 0) return Fail("unknown notification type " + cedev::QuoteForMessage(argv[2]) + "; " + kNotifyUsage);
+  if (type == 0)
+    return Fail("unknown notification type " + cedev::QuoteForMessage(argv[2]) + "; " +
+                kNotifyUsage);
   const std::optional<cedev::DeviceTime> time = cedev::ParseDeviceTime(argv[3]);
   if (!time) {
-    return Fail("not a device time: " + cedev::QuoteForMessage(argv[3]) + " (YYYY-MM-DD HH:MM:SS, a real date)");
+    return Fail("not a device time: " + cedev::QuoteForMessage(argv[3]) +
+                " (YYYY-MM-DD HH:MM:SS, a real date)");
   }
   if (const char* column = UnlistableColumn(argv[4], argc == 6 ? argv[5] : nullptr)) {
-    return Fail(std::string(column) + " may not hold a tab, newline or carriage return: `cedevice notifications` " +
+    return Fail(std::string(column) +
+                " may not hold a tab, newline or carriage return: `cedevice notifications` " +
                 "lists each notification on one line of tab-separated columns");
   }
   if (const char* column = NotUtf8Column(argv[4], argc == 6 ? argv[5] : nullptr)) {
-    return Fail(std::string(column) + " must be UTF-8 text: the device keeps notifications as text");
+    return Fail(std::string(column) +
+                " must be UTF-8 text: the device keeps notifications as text");
   }
   std::wstring application = cedev::WideFromUtf8(argv[4]);
   std::wstring arguments = argc == 6 ? cedev::WideFromUtf8(argv[5]) : std::wstring();
@@ -159,14 +179,18 @@ int NotifyCommand(int argc, char** argv) {
   if (type == CNT_PERIOD) trigger.stEndTime = trigger.stStartTime;
   CE_USER_NOTIFICATION user = {};
   const HANDLE handle = CeSetUserNotificationEx(nullptr, &trigger, &user);
-  if (handle == nullptr) return Fail("the service refused the notification: " + ErrorText(GetLastError()));
+  if (handle == nullptr)
+    return Fail("the service refused the notification: " + ErrorText(GetLastError()));
   const auto number = static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(handle));
   std::printf("%lu\n", number);
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
     const int error = errno;
     std::clearerr(stdout);
-    std::fprintf(stderr, "cedevice: notify: the notification was registered with handle %lu, but the handle could not be "
-                 "written to the output: %s\n", number, std::strerror(error));
+    std::fprintf(stderr,
+                 "cedevice: notify: the notification was registered with handle %lu, but the "
+                 "handle could not be "
+                 "written to the output: %s\n",
+                 number, std::strerror(error));
     return 1;
   }
   return StatusAfterStoreDamage(0);
@@ -178,7 +202,8 @@ int ClearCommand(int argc, char** argv) {
   const std::optional<DWORD> handle = ParseHandle(argv[2]);
   if (!handle) return Fail("not a handle: '" + std::string(argv[2]) + "' (a number from 1)");
   if (!CeClearUserNotification(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(*handle)))) {
-    if (GetLastError() == ERROR_INVALID_PARAMETER) return Fail("no notification has the handle " + std::string(argv[2]));
+    if (GetLastError() == ERROR_INVALID_PARAMETER)
+      return Fail("no notification has the handle " + std::string(argv[2]));
     return Fail("cannot clear " + std::string(argv[2]) + ": " + ErrorText(GetLastError()));
   }
   return StatusAfterStoreDamage(0);

@@ -33,7 +33,8 @@ namespace cedevice {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: cedevice run [--fast] [--until \"YYYY-MM-DD HH:MM:SS\"] (--fast needs --until; a notification due "
+    "usage: cedevice run [--fast] [--until \"YYYY-MM-DD HH:MM:SS\"] (--fast needs --until; a "
+    "notification due "
     "at the --until time itself fires)";
 
 std::atomic<bool> g_interrupted{false};
@@ -79,8 +80,8 @@ std::optional<Record> Earliest(const cedev::notify::StoreContent& store) {
 bool Take(DWORD handle) {
   bool taken = false;
   cedev::notify::UpdateStore([&](cedev::notify::StoreContent& store) {
-    const auto at =
-        std::find_if(store.records.begin(), store.records.end(), [&](const Record& r) { return r.handle == handle; });
+    const auto at = std::find_if(store.records.begin(), store.records.end(),
+                                 [&](const Record& r) { return r.handle == handle; });
     if (at == store.records.end()) return false;
     store.records.erase(at);
     taken = true;
@@ -100,15 +101,15 @@ class FiredLines {
       shown += ' ';
       shown += ListedText(*record.arguments);
     }
-    const std::string line =
-        TimeText(record.start) + "\t" + std::to_string(record.handle) + "\t" + shown + "\t" + outcome + "\n";
+    const std::string line = TimeText(record.start) + "\t" + std::to_string(record.handle) + "\t" +
+                             shown + "\t" + outcome + "\n";
     std::fputs(line.c_str(), stdout);
     if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return;
     const int error = errno;
     std::clearerr(stdout);
     failed_ = true;
-    std::fprintf(stderr, "cedevice: run: cannot write the output (%s); the line was: %s", std::strerror(error),
-                 line.c_str());
+    std::fprintf(stderr, "cedevice: run: cannot write the output (%s); the line was: %s",
+                 std::strerror(error), line.c_str());
     std::fflush(stderr);
   }
   bool Failed() const { return failed_; }
@@ -132,7 +133,8 @@ class FollowedClock {
       said_ = false;
     } catch (const cedev::DeviceError& e) {
       if (!known_) throw;  // no clock to go on with
-      if (!said_) std::fprintf(stderr, "cedevice: run: %s; going on with the clock as it was\n", e.what());
+      if (!said_)
+        std::fprintf(stderr, "cedevice: run: %s; going on with the clock as it was\n", e.what());
       said_ = true;
     }
     return cedev::clock::NowMilliseconds();
@@ -163,7 +165,8 @@ void RunFast(const cedev::DeviceTime& until, FiredLines& lines) {
       FreezeDeviceAt(now);
     }
     if (!Take(next->handle)) continue;
-    lines.Print(*next, LaunchAndWait(next->application.value_or(L""), next->arguments.value_or(L""), LaunchTimeout()));
+    lines.Print(*next, LaunchAndWait(next->application.value_or(L""), next->arguments.value_or(L""),
+                                     LaunchTimeout()));
   }
   if (!g_interrupted.load()) FreezeDeviceAt(until);
 }
@@ -193,7 +196,8 @@ void WaitForRunning(const std::vector<Running>& running, std::chrono::millisecon
 
 // Waits on the device clock, looking at the clock and the store again at least every 200 ms,
 // so that clock commands and registrations by other processes are seen.
-void RunRealTime(const std::optional<cedev::DeviceTime>& until, FiredLines& lines, FollowedClock& clock) {
+void RunRealTime(const std::optional<cedev::DeviceTime>& until, FiredLines& lines,
+                 FollowedClock& clock) {
   constexpr std::int64_t kLookMs = 200;
   std::vector<Running> running;
   while (!g_interrupted.load()) {
@@ -202,8 +206,9 @@ void RunRealTime(const std::optional<cedev::DeviceTime>& until, FiredLines& line
     const std::optional<Record> next = Earliest(*cedev::notify::ReadStore());
     if (next && StartMs(*next) <= nowMs && (!until || StartMs(*next) <= Ms(*until))) {
       if (Take(next->handle)) {
-        running.push_back(Running{*next, std::make_unique<Launch>(next->application.value_or(L""),
-                                                                  next->arguments.value_or(L""), LaunchTimeout())});
+        running.push_back(Running{
+            *next, std::make_unique<Launch>(next->application.value_or(L""),
+                                            next->arguments.value_or(L""), LaunchTimeout())});
       }
       continue;
     }
@@ -233,7 +238,8 @@ int RunCommand(int argc, char** argv) {
     } else if (option == "--until" && i + 1 < argc) {
       until = cedev::ParseDeviceTime(argv[++i]);
       if (!until) {
-        return Fail("not a device time: " + cedev::QuoteForMessage(argv[i]) + " (YYYY-MM-DD HH:MM:SS, a real date)");
+        return Fail("not a device time: " + cedev::QuoteForMessage(argv[i]) +
+                    " (YYYY-MM-DD HH:MM:SS, a real date)");
       }
     } else {
       return Fail("unknown option " + cedev::QuoteForMessage(option) + "; " + kUsage);
@@ -246,7 +252,8 @@ int RunCommand(int argc, char** argv) {
   const cedev::DeviceTime now = WholeSecond(cedev::FromMilliseconds(clock.NowMs()));
   if (until && Ms(*until) < Ms(now)) {
     return Fail("--until " + cedev::FormatDeviceTime(*until) + " is before the device clock (" +
-                cedev::FormatDeviceTime(now) + "); nothing was fired and the clock is left as it is");
+                cedev::FormatDeviceTime(now) +
+                "); nothing was fired and the clock is left as it is");
   }
   // A store (or device lock) that cannot be used is refused before anything is changed.
   cedev::notify::ReadStore();

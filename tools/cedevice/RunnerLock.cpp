@@ -39,13 +39,14 @@ std::string BecomeTheRunner() {
     if (errno != EACCES && errno != EAGAIN) {
       const std::string why = std::strerror(errno);
       ::close(fd);
-      throw cedev::DeviceError(cedev::DeviceStatePath(kRunnerFile), "cannot take the runner's lock: " + why);
+      throw cedev::DeviceError(cedev::DeviceStatePath(kRunnerFile),
+                               "cannot take the runner's lock: " + why);
     }
     flock holder = WholeFile(F_WRLCK);
     if (::fcntl(fd, F_GETLK, &holder) == 0 && holder.l_type != F_UNLCK) {
       ::close(fd);
-      return "another `cedevice run` is working on this device (process " + std::to_string(holder.l_pid) +
-             "); one runner a device";
+      return "another `cedevice run` is working on this device (process " +
+             std::to_string(holder.l_pid) + "); one runner a device";
     }
   }
   ::close(fd);

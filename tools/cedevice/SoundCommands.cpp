@@ -17,14 +17,15 @@ int SoundCommand(int argc, char** argv) {
     std::printf("%s\n", cedev::Utf8FromWide(cedev::GetSound()).c_str());
     return 0;
   }
-  if (argc != 4 || std::string(argv[2]) != "set") return Fail("usage: cedevice sound | sound set CHOICE");
+  if (argc != 4 || std::string(argv[2]) != "set")
+    return Fail("usage: cedevice sound | sound set CHOICE");
   // The sound setting is always one of the popup's choices.
   const std::wstring choice = cedev::WideFromUtf8(argv[3]);
   const cedev::Settings settings = cedev::LoadSettings();
   if (std::find(settings.popupChoices.begin(), settings.popupChoices.end(), choice) ==
       settings.popupChoices.end()) {
-    return Fail("not a choice of the volume popup: '" + std::string(argv[3]) + "' (choices: " +
-                cedev::GetSetting("popup-choices") + ")");
+    return Fail("not a choice of the volume popup: '" + std::string(argv[3]) +
+                "' (choices: " + cedev::GetSetting("popup-choices") + ")");
   }
   try {
     cedev::SetSound(choice, false);

@@ -30,9 +30,12 @@ std::string ClockLine() {
   const cedev::clock::ClockState state = cedev::clock::ReadClockState();
   const std::string now = cedev::FormatDeviceTime(cedev::clock::Now());
   switch (state.mode) {
-    case cedev::clock::Mode::host: return now + " (host time)";
-    case cedev::clock::Mode::set: return now + " (running, set to " + cedev::FormatDeviceTime(state.time) + ")";
-    case cedev::clock::Mode::freeze: return now + " (frozen)";
+    case cedev::clock::Mode::host:
+      return now + " (host time)";
+    case cedev::clock::Mode::set:
+      return now + " (running, set to " + cedev::FormatDeviceTime(state.time) + ")";
+    case cedev::clock::Mode::freeze:
+      return now + " (frozen)";
   }
   return now;
 }
@@ -42,7 +45,8 @@ std::string ClockLine() {
 const char* NotPlain() {
   std::filesystem::path host;
   struct stat st {};
-  if (cedev::MapCePath(kScheduleFile, host) != 0 || ::stat(host.c_str(), &st) != 0 || S_ISREG(st.st_mode)) {
+  if (cedev::MapCePath(kScheduleFile, host) != 0 || ::stat(host.c_str(), &st) != 0 ||
+      S_ISREG(st.st_mode)) {
     return nullptr;
   }
   if (S_ISFIFO(st.st_mode)) return "a FIFO";
@@ -64,14 +68,18 @@ void PrintSchedule() {
     if (e.cause() == FileError::fileNotFound) {
       std::printf("schedule: %s: none\n", file.c_str());
     } else {
-      std::printf("schedule: %s: %s\n", file.c_str(), cedev::Utf8FromWide(static_cast<LPCWSTR>(e.GetErrorMessage())).c_str());
+      std::printf("schedule: %s: %s\n", file.c_str(),
+                  cedev::Utf8FromWide(static_cast<LPCWSTR>(e.GetErrorMessage())).c_str());
     }
     return;
   }
-  std::printf("schedule: %s: %d items, tap point %u,%u, EventHandle %lu\n", file.c_str(), schedule.Count(),
-              schedule.tapPoint.x, schedule.tapPoint.y, static_cast<unsigned long>(schedule.EventHandle));
+  std::printf("schedule: %s: %d items, tap point %u,%u, EventHandle %lu\n", file.c_str(),
+              schedule.Count(), schedule.tapPoint.x, schedule.tapPoint.y,
+              static_cast<unsigned long>(schedule.EventHandle));
   for (int i = 0; i < schedule.Count(); ++i) {
-    std::printf("  %s\n", cedev::Utf8FromWide(static_cast<LPCWSTR>(FormatItemSummary(schedule.Item(i)))).c_str());
+    std::printf(
+        "  %s\n",
+        cedev::Utf8FromWide(static_cast<LPCWSTR>(FormatItemSummary(schedule.Item(i)))).c_str());
   }
 }
 

@@ -36,48 +36,63 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"init", cedevice::InitCommand,
-     {{"init [EXE]", "make the device if missing; install EXE (default: the quenmora beside cedevice)\n"
-                     "      as \\Windows\\Quenmora.exe"}}},
-    {"clock", cedevice::ClockCommand,
+    {"init",
+     cedevice::InitCommand,
+     {{"init [EXE]",
+       "make the device if missing; install EXE (default: the quenmora beside cedevice)\n"
+       "      as \\Windows\\Quenmora.exe"}}},
+    {"clock",
+     cedevice::ClockCommand,
      {{"clock", "print the device time, YYYY-MM-DD HH:MM:SS"},
       {"clock set \"YYYY-MM-DD HH:MM:SS\"", "run on from that time"},
       {"clock freeze \"YYYY-MM-DD HH:MM:SS\"", "stay at that time"},
       {"clock host", "follow the host's local time"}}},
-    {"set", cedevice::SetCommand,
-     {{"set KEY VALUE", "change a setting: popup-choices (texts, comma-separated), popup-closes (yes/no),\n"
-                        "      taskbar (yes/no), volume-icon (LEFT,TOP,RIGHT,BOTTOM), trace (yes/no)"}}},
+    {"set",
+     cedevice::SetCommand,
+     {{"set KEY VALUE",
+       "change a setting: popup-choices (texts, comma-separated), popup-closes (yes/no),\n"
+       "      taskbar (yes/no), volume-icon (LEFT,TOP,RIGHT,BOTTOM), trace (yes/no)"}}},
     {"get", cedevice::GetCommand, {{"get KEY", "print a setting"}}},
-    {"sound", cedevice::SoundCommand,
+    {"sound",
+     cedevice::SoundCommand,
      {{"sound", "print the sound setting: On, Vibrate or Off"},
       {"sound set CHOICE", "change it (not logged)"}}},
-    {"sound-log", cedevice::SoundLogCommand,
+    {"sound-log",
+     cedevice::SoundLogCommand,
      {{"sound-log", "the changes made through the volume popup, YYYY-MM-DD HH:MM:SS<TAB>CHOICE"}}},
-    {"notifications", cedevice::NotificationsCommand,
-     {{"notifications", "the registered notifications, one a line:\n"
-                        "      HANDLE<TAB>TYPE<TAB>YYYY-MM-DD HH:MM:SS<TAB>APPLICATION<TAB>ARGUMENTS"}}},
-    {"notify", cedevice::NotifyCommand,
+    {"notifications",
+     cedevice::NotificationsCommand,
+     {{"notifications",
+       "the registered notifications, one a line:\n"
+       "      HANDLE<TAB>TYPE<TAB>YYYY-MM-DD HH:MM:SS<TAB>APPLICATION<TAB>ARGUMENTS"}}},
+    {"notify",
+     cedevice::NotifyCommand,
      {{"notify TYPE \"YYYY-MM-DD HH:MM:SS\" APPLICATION [ARGUMENTS]",
        "register a notification (TYPE: time, event, period or classic); print its handle"}}},
     {"clear", cedevice::ClearCommand, {{"clear HANDLE", "remove a registered notification"}}},
-    {"run", cedevice::RunCommand,
+    {"run",
+     cedevice::RunCommand,
      {{"run [--fast] [--until \"YYYY-MM-DD HH:MM:SS\"]",
        "the notification service: launch each due time notification's application in turn;\n"
        "      --fast jumps the clock from one to the next and needs --until"}}},
-    {"status", cedevice::StatusCommand,
-     {{"status", "a summary: clock, sound, settings, notifications and the schedule file's items"}}},
+    {"status",
+     cedevice::StatusCommand,
+     {{"status",
+       "a summary: clock, sound, settings, notifications and the schedule file's items"}}},
 };
 
 std::string CommandNames() {
   std::string names;
-  for (const Command& command : kCommands) names += (names.empty() ? "" : ", ") + std::string(command.name);
+  for (const Command& command : kCommands)
+    names += (names.empty() ? "" : ", ") + std::string(command.name);
   return names;
 }
 
 std::string FormsOf(const Command& command) {
   std::string text;
   for (const Form& form : command.forms) {
-    text += "  cedevice " + std::string(form.synopsis) + "\n      " + std::string(form.purpose) + "\n";
+    text +=
+        "  cedevice " + std::string(form.synopsis) + "\n      " + std::string(form.purpose) + "\n";
   }
   return text;
 }
@@ -88,7 +103,9 @@ std::string Usage() {
       "The simulated Pocket PC's own tool. The device is the folder CEDEVICE_ROOT, by default\n"
       "${XDG_DATA_HOME:-$HOME/.local/share}/cedevice; a missing one is made factory-new.\n\n";
   for (const Command& command : kCommands) text += FormsOf(command);
-  text += "  cedevice help [COMMAND], cedevice --help, cedevice COMMAND --help\n      this text, or one command's\n";
+  text +=
+      "  cedevice help [COMMAND], cedevice --help, cedevice COMMAND --help\n      this text, or "
+      "one command's\n";
   return text;
 }
 
@@ -117,7 +134,8 @@ int Unknown(std::string_view name) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    return cedevice::Fail("usage: cedevice COMMAND ... (commands: " + CommandNames() + "; cedevice --help shows their use)");
+    return cedevice::Fail("usage: cedevice COMMAND ... (commands: " + CommandNames() +
+                          "; cedevice --help shows their use)");
   }
   const std::string_view name = argv[1];
   if (name == "help" || IsHelp(name)) {
@@ -135,7 +153,8 @@ int main(int argc, char** argv) {
       // A command that made a change and lost its output has said so and returned 1; the
       // others changed nothing.
       if (status == 1) return status;
-      return cedevice::Fail(std::string(name) + ": cannot write the output: " + std::strerror(errno));
+      return cedevice::Fail(std::string(name) +
+                            ": cannot write the output: " + std::strerror(errno));
     }
     return status;
   } catch (const cedev::DeviceError& e) {
