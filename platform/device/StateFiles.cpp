@@ -133,6 +133,10 @@ int OpenStateFile(std::string_view name, int flags) {
   return OpenPlain(DeviceStatePath(name), flags, "cannot open");
 }
 
+int OpenStateFileAt(const fs::path& path, int flags) {
+  return OpenPlain(path, flags, "cannot open");
+}
+
 std::optional<std::string> ReadState(std::string_view name) {
   const fs::path path = DeviceStatePath(name);
   const int fd = OpenPlain(path, O_RDONLY, "cannot open");

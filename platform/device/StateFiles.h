@@ -37,6 +37,10 @@ bool CutState(std::string_view name, std::uint64_t size);
 // does not exist and `flags` do not make it. Throws DeviceError otherwise.
 int OpenStateFile(std::string_view name, int flags);
 
+// OpenStateFile for a state file's full path, for callers that keep its path: nothing on the
+// way to it is made.
+int OpenStateFileAt(const std::filesystem::path& path, int flags);
+
 // Copies ROOT/.device/NAME aside as NAME.damaged (or NAME.damaged-2, ...), for a person to look
 // at before it is repaired; returns the copy's path. Throws DeviceError when it cannot.
 std::filesystem::path KeepAside(std::string_view name);
