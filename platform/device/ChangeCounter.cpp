@@ -88,7 +88,10 @@ bool ChangeCounter::Whole() const {
 }
 
 std::optional<std::uint64_t> ChangeCounter::Read() const {
-  if (!Whole()) return std::nullopt;
+  // The first line is not looked at: a count damaged in place reads as another count, so the
+  // state is read again; a first line damaged alone changes nothing of the state, and the next
+  // writer makes it whole with a count that differs.
+  if (map_ == nullptr) return std::nullopt;
   return std::atomic_ref<std::uint64_t>(*reinterpret_cast<std::uint64_t*>(map_ + kCountAt))
       .load(std::memory_order_acquire);
 }
@@ -119,16 +122,29 @@ void ChangeCounter::Attach(const std::filesystem::path& path, bool create) {
   inode_ = st.st_ino;
 }
 
-std::optional<std::uint64_t> ChangeCounter::Bump() {
-  if (map_ == nullptr) return std::nullopt;
+void ChangeCounter::MakeWhole() {
+  if (map_ == nullptr || Whole()) return;
+  std::atomic_ref<std::uint64_t>(*reinterpret_cast<std::uint64_t*>(map_ + kCountAt))
+      .store(FreshCount() & ~std::uint64_t{1}, std::memory_order_release);
+  std::memcpy(map_, kHeading, kCountAt);
+}
+
+void ChangeCounter::BeginChange() {
+  if (map_ == nullptr) return;
+  MakeWhole();
   std::atomic_ref<std::uint64_t> count(*reinterpret_cast<std::uint64_t*>(map_ + kCountAt));
-  if (!Whole()) {
-    const std::uint64_t fresh = FreshCount();
-    count.store(fresh, std::memory_order_release);
-    std::memcpy(map_, kHeading, kCountAt);
-    return fresh;
-  }
-  return count.fetch_add(1, std::memory_order_acq_rel) + 1;
+  const std::uint64_t now = count.load(std::memory_order_relaxed);
+  if ((now & 1) == 0) count.store(now + 1, std::memory_order_seq_cst);
+}
+
+std::optional<std::uint64_t> ChangeCounter::EndChange() {
+  if (map_ == nullptr) return std::nullopt;
+  MakeWhole();
+  std::atomic_ref<std::uint64_t> count(*reinterpret_cast<std::uint64_t*>(map_ + kCountAt));
+  std::uint64_t now = count.load(std::memory_order_relaxed);
+  now += (now & 1) != 0 ? 1 : 2;
+  count.store(now, std::memory_order_seq_cst);
+  return now;
 }
 
 void ChangeCounter::Detach() {

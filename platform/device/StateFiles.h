@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/stat.h>
+
 namespace cedev {
 
 // The content of ROOT/.device/NAME, or nothing when the file does not exist. Throws DeviceError
@@ -38,8 +40,8 @@ bool CutState(std::string_view name, std::uint64_t size);
 int OpenStateFile(std::string_view name, int flags);
 
 // OpenStateFile for a state file's full path, for callers that keep its path: nothing on the
-// way to it is made.
-int OpenStateFileAt(const std::filesystem::path& path, int flags);
+// way to it is made. `info`, when given, gets what the open file was found to be.
+int OpenStateFileAt(const std::filesystem::path& path, int flags, struct stat* info = nullptr);
 
 // Copies ROOT/.device/NAME aside as NAME.damaged (or NAME.damaged-2, ...), for a person to look
 // at before it is repaired; returns the copy's path. Throws DeviceError when it cannot.
