@@ -91,8 +91,8 @@ void BM_RunnerLateness(benchmark::State& state) {
     cedev::notify::StoreContent store;
     for (long long i = 0; i < count; ++i) {
       const std::time_t start = base + static_cast<std::time_t>(i * spanSeconds / count);
-      store.records.push_back(TimeRecord(static_cast<DWORD>(i + 1), start, L"\\Windows\\Stamp.exe",
-                                         std::to_wstring(start)));
+      store.Put(TimeRecord(static_cast<DWORD>(i + 1), start, L"\\Windows\\Stamp.exe",
+                           std::to_wstring(start)));
     }
     store.nextHandle = static_cast<DWORD>(count + 1);
     cedev::WriteStateAtomic("notifications", cedev::notify::FormatStore(store));
@@ -113,8 +113,7 @@ void BM_RunnerLateness(benchmark::State& state) {
   {
     cedev::notify::StoreContent store;
     for (long long i = 1; i < count; ++i) {
-      store.records.push_back(
-          TimeRecord(static_cast<DWORD>(i + 1), 1796637600, L"\\Windows\\Stamp.exe", L"x"));
+      store.Put(TimeRecord(static_cast<DWORD>(i + 1), 1796637600, L"\\Windows\\Stamp.exe", L"x"));
     }
     const std::string text = cedev::notify::FormatStore(store);
     for (long long i = 0; i < count; ++i) {
@@ -173,7 +172,7 @@ void BM_ListNotifications(benchmark::State& state) {
   cedev::notify::StoreContent store;
   const std::time_t base = 1796637600;  // 2026-12-07 10:00:00 UTC
   for (DWORD i = 1; i <= count; ++i) {
-    store.records.push_back(
+    store.Put(
         TimeRecord(i, base + 60 * static_cast<std::time_t>(i), L"\\Windows\\Other.exe", L"M1"));
   }
   store.nextHandle = count + 1;

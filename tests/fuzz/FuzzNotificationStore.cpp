@@ -30,13 +30,14 @@ void Check(bool condition, const char* what) {
 }
 
 void CheckWellFormed(const StoreContent& content) {
-  for (std::size_t i = 0; i < content.records.size(); ++i) {
-    Check(content.records[i].handle != 0, "a kept record with handle 0");
+  DWORD previous = 0;
+  for (const NotificationRecord& record : content.records) {
+    Check(record.handle != 0, "a kept record with handle 0");
     // Past the wrap the next handle is only where the search for a free one starts.
-    Check(content.wrapped || content.records[i].handle < content.nextHandle,
+    Check(content.wrapped || record.handle < content.nextHandle,
           "a kept handle at or above the next handle");
-    Check(i == 0 || content.records[i - 1].handle < content.records[i].handle,
-          "records out of handle order");
+    Check(previous < record.handle, "records out of handle order");
+    previous = record.handle;
   }
 }
 

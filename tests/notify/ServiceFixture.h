@@ -19,7 +19,9 @@ class ServiceTest : public ::testing::Test {
   // Registers and fails the test when the service refuses.
   static DWORD Register(const WCHAR* application, const WCHAR* arguments, WORD day, WORD hour,
                         WORD minute);
+  // The store as one text: its journal folded into the snapshot first.
   static std::string StoreText();
+  // Replaces the store's files by hand (the snapshot written, the journal removed).
   static void WriteStoreText(const std::string& text);
 
   std::filesystem::path root_;

@@ -26,30 +26,30 @@ NotificationRecord Record(DWORD handle, DWORD type, std::optional<std::wstring> 
 TEST(StoreText, RoundTripsAwkwardRecords) {
   StoreContent content;
   content.nextHandle = 17;
-  content.records.push_back(Record(1, CNT_TIME, L"\\Windows\\Quenmora.exe", L"M1"));
-  content.records.push_back(
-      Record(2, CNT_TIME, L"\\Windows\\a\tb.exe", L"quote \" back \\ line\nreturn\r"));
-  content.records.push_back(
-      Record(3, CNT_EVENT, L"\\Windows\\\u00e9v\u00e9nement.exe", std::nullopt));
-  content.records.back().event = NOTIFICATION_EVENT_WAKEUP;
-  content.records.back().start = SYSTEMTIME{};  // an event's time is kept as registered
-  content.records.push_back(Record(4, CNT_TIME, L"\\Windows\\A.exe", L""));
+  content.Put(Record(1, CNT_TIME, L"\\Windows\\Quenmora.exe", L"M1"));
+  content.Put(Record(2, CNT_TIME, L"\\Windows\\a\tb.exe", L"quote \" back \\ line\nreturn\r"));
+  NotificationRecord& event =
+      content.Put(Record(3, CNT_EVENT, L"\\Windows\\\u00e9v\u00e9nement.exe", std::nullopt));
+  event.event = NOTIFICATION_EVENT_WAKEUP;
+  event.start = SYSTEMTIME{};  // an event's time is kept as registered
+  content.Put(Record(4, CNT_TIME, L"\\Windows\\A.exe", L""));
   NotificationRecord classic = Record(9, CNT_CLASSICTIME, std::nullopt, std::nullopt);
   classic.user = UserAction{PUN_DIALOG | PUN_SOUND, L"Title", std::wstring(), std::nullopt, 3, 0};
-  content.records.push_back(classic);
+  content.Put(classic);
   NotificationRecord period = Record(12, CNT_PERIOD, std::nullopt, L"x");
   period.end = SYSTEMTIME{2026, 12, 1, 7, 11, 30, 0, 0};
   period.user = UserAction{};
-  content.records.push_back(period);
+  content.Put(period);
 
   const std::string text = FormatStore(content);
   const auto parsed = ParseStore(text);
   EXPECT_TRUE(parsed.problems.empty()) << parsed.problems.front();
   EXPECT_EQ(parsed.content.nextHandle, 17u);
   ASSERT_EQ(parsed.content.records.size(), content.records.size()) << text;
-  for (size_t i = 0; i < content.records.size(); ++i) {
-    EXPECT_TRUE(parsed.content.records[i] == content.records[i]) << "record " << i << " of\n"
-                                                                 << text;
+  for (const NotificationRecord& record : content.records) {
+    const NotificationRecord* read = parsed.content.records.Find(record.handle);
+    EXPECT_TRUE(read != nullptr && *read == record) << "record " << record.handle << " of\n"
+                                                    << text;
   }
 }
 
@@ -57,8 +57,8 @@ TEST(StoreText, AWrappedStoreReadsWholeWithItsNextHandleAnywhere) {
   StoreContent content;
   content.nextHandle = 2;
   content.wrapped = true;
-  content.records.push_back(Record(1, CNT_TIME, L"\\Windows\\A.exe", L"M1"));
-  content.records.push_back(Record(4294967295u, CNT_TIME, L"\\Windows\\A.exe", L"M0"));
+  content.Put(Record(1, CNT_TIME, L"\\Windows\\A.exe", L"M1"));
+  content.Put(Record(4294967295u, CNT_TIME, L"\\Windows\\A.exe", L"M0"));
   const auto parsed = ParseStore(FormatStore(content));
   EXPECT_TRUE(parsed.problems.empty()) << parsed.problems.front();
   EXPECT_TRUE(parsed.content == content) << FormatStore(parsed.content);

@@ -222,9 +222,11 @@ bool Launch::Ended() {
   return true;
 }
 
-void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound) {
+void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound,
+                const std::vector<int>& alsoReadable) {
   const auto now = std::chrono::steady_clock::now();
   std::vector<pollfd> watched;
+  for (const int fd : alsoReadable) watched.push_back(pollfd{fd, POLLIN, 0});
   for (const Launch* launch : launches) {
     if (launch->pid_ <= 0) return;
     bound = std::min(bound, std::chrono::ceil<std::chrono::milliseconds>(launch->deadline_ - now));
@@ -237,13 +239,6 @@ void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds 
   bound = std::max(bound, std::chrono::milliseconds(1));
   ::poll(watched.data(), watched.size(),
          static_cast<int>(std::min<long long>(bound.count(), 1000 * 60 * 60)));
-}
-
-std::string LaunchAndWait(const std::wstring& application, const std::wstring& arguments,
-                          std::chrono::milliseconds timeout) {
-  Launch launch(application, arguments, timeout);
-  while (!launch.Ended()) WaitForAny({&launch}, std::chrono::seconds(1));
-  return launch.Outcome();
 }
 
 }  // namespace cedevice

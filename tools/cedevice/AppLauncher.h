@@ -32,7 +32,8 @@ class Launch {
   const std::string& Outcome() const { return outcome_; }
 
  private:
-  friend void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound);
+  friend void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound,
+                         const std::vector<int>& alsoReadable);
 
   pid_t pid_ = -1;
   int exitFd_ = -1;  // readable once the application has ended (a pidfd); -1 where there is none
@@ -40,13 +41,11 @@ class Launch {
   std::string outcome_;
 };
 
-// Returns when one of `launches` has ended or reached its time, a signal came, or `bound` (at
-// least a millisecond) passed; at once when one has already ended.
-void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound);
-
-// Starts the application and waits for its end: its outcome.
-std::string LaunchAndWait(const std::wstring& application, const std::wstring& arguments,
-                          std::chrono::milliseconds timeout);
+// Returns when one of `launches` has ended or reached its time, one of `alsoReadable` can be
+// read, a signal came, or `bound` (at least a millisecond) passed; at once when a launch has
+// already ended.
+void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound,
+                const std::vector<int>& alsoReadable = {});
 
 // How long an application may run before it is killed: 60 s, or CEDEVICE_RUN_TIMEOUT_MS.
 std::chrono::milliseconds LaunchTimeout();
