@@ -178,28 +178,39 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
     ::_exit(127);
   }
   ::close(report[1]);
-  int error = 0;
-  ssize_t got;
-  do {
-    got = ::read(report[0], &error, sizeof error);
-  } while (got < 0 && errno == EINTR);
-  ::close(report[0]);
-  if (got == static_cast<ssize_t>(sizeof error)) {
-    KillAndReap(child);
-    outcome_ = "not run: " + ExecWhy(error);
-    return;
-  }
+  // Whether the kernel executed it is read later (Confirm), so that the next launch due at the
+  // same moment is started without waiting for this one's exec.
+  reportFd_ = report[0];
   pid_ = child;
   exitFd_ = ExitDescriptor(child);
   deadline_ = std::chrono::steady_clock::now() + timeout;
 }
 
+void Launch::Confirm() {
+  if (reportFd_ < 0) return;
+  int error = 0;
+  ssize_t got;
+  do {
+    got = ::read(reportFd_, &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  ::close(reportFd_);
+  reportFd_ = -1;
+  if (got != static_cast<ssize_t>(sizeof error)) return;  // executed: the pipe closed with it
+  KillAndReap(pid_);
+  pid_ = -1;
+  if (exitFd_ >= 0) ::close(exitFd_);
+  exitFd_ = -1;
+  outcome_ = "not run: " + ExecWhy(error);
+}
+
 Launch::~Launch() {
+  if (reportFd_ >= 0) ::close(reportFd_);
   if (pid_ > 0) KillAndReap(pid_);
   if (exitFd_ >= 0) ::close(exitFd_);
 }
 
 bool Launch::Ended() {
+  Confirm();
   if (pid_ <= 0) return true;
   int status = 0;
   pid_t done;
