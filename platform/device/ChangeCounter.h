@@ -59,7 +59,6 @@ class ChangeCounter {
   bool Whole() const;
 
   std::filesystem::path path_;
-  int fd_ = -1;
   unsigned char* map_ = nullptr;
   dev_t device_ = 0;
   ino_t inode_ = 0;
