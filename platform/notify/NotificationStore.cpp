@@ -127,6 +127,11 @@ struct Cache {
   std::uint64_t snapshotBytes = 0;
   std::uint64_t journalWhole = 0;  // where the journal's last whole line ends
   std::string unflushed;           // a journal written and not yet flushed to disk
+  // The journal kept open from one change to the next: the one at its path while the cache is
+  // current and `journal` names the inode it has.
+  int journalFd = -1;
+  FileStamp journalFdStamp;
+  FileStamp scannedFolder;  // the state folder when it was last searched for leftovers
   DamageReporter reporter;
   std::optional<std::string> lastDamage;
 };
@@ -193,8 +198,12 @@ std::optional<std::string> ReadWithStamp(const std::string& path, FileStamp& sta
 // A writer killed between writing its temporary file and renaming it leaves that file behind
 // (notifications.tmp.PID.N). Every writer of the store holds the device lock, so with the lock
 // held any such file is a dead writer's: it is never read, and removed here so none pile up.
-void RemoveLeftoverTemporariesLocked() {
+// The folder is searched again only when it has changed since (a file made or removed in it).
+void RemoveLeftoverTemporariesLocked(Cache& cache) {
   const fs::path store = CurrentPaths().snapshot;
+  const FileStamp folder = StampOf(store.parent_path().string());
+  if (folder.exists && folder == cache.scannedFolder) return;
+  cache.scannedFolder = folder;
   const std::string prefix = store.filename().string() + ".tmp.";
   std::error_code ec;
   for (fs::directory_iterator it(store.parent_path(), ec), end; !ec && it != end;
@@ -204,6 +213,11 @@ void RemoveLeftoverTemporariesLocked() {
       fs::remove(it->path(), ignored);
     }
   }
+}
+
+void CloseJournal(Cache& cache) {
+  if (cache.journalFd >= 0) ::close(cache.journalFd);
+  cache.journalFd = -1;
 }
 
 std::string DamageMessage(const fs::path& file, const std::vector<std::string>& problems,
@@ -242,6 +256,7 @@ void WriteSnapshotLocked(Cache& cache, const StoreContent& content) {
   const Paths& paths = CurrentPaths();
   // Left in place, the journal would be read again over a snapshot that holds its changes,
   // which gives the same store.
+  CloseJournal(cache);
   ::unlink(paths.journal.c_str());
   cache.snapshot = StampOf(paths.snapshot);
   cache.journal = StampOf(paths.journal);
@@ -284,6 +299,7 @@ void FollowRoot(Cache& cache, const Paths& paths) {
   cache.content.reset();
   cache.lastFetched.reset();
   cache.counter.Detach();
+  CloseJournal(cache);
   cache.unflushed.clear();
   cache.snapshotPath = paths.snapshot;
 }
@@ -339,7 +355,7 @@ std::vector<std::string> LoadLocked(Cache& cache, const Paths& paths) {
     reports.push_back(DamageMessage(JournalPath(), loaded.changes.problems, content.records.size(),
                                     KeepAside(kJournalFile)));
   }
-  RemoveLeftoverTemporariesLocked();
+  RemoveLeftoverTemporariesLocked(cache);
   WriteSnapshotLocked(cache, content);
   cache.seenCount = cache.counter.EndChange();
   Install(cache, std::move(loaded.store.content));
@@ -409,17 +425,34 @@ auto WithCurrent(Look look, Use use) {
 // Appends `text` (whole lines) to the journal, cutting off a torn tail first. Device lock and
 // cache mutex held, the cache current. Throws DeviceError with the journal as it was.
 void AppendJournalLocked(Cache& cache, std::string_view text, Flush flush) {
-  const int fd = OpenStateFile(kJournalFile, O_WRONLY | O_CREAT | O_APPEND);
+  // The journal open from the last change is still the one at its path when the cache, just
+  // found current by its files' stamps, names the same file.
+  const FileStamp& there = cache.journal;
+  const bool same = cache.journalFd >= 0 && there.exists &&
+                    there.device == cache.journalFdStamp.device &&
+                    there.inode == cache.journalFdStamp.inode;
+  if (!same) {
+    CloseJournal(cache);
+    cache.journalFd = OpenStateFile(kJournalFile, O_WRONLY | O_CREAT | O_APPEND);
+    struct stat opened {};
+    if (::fstat(cache.journalFd, &opened) != 0) {
+      const std::string why = std::string("cannot append: ") + std::strerror(errno);
+      CloseJournal(cache);
+      throw DeviceError(JournalPath(), why);
+    }
+    cache.journal = StampOf(opened);
+    cache.journalFdStamp = cache.journal;
+  }
+  const int fd = cache.journalFd;
   const auto fail = [&](const char* doing) {
     const std::string why = std::string(doing) + ": " + std::strerror(errno);
     // A line written in part would read as a torn tail, or join the next writer's line.
     if (::ftruncate(fd, static_cast<off_t>(cache.journalWhole)) == 0) ::fsync(fd);
-    ::close(fd);
+    CloseJournal(cache);
+    cache.content.reset();  // read again: the file is as it was, or not known
     throw DeviceError(JournalPath(), why);
   };
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) fail("cannot append");
-  if (static_cast<std::uint64_t>(info.st_size) > cache.journalWhole &&
+  if (static_cast<std::uint64_t>(cache.journal.size) > cache.journalWhole &&
       ::ftruncate(fd, static_cast<off_t>(cache.journalWhole)) != 0) {
     fail("cannot cut off a torn last line");
   }
@@ -430,16 +463,17 @@ void AppendJournalLocked(Cache& cache, std::string_view text, Flush flush) {
     done += static_cast<std::size_t>(n);
   }
   if (flush == Flush::now && ::fdatasync(fd) != 0) fail("cannot flush");
+  struct stat info {};
   if (::fstat(fd, &info) != 0) fail("cannot append");
-  ::close(fd);
   cache.journal = StampOf(info);
+  cache.journalFdStamp = cache.journal;
   cache.journalWhole += text.size();
 }
 
 // Writes `entries` as one change and makes them in the cache. Device lock and cache mutex held,
 // the cache current.
 void CommitLocked(Cache& cache, std::vector<JournalEntry> entries, Flush flush) {
-  RemoveLeftoverTemporariesLocked();
+  RemoveLeftoverTemporariesLocked(cache);
   cache.counter.BeginChange();
   std::string text;
   if (cache.journalWhole == 0) text += JournalHeading();
@@ -602,7 +636,7 @@ void FlushStore() {
 
 void CompactStore() {
   Changing([](Cache& cache) {
-    RemoveLeftoverTemporariesLocked();
+    RemoveLeftoverTemporariesLocked(cache);
     cache.counter.BeginChange();
     WriteSnapshotLocked(cache, *cache.content);
     cache.seenCount = cache.counter.EndChange();
