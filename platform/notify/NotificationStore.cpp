@@ -1,7 +1,6 @@
 #include "NotificationStore.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -322,7 +321,7 @@ bool LoadUnlocked(Cache& cache, const Paths& paths) {
   const std::optional<std::uint64_t> before = cache.counter.Read();
   if (!before || (*before & 1) != 0) return false;
   Loaded loaded = ReadFiles(paths);
-  std::atomic_thread_fence(std::memory_order_seq_cst);
+  // The files were read by system calls, which a load of the count after them cannot pass.
   if (cache.counter.Read() != before) return false;
   ParseFiles(loaded);
   if (loaded.Damaged()) return false;
