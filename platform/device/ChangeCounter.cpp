@@ -1,6 +1,7 @@
 #include "ChangeCounter.h"
 
 #include <array>
+#include <bit>
 #include <atomic>
 #include <csignal>
 #include <cstring>
@@ -20,10 +21,13 @@ namespace cedev {
 namespace {
 
 constexpr std::size_t kFileSize = 64;
-constexpr std::size_t kCountAt = 32;
+constexpr std::size_t kCountAt = ChangeCounter::kCountAt;
 // The first line, padded with blanks to the count's place.
 constexpr char kHeading[kCountAt + 1] = "cedevice change counter 1      \n";
 static_assert(sizeof kHeading == kCountAt + 1);
+// The count is kept little-endian (other processes of the device, and any other program that
+// keeps to the store's format, read it as such); it is read and written in place as a native word.
+static_assert(std::endian::native == std::endian::little);
 
 // A file cut short under a mapping makes the next load of it fault (SIGBUS) instead of reading.
 // The device catches that fault for its own mappings only and puts a page of zeros in their
@@ -85,15 +89,6 @@ ChangeCounter::~ChangeCounter() { Detach(); }
 
 bool ChangeCounter::Whole() const {
   return map_ != nullptr && std::memcmp(map_, kHeading, kCountAt) == 0;
-}
-
-std::optional<std::uint64_t> ChangeCounter::Read() const {
-  // The first line is not looked at: a count damaged in place reads as another count, so the
-  // state is read again; a first line damaged alone changes nothing of the state, and the next
-  // writer makes it whole with a count that differs.
-  if (map_ == nullptr) return std::nullopt;
-  return std::atomic_ref<std::uint64_t>(*reinterpret_cast<std::uint64_t*>(map_ + kCountAt))
-      .load(std::memory_order_acquire);
 }
 
 void ChangeCounter::Attach(const std::filesystem::path& path, bool create) {

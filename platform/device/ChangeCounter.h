@@ -17,6 +17,8 @@
 // Thread safety: none of its own. The owner guards it with one mutex.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -28,13 +30,22 @@ namespace cedev {
 
 class ChangeCounter {
  public:
+  static constexpr std::size_t kCountAt = 32;  // where the count lies: after the first line
+
   ChangeCounter() = default;
   ~ChangeCounter();
   ChangeCounter(const ChangeCounter&) = delete;
   ChangeCounter& operator=(const ChangeCounter&) = delete;
 
-  // The count now; nothing when there is no usable count. No system call.
-  std::optional<std::uint64_t> Read() const;
+  // The count now; nothing when there is no usable count. No system call. (The first line is
+  // not looked at: a count damaged in place reads as another count, so the state is read again;
+  // a first line damaged alone changes nothing of the state, and the next writer makes it whole
+  // with a count that differs.)
+  std::optional<std::uint64_t> Read() const {
+    if (map_ == nullptr) return std::nullopt;
+    return std::atomic_ref<std::uint64_t>(*reinterpret_cast<std::uint64_t*>(map_ + kCountAt))
+        .load(std::memory_order_acquire);
+  }
 
   // Maps the file at `path` (under ROOT/.device) when it is not mapped, or when the file there
   // is no longer the one mapped or has been cut short (one stat). With `create` (device lock
