@@ -62,13 +62,8 @@ void CheckPlainIfThere(const fs::path& path) {
 // between cannot hold the caller; and the open file is looked at again, so that only a plain
 // file is ever read or written. (Not blocking changes nothing for a plain file's reads and
 // writes, so the flag stays.) `info`, when given, gets what the open file was found to be.
-int OpenPlain(const fs::path& path, int flags, const char* doing, struct stat* info = nullptr) {
-  struct stat before {};
-  if (::stat(path.c_str(), &before) == 0) {
-    if (!S_ISREG(before.st_mode)) RefuseNotPlain(path, before.st_mode);
-  } else if (errno == ENOENT && (flags & O_CREAT) == 0) {
-    return -1;  // nothing there, and nothing to make
-  }
+// OpenLookedAt is its second half, for a file just looked at and found plain (or missing).
+int OpenLookedAt(const fs::path& path, int flags, const char* doing, struct stat* info) {
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
   if (fd < 0) {
     if (errno == ENOENT && (flags & O_CREAT) == 0) return -1;
@@ -84,6 +79,16 @@ int OpenPlain(const fs::path& path, int flags, const char* doing, struct stat* i
   }
   if (info != nullptr) *info = st;
   return fd;
+}
+
+int OpenPlain(const fs::path& path, int flags, const char* doing, struct stat* info = nullptr) {
+  struct stat before {};
+  if (::stat(path.c_str(), &before) == 0) {
+    if (!S_ISREG(before.st_mode)) RefuseNotPlain(path, before.st_mode);
+  } else if (errno == ENOENT && (flags & O_CREAT) == 0) {
+    return -1;  // nothing there, and nothing to make
+  }
+  return OpenLookedAt(path, flags, doing, info);
 }
 
 // The process's side of the device lock: the mutex serialises threads, the flock processes.
@@ -166,6 +171,11 @@ int OpenStateFile(std::string_view name, int flags) {
 
 int OpenStateFileAt(const fs::path& path, int flags, struct stat* info) {
   return OpenPlain(path, flags, "cannot open", info);
+}
+
+int OpenStateFileLookedAt(const fs::path& path, int flags, mode_t looked, struct stat* info) {
+  if (!S_ISREG(looked)) RefuseNotPlain(path, looked);
+  return OpenLookedAt(path, flags, "cannot open", info);
 }
 
 std::optional<std::string> ReadState(std::string_view name) {
