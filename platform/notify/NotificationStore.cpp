@@ -41,6 +41,7 @@ constexpr DWORD kLastHandle = 0xFFFFFFFFu;
 // its inode, size or times differ.
 struct FileStamp {
   bool exists = false;
+  mode_t mode = 0;
   dev_t device = 0;
   ino_t inode = 0;
   off_t size = 0;
@@ -53,6 +54,7 @@ struct FileStamp {
 FileStamp StampOf(const struct stat& info) {
   FileStamp stamp;
   stamp.exists = true;
+  stamp.mode = info.st_mode;
   stamp.device = info.st_dev;
   stamp.inode = info.st_ino;
   stamp.size = info.st_size;
@@ -167,11 +169,15 @@ void IndexRemove(Cache& cache, const NotificationRecord& record) {
     cache.byStart->erase({StartMs(record), record.handle});
 }
 
-// The file's content and stamp, or nothing when it does not exist.
-std::optional<std::string> ReadWithStamp(const std::string& path, FileStamp& stamp) {
-  struct stat info {};
-  const int fd = OpenStateFileAt(path, O_RDONLY, &info);
+// The file's content and stamp, or nothing when it does not exist. `seen`: what a look at it just
+// found, which saves looking again before it is opened.
+std::optional<std::string> ReadWithStamp(const std::string& path, FileStamp& stamp,
+                                         const FileStamp* seen = nullptr) {
   stamp = {};
+  if (seen != nullptr && !seen->exists) return std::nullopt;
+  struct stat info {};
+  const int fd = seen != nullptr ? OpenStateFileLookedAt(path, O_RDONLY, seen->mode, &info)
+                                 : OpenStateFileAt(path, O_RDONLY, &info);
   if (fd < 0) return std::nullopt;
   stamp = StampOf(info);
   // The size the file had when it was opened: what a writer adds after it goes with a change
@@ -274,15 +280,24 @@ struct Loaded {
   bool Damaged() const { return !store.problems.empty() || !changes.problems.empty(); }
 };
 
-Loaded ReadFiles(const Paths& paths) {
+// What a full look found of the store's files, and the change count before it looked.
+struct Seen {
+  FileStamp snapshot, journal;
+  std::optional<std::uint64_t> count;
+};
+
+Loaded ReadFiles(const Paths& paths, const Seen* seen = nullptr) {
   Loaded loaded;
-  loaded.snapshot = ReadWithStamp(paths.snapshot, loaded.snapshotStamp);
-  loaded.journal = ReadWithStamp(paths.journal, loaded.journalStamp);
+  loaded.snapshot =
+      ReadWithStamp(paths.snapshot, loaded.snapshotStamp, seen ? &seen->snapshot : nullptr);
+  loaded.journal =
+      ReadWithStamp(paths.journal, loaded.journalStamp, seen ? &seen->journal : nullptr);
   return loaded;
 }
 
-void ParseFiles(Loaded& loaded) {
-  if (loaded.snapshot) loaded.store = ParseStore(*loaded.snapshot);
+// `recycled`: the content read before, whose records' room the new one reuses.
+void ParseFiles(Loaded& loaded, StoreContent recycled) {
+  if (loaded.snapshot) loaded.store = ParseStore(*loaded.snapshot, std::move(recycled));
   if (!loaded.journal) return;
   loaded.changes = ParseJournal(*loaded.journal);
   for (JournalEntry& entry : loaded.changes.entries) {
@@ -290,6 +305,15 @@ void ParseFiles(Loaded& loaded) {
   }
   loaded.changes.entries.clear();
   if (auto why = KeepNextHandleAbove(loaded.store.content)) loaded.changes.problems.push_back(*why);
+}
+
+// The content the cache holds, taken out of it to be read again into its room; nothing when it
+// was handed out (its holders still read it). Cache mutex held.
+StoreContent TakeForRecycling(Cache& cache) {
+  std::shared_ptr<StoreContent> old = std::move(cache.content);
+  cache.lastFetched.reset();
+  if (!old || cache.published) return {};
+  return std::move(*old);
 }
 
 // Forgets what the cache knew of another device root. Cache mutex held.
@@ -314,16 +338,17 @@ void InstallLoaded(Cache& cache, Loaded& loaded, std::optional<std::uint64_t> co
 
 // Reads the store's files into the cache without the device lock, when the change count says
 // that no change was being made and none was made meanwhile; false (nothing read) otherwise, or
-// when the store is damaged, which a reader under the lock repairs. Cache mutex held.
-bool LoadUnlocked(Cache& cache, const Paths& paths) {
+// when the store is damaged, which a reader under the lock repairs. `seen`: a full look's
+// findings, used when the count has not moved since it looked. Cache mutex held.
+bool LoadUnlocked(Cache& cache, const Paths& paths, const Seen* seen) {
   FollowRoot(cache, paths);
   cache.counter.Attach(paths.counter, false);
   const std::optional<std::uint64_t> before = cache.counter.Read();
   if (!before || (*before & 1) != 0) return false;
-  Loaded loaded = ReadFiles(paths);
+  Loaded loaded = ReadFiles(paths, seen != nullptr && seen->count == before ? seen : nullptr);
   // The files were read by system calls, which a load of the count after them cannot pass.
   if (cache.counter.Read() != before) return false;
-  ParseFiles(loaded);
+  ParseFiles(loaded, TakeForRecycling(cache));
   if (loaded.Damaged()) return false;
   InstallLoaded(cache, loaded, before);
   return true;
@@ -333,12 +358,11 @@ bool LoadUnlocked(Cache& cache, const Paths& paths) {
 // and cache mutex held.
 std::vector<std::string> LoadLocked(Cache& cache, const Paths& paths) {
   FollowRoot(cache, paths);
-  cache.content.reset();  // until it is read whole
-  cache.lastFetched.reset();
-  cache.counter.Attach(paths.counter, true);  // beside the device lock, which the lock made
+  StoreContent recycled = TakeForRecycling(cache);  // the cache has none until it is read whole
+  cache.counter.Attach(paths.counter, true);        // beside the device lock, which the lock made
   cache.counter.MakeWhole();
   Loaded loaded = ReadFiles(paths);
-  ParseFiles(loaded);
+  ParseFiles(loaded, std::move(recycled));
   std::vector<std::string> reports;
   if (!loaded.Damaged()) {
     InstallLoaded(cache, loaded, cache.counter.Read());
@@ -388,26 +412,27 @@ template <typename Use>
 auto WithCurrent(Look look, Use use) {
   Cache& cache = TheCache();
   const Paths* paths = nullptr;
-  FileStamp snapshot, journal;
   if (look == Look::full) paths = &CurrentPaths();
   bool known = false;  // whether there is a cache of this root to look at (one stat each file)
+  Seen seen;
   {
     std::lock_guard lock(cache.mutex);
+    if (paths == nullptr && FreshLocked(cache, nullptr, {}, {})) return use(cache);
     known = cache.content && (paths == nullptr || cache.snapshotPath == paths->snapshot);
+    seen.count = cache.counter.Read();
   }
   if (known && paths != nullptr) {
-    snapshot = StampOf(paths->snapshot);
-    journal = StampOf(paths->journal);
-  }
-  if (known) {
+    seen.snapshot = StampOf(paths->snapshot);
+    seen.journal = StampOf(paths->journal);
     std::lock_guard lock(cache.mutex);
-    if (FreshLocked(cache, paths, snapshot, journal)) return use(cache);
+    if (FreshLocked(cache, paths, seen.snapshot, seen.journal)) return use(cache);
   }
   {
     // Most reads of a changed store need no lock: the change count tells whether a writer was
     // at work meanwhile.
     std::lock_guard lock(cache.mutex);
-    if (LoadUnlocked(cache, CurrentPaths())) return use(cache);
+    if (LoadUnlocked(cache, CurrentPaths(), known && paths != nullptr ? &seen : nullptr))
+      return use(cache);
   }
   std::vector<std::string> reports;
   std::optional<decltype(use(cache))> result;

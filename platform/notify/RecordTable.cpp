@@ -15,13 +15,27 @@ RecordTable::Slots::iterator RecordTable::Seek(DWORD handle) {
 
 NotificationRecord& RecordTable::ToFill() {
   if (!filling_) {
-    slots_.emplace_back();
+    if (nextSpare_ < spare_.size()) {
+      slots_.push_back(std::move(spare_[nextSpare_++]));
+    } else {
+      slots_.emplace_back();
+    }
+    slots_.back().live = false;
     filling_ = true;
   }
   return slots_.back().record;
 }
 
+void RecordTable::Recycle(RecordTable&& old) {
+  spare_ = std::move(old.slots_);
+  nextSpare_ = 0;
+  old.slots_.clear();
+  old.live_ = 0;
+}
+
 void RecordTable::EndFilling() {
+  spare_.clear();
+  nextSpare_ = 0;
   if (!filling_) return;
   slots_.pop_back();
   filling_ = false;

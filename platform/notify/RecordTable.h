@@ -81,8 +81,11 @@ class RecordTable {
   // then kept under its handle by KeepFilled, or left for the next one to fill.
   NotificationRecord& ToFill();
   void KeepFilled();
-  // Gives up the record to fill, if there is one.
+  // Gives up the record to fill, if there is one, and what is left of the recycled slots.
   void EndFilling();
+  // Takes the slots of a table no longer needed, for ToFill to fill again: their strings keep
+  // the room they had, so a store read again costs no allocation a record.
+  void Recycle(RecordTable&& old);
 
   friend bool operator==(const RecordTable& a, const RecordTable& b);
 
@@ -92,6 +95,8 @@ class RecordTable {
 
   Slots slots_;
   std::size_t live_ = 0;
+  Slots spare_;  // recycled slots, taken by ToFill from `nextSpare_` on
+  std::size_t nextSpare_ = 0;
   bool filling_ = false;  // the last slot is the one ToFill gave
 };
 

@@ -142,9 +142,11 @@ bool ParseQuoted(std::string_view text, std::optional<std::wstring>& value) {
   }
   if (text.size() < 2 || text.front() != '"' || text.back() != '"') return false;
   text = text.substr(1, text.size() - 2);
-  // Almost every text is ASCII (paths, "M1"): widened byte by byte in one pass; other text goes
-  // through UTF-8.
-  std::wstring wide;
+  // Almost every text is ASCII (paths, "M1"): widened byte by byte in one pass, into the room the
+  // value already has; other text goes through UTF-8.
+  if (!value) value.emplace();
+  std::wstring& wide = *value;
+  wide.clear();
   wide.reserve(text.size());
   std::string bytes;
   bool ascii = true;
@@ -162,7 +164,7 @@ bool ParseQuoted(std::string_view text, std::optional<std::wstring>& value) {
       bytes += c;
     }
   }
-  value = ascii ? std::move(wide) : WideFromUtf8(bytes);
+  if (!ascii) wide = WideFromUtf8(bytes);
   return true;
 }
 
@@ -210,6 +212,7 @@ bool SplitTabs(std::string_view line, Columns& columns) {
 }
 
 DWORD TypeOf(std::string_view name) {
+  if (name == "time") return CNT_TIME;  // nearly every record
   for (DWORD type = CNT_EVENT; type <= CNT_CLASSICTIME; ++type) {
     if (name == TypeName(type)) return type;
   }
@@ -238,14 +241,14 @@ std::string ParseRecordLine(std::string_view line, NotificationRecord& record) {
     return {};
   }
   if (c[7] != "user" || columns.size != 14) return "bad user notification";
-  UserAction user;
+  if (!record.user) record.user.emplace();  // filled in place, in the room a record read before had
+  UserAction& user = *record.user;
   if (!ParseNumber(c[8], user.actionFlags)) return "bad action flags";
   if (!ParseQuoted(c[9], user.dialogTitle)) return "bad dialog title";
   if (!ParseQuoted(c[10], user.dialogText)) return "bad dialog text";
   if (!ParseQuoted(c[11], user.sound)) return "bad sound";
   if (!ParseNumber(c[12], user.maxSound)) return "bad sound length";
   if (!ParseNumber(c[13], user.reserved)) return "bad reserved field";
-  record.user = std::move(user);
   return {};
 }
 
@@ -298,7 +301,7 @@ std::string FormatStore(const StoreContent& content) {
   return out;
 }
 
-ParsedStore ParseStore(std::string_view text) {
+ParsedStore ParseStore(std::string_view text, StoreContent recycled) {
   ParsedStore parsed;
   StoreContent& content = parsed.content;
   bool haveNext = false;
@@ -311,6 +314,7 @@ ParsedStore ParseStore(std::string_view text) {
     parsed.problems.push_back("line 1: missing (the file is empty, cut short)");
     return parsed;
   }
+  content.records.Recycle(std::move(recycled.records));
   while (!text.empty()) {
     const size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);

@@ -62,11 +62,12 @@ std::string ParseRecordLine(std::string_view line, NotificationRecord& record);
 
 // Every line that reads is kept; each one that does not, and a missing or bad next-handle
 // line, is listed in `problems` as "line N: WHY". The next handle is never at or below a kept
-// handle.
+// handle. `recycled`: a content no longer needed, whose records' room the new one reuses (a
+// process reading its store again); nothing of what it held is kept.
 struct ParsedStore {
   StoreContent content;
   std::vector<std::string> problems;
 };
-ParsedStore ParseStore(std::string_view text);
+ParsedStore ParseStore(std::string_view text, StoreContent recycled = {});
 
 }  // namespace cedev::notify
