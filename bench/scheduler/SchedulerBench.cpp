@@ -19,6 +19,7 @@
 
 #include <notify.h>
 
+#include "AppTrace.h"
 #include "BenchTable.h"
 #include "DeviceClock.h"
 #include "DeviceRoot.h"
@@ -56,6 +57,7 @@ long ReadFields(const Schedule& s) {
 
 void BM_GetNextItem(benchmark::State& state) {
   cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 30, 0});
+  RegisterAppTrace();  // as the program's start-up does: the device's trace is off
   Schedule s = MakeSchedule(static_cast<int>(state.range(0)));
   double searchSeconds = 0, passSeconds = 0;
   for (auto _ : state) {

@@ -71,22 +71,33 @@ TEST_F(KernelControlTest, SleepTellsTheObserverOnTheSleepingThreadFirst) {
   EXPECT_GE(GetTickCount() - before, 20u);  // it really slept
 }
 
+// A module's debug zones follow the setting too, as it was when the module registered them.
 TEST_F(KernelControlTest, DebugOutputFollowsTheTraceSettingReadOnce) {
   cedev::clock::FreezeForProcess({2026, 12, 7, 10, 0, 0, 0});
   cedev::ReloadTraceSetting();
-  EXPECT_FALSE(DebugOutputEnabled());
+  DBGPARAM zones = {L"Test", {L"Zone"}, 0xFFFFFFFFUL};
+  EXPECT_TRUE(RegisterDbgZones(nullptr, &zones));
+  EXPECT_EQ(zones.ulZoneMask, 0u);
   OutputDebugStringW(L"not kept");
+  NKDbgPrintfW(L"not kept %d", 1);
   cedev::SetSetting("trace", "yes");
   OutputDebugStringW(L"still not kept: the setting was read once");
-  EXPECT_FALSE(DebugOutputEnabled());
+  EXPECT_TRUE(RegisterDbgZones(nullptr, &zones));
+  EXPECT_EQ(zones.ulZoneMask, 0u);
   cedev::ReloadTraceSetting();
-  EXPECT_TRUE(DebugOutputEnabled());
+  EXPECT_TRUE(RegisterDbgZones(nullptr, &zones));
+  EXPECT_EQ(zones.ulZoneMask, 0xFFFFFFFFu);
   OutputDebugStringW(L"kept\r\n");
   OutputDebugStringW(nullptr);
-  EXPECT_EQ(ReadHostFile(Host(".device/debug.log")), "2026-12-07 10:00:00\tkept\n");
+  NKDbgPrintfW(L"formatted %d %s\r\n", 7, L"too");
+  NKDbgPrintfW(nullptr);
+  EXPECT_FALSE(RegisterDbgZones(nullptr, nullptr));
+  EXPECT_EQ(ReadHostFile(Host(".device/debug.log")),
+            "2026-12-07 10:00:00\tkept\n2026-12-07 10:00:00\tformatted 7 too\n");
   cedev::SetSetting("trace", "no");
   cedev::ReloadTraceSetting();
-  EXPECT_FALSE(DebugOutputEnabled());
+  EXPECT_TRUE(RegisterDbgZones(nullptr, &zones));
+  EXPECT_EQ(zones.ulZoneMask, 0u);
 }
 
 TEST_F(KernelControlTest, CommandLineIsWhatTheBootSet) {

@@ -1,13 +1,18 @@
 #include "ClockedDevice.h"
 
 #include <cstdlib>
+#include <fstream>
 
 #include <unistd.h>
 
+#include "AppTrace.h"
 #include "DeviceClock.h"
+#include "DeviceRoot.h"
 #include "DeviceTime.h"
 #include "NotificationStore.h"
 #include "NotifyFaults.h"
+#include "KernelControl.h"
+#include "Settings.h"
 
 namespace fs = std::filesystem;
 
@@ -43,4 +48,23 @@ BYTE Days(std::initializer_list<int> weekdays) {
 
 std::unique_ptr<ScheduleItem> Item(BYTE days, int hour, int minute, int second, LONG muteOn) {
   return std::make_unique<ScheduleItem>(days, TimeOfDay(hour, minute, second), muteOn);
+}
+
+void KeepTrace(bool keep) {
+  cedev::SetSetting("trace", keep ? "yes" : "no");
+  cedev::ReloadTraceSetting();
+  RegisterAppTrace();
+}
+
+std::vector<std::string> DebugLogLines() {
+  std::vector<std::string> lines;
+  std::ifstream in(cedev::DeviceStatePath("debug.log"));
+  for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find('\t') + 1));
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += "  " + line + "\n";
+  return text;
 }

@@ -21,6 +21,14 @@ class ClockedDeviceTest : public ::testing::Test {
   std::filesystem::path root_;
 };
 
+// Whether the device keeps debug output (its `trace` setting), and the program's trace zone
+// registered again, as start-up does, so that it follows.
+void KeepTrace(bool keep);
+// The debug log's lines without their times; empty when there is none.
+std::vector<std::string> DebugLogLines();
+// Lines one to a row, indented, for a failure message that shows two sequences.
+std::string Joined(const std::vector<std::string>& lines);
+
 // Days as a mask from a list of weekdays (0 = Sunday).
 BYTE Days(std::initializer_list<int> weekdays);
 std::unique_ptr<ScheduleItem> Item(BYTE days, int hour, int minute, int second, LONG muteOn = 1);
