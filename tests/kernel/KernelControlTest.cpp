@@ -10,11 +10,11 @@
 #include "DeviceClock.h"
 #include "KernelControl.h"
 #include "Settings.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace {
 
-using KernelControlTest = TempDeviceRootTest;
+using KernelControlTest = testsupport::DeviceTest;
 
 TEST_F(KernelControlTest, LocalAndSystemTimeAreTheDeviceClock) {
   cedev::clock::FreezeForProcess({2026, 12, 6, 23, 59, 58, 125});
@@ -46,7 +46,7 @@ TEST_F(KernelControlTest, ClockModeIsReadFromTheDevice) {
 
 TEST_F(KernelControlTest, DamagedClockFileStopsTheProgramNamingTheFile) {
   cedev::clock::WriteClockState(cedev::clock::ClockState{});
-  WriteHostFile(Host(".device/clock"), "freeze someday\n");
+  testsupport::WriteBytes(Host(".device/clock"), "freeze someday\n");
   cedev::clock::Reload();
   SYSTEMTIME st{};
   EXPECT_EXIT(GetLocalTime(&st), testing::ExitedWithCode(2), "device clock: .*\\.device/clock");
@@ -92,7 +92,7 @@ TEST_F(KernelControlTest, DebugOutputFollowsTheTraceSettingReadOnce) {
   NKDbgPrintfW(L"formatted %d %s\r\n", 7, L"too");
   NKDbgPrintfW(nullptr);
   EXPECT_FALSE(RegisterDbgZones(nullptr, nullptr));
-  EXPECT_EQ(ReadHostFile(Host(".device/debug.log")),
+  EXPECT_EQ(testsupport::ReadBytes(Host(".device/debug.log")),
             "2026-12-07 10:00:00\tkept\n2026-12-07 10:00:00\tformatted 7 too\n");
   cedev::SetSetting("trace", "no");
   cedev::ReloadTraceSetting();

@@ -17,11 +17,9 @@
 namespace fs = std::filesystem;
 
 void ClockedDeviceTest::SetUp() {
-  root_ = fs::temp_directory_path() / ("quenmora-scheduler-test-" + std::to_string(getpid()));
-  fs::remove_all(root_);
+  testsupport::DeviceTest::SetUp();
   fs::create_directories(root_ / ".device");
   fs::create_directories(root_ / "Windows");
-  setenv("CEDEVICE_ROOT", root_.c_str(), 1);
   cedev::notify::ClearFaults();
   cedev::notify::SetDamageReporter([](const std::string&) {});
   FreezeAt("2026-12-07 10:00:00");  // a Monday
@@ -30,8 +28,7 @@ void ClockedDeviceTest::SetUp() {
 void ClockedDeviceTest::TearDown() {
   cedev::notify::ClearFaults();
   cedev::notify::SetDamageReporter(nullptr);
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
+  testsupport::DeviceTest::TearDown();
 }
 
 void ClockedDeviceTest::FreezeAt(const char* when) {

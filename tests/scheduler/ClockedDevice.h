@@ -5,20 +5,18 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <windows.h>
 
+#include "DeviceTest.h"
 #include "Schedule.h"
 
-class ClockedDeviceTest : public ::testing::Test {
+class ClockedDeviceTest : public testsupport::DeviceTest {
  protected:
   void SetUp() override;
   void TearDown() override;
 
   // Freezes the device clock at that moment ("YYYY-MM-DD HH:MM:SS").
   static void FreezeAt(const char* when);
-
-  std::filesystem::path root_;
 };
 
 // Whether the device keeps debug output (its `trace` setting), and the program's trace zone
