@@ -1,10 +1,12 @@
 #include "Scratch.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,10 +19,19 @@ namespace testsupport {
 
 namespace {
 
-fs::path NewFolder(std::string_view tag) {
-  static int serial = 0;
-  const fs::path base =
-      fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+// Memory where there is some that programs may be run from (the device runs its applications
+// from its root), else the temporary folder.
+fs::path Base(Scratch::Place place) {
+  struct statvfs memory {};
+  if (place == Scratch::Place::Memory && ::statvfs("/dev/shm", &memory) == 0 &&
+      (memory.f_flag & ST_NOEXEC) == 0 && (memory.f_flag & ST_RDONLY) == 0)
+    return "/dev/shm";
+  return fs::temp_directory_path();
+}
+
+fs::path NewFolder(std::string_view tag, Scratch::Place place) {
+  static std::atomic<int> serial{0};
+  const fs::path base = Base(place);
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   // Short enough that a socket's path in the device's state folder still fits (108 bytes).
   std::string name = (test != nullptr ? test->name() : std::string(tag)).substr(0, 40);
@@ -36,7 +47,8 @@ fs::path NewFolder(std::string_view tag) {
 
 }  // namespace
 
-Scratch::Scratch(std::string_view tag) : dir(NewFolder(tag)), root(dir / "device") {}
+Scratch::Scratch(std::string_view tag, Place place)
+    : dir(NewFolder(tag, place)), root(dir / "device") {}
 
 Scratch::~Scratch() {
   std::error_code ignored;

@@ -1,7 +1,8 @@
 // A folder of one test's own with a device root in it, for the test's files and the device it
-// runs. It lies in memory where the machine has it (/dev/shm): the device syncs every state file
-// it writes, and a test that writes many would wait on the disk. The folder and everything in it
-// go with the object.
+// runs. It lies in memory where the machine has it (/dev/shm, if programs may run from there):
+// the device syncs every state file it writes, and a test that writes many would wait on the
+// disk. A benchmark whose figures include those syncs asks for the disk. The folder and
+// everything in it go with the object.
 #pragma once
 
 #include <filesystem>
@@ -11,9 +12,11 @@
 namespace testsupport {
 
 struct Scratch {
+  enum class Place { Memory, Disk };
+
   // Named after the running test (else `tag`), this process and a serial number, so that no two
   // tests, processes or runs share one. Made empty.
-  explicit Scratch(std::string_view tag = "test");
+  explicit Scratch(std::string_view tag = "test", Place place = Place::Memory);
   ~Scratch();
   Scratch(const Scratch&) = delete;
   Scratch& operator=(const Scratch&) = delete;
