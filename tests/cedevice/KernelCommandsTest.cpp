@@ -26,9 +26,7 @@ using ToolResult = testsupport::ChildResult;
 class KernelCommandsTest : public ::testing::Test {
  protected:
   ToolResult Run(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_BINARY};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return testsupport::RunChild(argv, {{"CEDEVICE_ROOT", root_.string()}}, scratch_.dir.string());
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_BINARY, args);
   }
   // Runs a command that must succeed and returns its output.
   std::string Ok(const std::vector<std::string>& args) {

@@ -33,19 +33,15 @@ std::string DeviceSession::ToolOut(const std::vector<std::string>& args) const {
 RunResult DeviceSession::Run(const std::string& binary, const std::vector<std::string>& args,
                              const std::string& script, const Env& env, int timeoutSeconds) const {
   // No script: CEDEVICE_INPUT empty, which the device takes as none.
-  std::map<std::string, std::string> all{{"CEDEVICE_ROOT", scratch_.root.string()},
-                                         {"CEDEVICE_DISPLAY", "none"},
-                                         {"CEDEVICE_INPUT", ""}};
+  std::map<std::string, std::string> all{{"CEDEVICE_DISPLAY", "none"}, {"CEDEVICE_INPUT", ""}};
   if (!script.empty()) {
     const fs::path in = scratch_.dir / "script";
     std::ofstream(in, std::ios::binary) << script;
     all["CEDEVICE_INPUT"] = in.string();
   }
   for (const auto& [name, value] : env) all[name] = value;
-  std::vector<std::string> argv{binary};
-  argv.insert(argv.end(), args.begin(), args.end());
   const testsupport::ChildResult child =
-      testsupport::RunChild(argv, all, scratch_.dir.string(), std::chrono::seconds(timeoutSeconds));
+      testsupport::RunOnDevice(scratch_, binary, args, all, std::chrono::seconds(timeoutSeconds));
   return RunResult{child.status.value_or(-1), child.out, child.err};
 }
 

@@ -31,10 +31,7 @@ class ListedArguments : public ::testing::Test {
   }
   using Run = testsupport::ChildResult;
   Run Tool(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return testsupport::RunChild(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}},
-                                 scratch_.dir.string());
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_EXE, args);
   }
   // Registers through the API, as another program on the device would.
   void Register(const WCHAR* app, const WCHAR* args) {

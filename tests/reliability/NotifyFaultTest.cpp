@@ -26,11 +26,9 @@ class NotifyFaults : public ::testing::Test {
     store_ = testsupport::ReadBytes(scratch_.root / ".device" / "notifications");
   }
   ToolRun Tool(const std::string& faults, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::map<std::string, std::string> env{{"CEDEVICE_ROOT", scratch_.root.string()}};
+    std::map<std::string, std::string> env;
     if (!faults.empty()) env["CEDEVICE_NOTIFY_FAULTS"] = faults;
-    return testsupport::RunChild(argv, env, scratch_.dir.string());
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_EXE, args, env);
   }
   std::string Store() const {
     return testsupport::ReadBytes(scratch_.root / ".device" / "notifications");

@@ -32,11 +32,9 @@ class SaveFaults : public ::testing::Test {
     ASSERT_EQ(testsupport::ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
   }
   Outcome Saver(const std::string& faults, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{SAVER_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::map<std::string, std::string> env{{"CEDEVICE_ROOT", scratch_.root.string()}};
+    std::map<std::string, std::string> env;
     if (!faults.empty()) env["CEDEVICE_FAULTS"] = faults;
-    return testsupport::RunChild(argv, env, scratch_.dir.string());
+    return testsupport::RunOnDevice(scratch_, SAVER_EXE, args, env);
   }
   fs::path File() const { return scratch_.root / "My Documents" / "Quenmora.dat"; }
 
@@ -157,11 +155,9 @@ namespace {
 class ToolFaults : public SaveFaults {
  protected:
   Outcome Tool(const std::string& faults, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::map<std::string, std::string> env{{"CEDEVICE_ROOT", scratch_.root.string()}};
+    std::map<std::string, std::string> env;
     if (!faults.empty()) env["CEDEVICE_FAULTS"] = faults;
-    return testsupport::RunChild(argv, env, scratch_.dir.string());
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_EXE, args, env);
   }
   static std::string ScheduleLine(const std::string& out) {
     const std::size_t at = out.find("schedule: ");

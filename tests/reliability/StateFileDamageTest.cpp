@@ -25,10 +25,7 @@ using ToolRun = testsupport::ChildResult;
 class StateFileDamage : public ::testing::Test {
  protected:
   ToolRun Tool(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return testsupport::RunChild(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}},
-                                 scratch_.dir.string());
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_EXE, args);
   }
   fs::path State(const std::string& name) const { return scratch_.root / ".device" / name; }
 

@@ -202,4 +202,15 @@ ChildResult RunChild(const std::vector<std::string>& argv,
   return result;
 }
 
+ChildResult RunOnDevice(const Scratch& scratch, const std::string& program,
+                        const std::vector<std::string>& args,
+                        const std::map<std::string, std::string>& env,
+                        std::chrono::milliseconds limit) {
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::map<std::string, std::string> all = env;
+  all["CEDEVICE_ROOT"] = scratch.root.string();
+  return RunChild(argv, all, scratch.dir.string(), limit);
+}
+
 }  // namespace testsupport

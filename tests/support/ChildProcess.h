@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "Scratch.h"
+
 namespace testsupport {
 
 class ChildProcess {
@@ -71,5 +73,12 @@ struct ChildResult {
 ChildResult RunChild(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env, const std::string& scratchDir,
                      std::chrono::milliseconds limit = std::chrono::seconds(60));
+
+// RunChild of `program` with `args` on the scratch folder's device: CEDEVICE_ROOT names its root,
+// `env` adds to that, and the output passes through its folder.
+ChildResult RunOnDevice(const Scratch& scratch, const std::string& program,
+                        const std::vector<std::string>& args,
+                        const std::map<std::string, std::string>& env = {},
+                        std::chrono::milliseconds limit = std::chrono::seconds(60));
 
 }  // namespace testsupport
