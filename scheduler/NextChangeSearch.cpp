@@ -97,8 +97,8 @@ unsigned WeekdaysAt(unsigned distances, int today) {
 // way traced or not.
 void ConsiderEachDay(Choice& choice, ScheduleItem& item, int today, int totalseconds) {
   const unsigned ahead = DistancesAhead(item.days, today, totalseconds);
-  const int nearest = std::countr_zero(ahead);  // 32 for an item with no day
-  const bool taken = nearest <= 7 && choice.WouldTake(nearest, totalseconds);
+  // An item with no day has its nearest 32 days ahead, which nothing takes.
+  const bool taken = choice.WouldTake(std::countr_zero(ahead), totalseconds);
   unsigned walk = 0x7Fu;
   if (!ZONE_TRACE) {
     walk = taken ? WeekdaysAt(ahead & ((2u << choice.smallestdiff) - 1), today) : 0;
