@@ -1,11 +1,14 @@
 #include "Scratch.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <system_error>
 
+#include <signal.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -29,9 +32,26 @@ fs::path Base(Scratch::Place place) {
   return fs::temp_directory_path();
 }
 
+// Removes the folders of test processes that have ended without removing their own: a death
+// test's child ends with _exit, and a hung test is killed. A folder whose process still runs is
+// left alone, whoever's it is.
+void SweepEnded(const fs::path& base) {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with("quenmora-")) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + 9, &end, 10);
+    if (pid <= 0 || *end != '-' || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fs::remove_all(entry, ec);
+  }
+}
+
 fs::path NewFolder(std::string_view tag, Scratch::Place place) {
   static std::atomic<int> serial{0};
   const fs::path base = Base(place);
+  static std::once_flag swept[2];
+  std::call_once(swept[place == Scratch::Place::Memory ? 0 : 1], [&] { SweepEnded(base); });
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   // Short enough that a socket's path in the device's state folder still fits (108 bytes).
   std::string name = (test != nullptr ? test->name() : std::string(tag)).substr(0, 40);
