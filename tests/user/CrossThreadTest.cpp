@@ -1,9 +1,10 @@
 // Messages between threads: a send to another thread's window runs on that thread, only while
 // it waits for messages; two threads sending to each other both finish; a procedure installed
-// from another thread runs on the window's thread.
+// from another thread runs on the window's thread; a thread that ends releases its senders.
 #include <windows.h>
 
 #include <atomic>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -185,6 +186,29 @@ TEST(CrossThread, GetWindowTextOfAnotherThreadsWindowDoesNotWaitForIt) {
   EXPECT_STREQ(buffer, L"Busy");
   release = true;
   gui.Run([&] { DestroyWindow(h); });
+}
+
+// A thread that ends while another is blocked sending to its window releases the sender, whose
+// send returns 0 as when the receiving thread dies on the device; its windows go with it.
+TEST(CrossThread, AThreadThatEndsReleasesItsSenders) {
+  Watchdog dog("AThreadThatEndsReleasesItsSenders", std::chrono::seconds(120));
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = AnswerProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"EndingOwner";
+  RegisterClassW(&wc);
+  for (int round = 0; round < 200; ++round) {
+    std::atomic<HWND> window{nullptr};
+    std::thread owner([&] {
+      window = CreateWindowExW(0, L"EndingOwner", L"", 0, 0, 0, 1, 1, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+      Sleep(round % 3);  // never handles a message: the send waits until the thread ends
+    });
+    while (window == nullptr) std::this_thread::yield();
+    EXPECT_EQ(SendMessageW(window, WM_USER, 40, 2), 0) << "round " << round;
+    owner.join();
+    EXPECT_FALSE(IsWindow(window)) << "round " << round;
+  }
 }
 
 }  // namespace
