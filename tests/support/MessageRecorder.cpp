@@ -14,40 +14,41 @@ namespace {
 // the device every message is, so one of these there would fail a comparison.
 bool DesktopOnly(UINT message) {
 #ifdef _WIN32
-  switch (message) {
-    case WM_ACTIVATEAPP:
-    case WM_SETCURSOR:
-    case WM_MOUSEACTIVATE:
-    case 0x0022:  // WM_CHILDACTIVATE
-    case 0x0024:  // WM_GETMINMAXINFO
-    case 0x003D:  // WM_GETOBJECT
-    case WM_WINDOWPOSCHANGING:
-    case WM_WINDOWPOSCHANGED:
-    case WM_GETICON:
-    case 0x0083:  // WM_NCCALCSIZE
-    case 0x0084:  // WM_NCHITTEST
-    case 0x0085:  // WM_NCPAINT
-    case 0x0086:  // WM_NCACTIVATE
-    case 0x0088:  // WM_SYNCPAINT
-    case 0x0090:  // WM_UAHDESTROYWINDOW
-    case 0x0127:  // WM_CHANGEUISTATE
-    case 0x0128:  // WM_UPDATEUISTATE
-    case 0x0129:  // WM_QUERYUISTATE
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case 0x0210:  // WM_PARENTNOTIFY
-    case 0x0281:  // WM_IME_SETCONTEXT
-    case 0x0282:  // WM_IME_NOTIFY
-    case 0x030F:  // WM_QUERYNEWPALETTE
-    case 0x0311:  // WM_PALETTECHANGED
-      return true;
-    default:
-      return false;
-  }
+  static const UINT kDesktopOnly[] = {
+      WM_ACTIVATEAPP,
+      WM_SETCURSOR,
+      WM_MOUSEACTIVATE,
+      0x0022,  // WM_CHILDACTIVATE
+      0x0024,  // WM_GETMINMAXINFO
+      0x003D,  // WM_GETOBJECT
+      WM_WINDOWPOSCHANGING,
+      WM_WINDOWPOSCHANGED,
+      WM_GETICON,
+      0x0083,  // WM_NCCALCSIZE
+      0x0084,  // WM_NCHITTEST
+      0x0085,  // WM_NCPAINT
+      0x0086,  // WM_NCACTIVATE
+      0x0088,  // WM_SYNCPAINT
+      0x0090,  // WM_UAHDESTROYWINDOW
+      0x0127,  // WM_CHANGEUISTATE
+      0x0128,  // WM_UPDATEUISTATE
+      0x0129,  // WM_QUERYUISTATE
+      0x0131,  // WM_LBTRACKPOINT, a list box's click told to its parent
+      0x0132,
+      0x0133,
+      0x0134,
+      0x0135,
+      0x0136,
+      0x0137,
+      0x0138,  // WM_CTLCOLOR...
+      0x0210,  // WM_PARENTNOTIFY
+      0x0281,  // WM_IME_SETCONTEXT
+      0x0282,  // WM_IME_NOTIFY
+      0x030F,  // WM_QUERYNEWPALETTE
+      0x0311,  // WM_PALETTECHANGED
+  };
+  return std::find(std::begin(kDesktopOnly), std::end(kDesktopOnly), message) !=
+         std::end(kDesktopOnly);
 #else
   (void)message;
   return false;
