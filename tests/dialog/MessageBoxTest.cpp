@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "DialogScript.h"
+#include "GuiThread.h"
 #include "Watchdog.h"
 
 namespace {
@@ -232,6 +233,34 @@ TEST(DialogThreads, EndDialogFromAnotherThreadRacesTheDialogsDestruction) {
   stop = true;
   hammer.join();
   EXPECT_EQ(endedByHammer, 200) << "every dialog ended with the other thread's result";
+}
+
+// EndDialog from another thread hides a modeless dialog on the dialog's own thread, as that
+// thread would hide it: the dialog is deactivated and the thread's focus leaves it with it, so
+// no key goes to a hidden dialog.
+TEST(DialogThreads, EndDialogFromAnotherThreadHidesAModelessDialogOnItsThread) {
+  msgtest::Watchdog watchdog("DialogThreads.EndDialogFromAnotherThreadHidesAModelessDialog");
+  static const EmptyTemplate kTemplate;
+  HWND dlg = nullptr;
+  msgtest::GuiThread gui([&] {
+    dlg = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &kTemplate.head, nullptr,
+                                     HammeredProc, 0);
+    SetFocus(dlg);
+  });
+  ASSERT_NE(dlg, nullptr);
+  HWND focusBefore = nullptr;
+  gui.Run([&] { focusBefore = GetFocus(); });
+  EXPECT_EQ(focusBefore, dlg);
+  EXPECT_TRUE(EndDialog(dlg, 3));
+  HWND focusAfter = dlg;
+  BOOL visible = TRUE;
+  gui.Run([&] {
+    focusAfter = GetFocus();
+    visible = IsWindowVisible(dlg);
+  });
+  EXPECT_FALSE(visible);
+  EXPECT_EQ(focusAfter, nullptr) << "the hidden dialog kept its thread's focus";
+  gui.Run([&] { DestroyWindow(dlg); });
 }
 
 }  // namespace
