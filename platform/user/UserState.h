@@ -190,7 +190,6 @@ class Outbox {
   void Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void Then(Step step);
   void Foreground(HWND hwnd);
-  bool empty() const { return items_.empty(); }
   // Without the lock held. What a step adds comes next, before what followed it.
   void Deliver();
 

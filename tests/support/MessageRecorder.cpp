@@ -1,6 +1,7 @@
 #include "MessageRecorder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iomanip>
 #include <sstream>
 
@@ -14,39 +15,16 @@ namespace {
 // the device every message is, so one of these there would fail a comparison.
 bool DesktopOnly(UINT message) {
 #ifdef _WIN32
+  // WM_ACTIVATEAPP, WM_SETCURSOR, WM_MOUSEACTIVATE, WM_CHILDACTIVATE, WM_GETMINMAXINFO,
+  // WM_GETOBJECT, WM_WINDOWPOSCHANGING and ...CHANGED, WM_GETICON, WM_NCCALCSIZE, WM_NCHITTEST,
+  // WM_NCPAINT, WM_NCACTIVATE, WM_SYNCPAINT, WM_UAHDESTROYWINDOW, WM_CHANGEUISTATE,
+  // WM_UPDATEUISTATE, WM_QUERYUISTATE, WM_LBTRACKPOINT (a list box's click told to its parent),
+  // the seven WM_CTLCOLOR..., WM_PARENTNOTIFY, WM_IME_SETCONTEXT, WM_IME_NOTIFY,
+  // WM_QUERYNEWPALETTE, WM_PALETTECHANGED.
   static const UINT kDesktopOnly[] = {
-      WM_ACTIVATEAPP,
-      WM_SETCURSOR,
-      WM_MOUSEACTIVATE,
-      0x0022,  // WM_CHILDACTIVATE
-      0x0024,  // WM_GETMINMAXINFO
-      0x003D,  // WM_GETOBJECT
-      WM_WINDOWPOSCHANGING,
-      WM_WINDOWPOSCHANGED,
-      WM_GETICON,
-      0x0083,  // WM_NCCALCSIZE
-      0x0084,  // WM_NCHITTEST
-      0x0085,  // WM_NCPAINT
-      0x0086,  // WM_NCACTIVATE
-      0x0088,  // WM_SYNCPAINT
-      0x0090,  // WM_UAHDESTROYWINDOW
-      0x0127,  // WM_CHANGEUISTATE
-      0x0128,  // WM_UPDATEUISTATE
-      0x0129,  // WM_QUERYUISTATE
-      0x0131,  // WM_LBTRACKPOINT, a list box's click told to its parent
-      0x0132,
-      0x0133,
-      0x0134,
-      0x0135,
-      0x0136,
-      0x0137,
-      0x0138,  // WM_CTLCOLOR...
-      0x0210,  // WM_PARENTNOTIFY
-      0x0281,  // WM_IME_SETCONTEXT
-      0x0282,  // WM_IME_NOTIFY
-      0x030F,  // WM_QUERYNEWPALETTE
-      0x0311,  // WM_PALETTECHANGED
-  };
+      0x001C, 0x0020, 0x0021, 0x0022, 0x0024, 0x003D, 0x0046, 0x0047, 0x007F, 0x0083, 0x0084,
+      0x0085, 0x0086, 0x0088, 0x0090, 0x0127, 0x0128, 0x0129, 0x0131, 0x0132, 0x0133, 0x0134,
+      0x0135, 0x0136, 0x0137, 0x0138, 0x0210, 0x0281, 0x0282, 0x030F, 0x0311};
   return std::find(std::begin(kDesktopOnly), std::end(kDesktopOnly), message) !=
          std::end(kDesktopOnly);
 #else
@@ -114,81 +92,32 @@ HWND CreateRecordedWindow(RecordedWindow& info, DWORD exStyle, DWORD style, int 
 }
 
 std::string MessageName(UINT message) {
-  // Numbers for the desktop's own messages, which the device's headers do not name.
-  static const struct {
-    UINT message;
-    const char* name;
-  } kNames[] = {
-      {WM_NULL, "WM_NULL"},
-      {WM_CREATE, "WM_CREATE"},
-      {WM_DESTROY, "WM_DESTROY"},
-      {WM_MOVE, "WM_MOVE"},
-      {WM_SIZE, "WM_SIZE"},
-      {WM_ACTIVATE, "WM_ACTIVATE"},
-      {WM_SETFOCUS, "WM_SETFOCUS"},
-      {WM_KILLFOCUS, "WM_KILLFOCUS"},
-      {WM_ENABLE, "WM_ENABLE"},
-      {WM_SETTEXT, "WM_SETTEXT"},
-      {WM_GETTEXT, "WM_GETTEXT"},
-      {WM_GETTEXTLENGTH, "WM_GETTEXTLENGTH"},
-      {WM_PAINT, "WM_PAINT"},
-      {WM_CLOSE, "WM_CLOSE"},
-      {WM_QUIT, "WM_QUIT"},
-      {WM_ERASEBKGND, "WM_ERASEBKGND"},
-      {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
-      {WM_ACTIVATEAPP, "WM_ACTIVATEAPP"},
-      {WM_CANCELMODE, "WM_CANCELMODE"},
-      {WM_SETCURSOR, "WM_SETCURSOR"},
-      {WM_MOUSEACTIVATE, "WM_MOUSEACTIVATE"},
-      {0x0022, "WM_CHILDACTIVATE"},
-      {0x0024, "WM_GETMINMAXINFO"},
-      {WM_NEXTDLGCTL, "WM_NEXTDLGCTL"},
-      {WM_SETFONT, "WM_SETFONT"},
-      {WM_GETFONT, "WM_GETFONT"},
-      {0x003D, "WM_GETOBJECT"},
-      {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"},
-      {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
-      {WM_NOTIFY, "WM_NOTIFY"},
-      {0x007C, "WM_STYLECHANGING"},
-      {0x007D, "WM_STYLECHANGED"},
-      {WM_GETICON, "WM_GETICON"},
-      {WM_SETICON, "WM_SETICON"},
-      {WM_NCCREATE, "WM_NCCREATE"},
-      {WM_NCDESTROY, "WM_NCDESTROY"},
-      {0x0083, "WM_NCCALCSIZE"},
-      {0x0084, "WM_NCHITTEST"},
-      {0x0085, "WM_NCPAINT"},
-      {0x0086, "WM_NCACTIVATE"},
-      {WM_GETDLGCODE, "WM_GETDLGCODE"},
-      {0x0088, "WM_SYNCPAINT"},
-      {WM_KEYDOWN, "WM_KEYDOWN"},
-      {WM_KEYUP, "WM_KEYUP"},
-      {WM_CHAR, "WM_CHAR"},
-      {WM_INITDIALOG, "WM_INITDIALOG"},
-      {WM_COMMAND, "WM_COMMAND"},
-      {WM_SYSCOMMAND, "WM_SYSCOMMAND"},
-      {WM_TIMER, "WM_TIMER"},
-      {0x0121, "WM_ENTERIDLE"},
-      {0x0127, "WM_CHANGEUISTATE"},
-      {0x0128, "WM_UPDATEUISTATE"},
-      {0x0129, "WM_QUERYUISTATE"},
-      {WM_CTLCOLORMSGBOX, "WM_CTLCOLORMSGBOX"},
-      {WM_CTLCOLOREDIT, "WM_CTLCOLOREDIT"},
-      {WM_CTLCOLORLISTBOX, "WM_CTLCOLORLISTBOX"},
-      {WM_CTLCOLORBTN, "WM_CTLCOLORBTN"},
-      {WM_CTLCOLORDLG, "WM_CTLCOLORDLG"},
-      {WM_CTLCOLORSTATIC, "WM_CTLCOLORSTATIC"},
-      {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
-      {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
-      {WM_LBUTTONUP, "WM_LBUTTONUP"},
-      {0x0210, "WM_PARENTNOTIFY"},
-      {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"},
-      {0x0281, "WM_IME_SETCONTEXT"},
-      {0x0282, "WM_IME_NOTIFY"},
-      {0x030F, "WM_QUERYNEWPALETTE"},
-  };
-  for (const auto& n : kNames) {
-    if (n.message == message) return n.name;
+  // Each message a test may meet, its number in hex before its name (the desktop's own too, which
+  // the device's headers do not name).
+  static const std::string kNames =
+      " 0000 WM_NULL 0001 WM_CREATE 0002 WM_DESTROY 0003 WM_MOVE 0005 WM_SIZE"
+      " 0006 WM_ACTIVATE 0007 WM_SETFOCUS 0008 WM_KILLFOCUS 000A WM_ENABLE 000C WM_SETTEXT"
+      " 000D WM_GETTEXT 000E WM_GETTEXTLENGTH 000F WM_PAINT 0010 WM_CLOSE 0012 WM_QUIT"
+      " 0014 WM_ERASEBKGND 0018 WM_SHOWWINDOW 001C WM_ACTIVATEAPP 001F WM_CANCELMODE"
+      " 0020 WM_SETCURSOR 0021 WM_MOUSEACTIVATE 0022 WM_CHILDACTIVATE 0024 WM_GETMINMAXINFO"
+      " 0028 WM_NEXTDLGCTL 0030 WM_SETFONT 0031 WM_GETFONT 003D WM_GETOBJECT"
+      " 0046 WM_WINDOWPOSCHANGING 0047 WM_WINDOWPOSCHANGED 004E WM_NOTIFY"
+      " 007C WM_STYLECHANGING 007D WM_STYLECHANGED 007F WM_GETICON 0080 WM_SETICON"
+      " 0081 WM_NCCREATE 0082 WM_NCDESTROY 0083 WM_NCCALCSIZE 0084 WM_NCHITTEST"
+      " 0085 WM_NCPAINT 0086 WM_NCACTIVATE 0087 WM_GETDLGCODE 0088 WM_SYNCPAINT"
+      " 0100 WM_KEYDOWN 0101 WM_KEYUP 0102 WM_CHAR 0110 WM_INITDIALOG 0111 WM_COMMAND"
+      " 0112 WM_SYSCOMMAND 0113 WM_TIMER 0121 WM_ENTERIDLE 0127 WM_CHANGEUISTATE"
+      " 0128 WM_UPDATEUISTATE 0129 WM_QUERYUISTATE 0131 WM_LBTRACKPOINT 0132 WM_CTLCOLORMSGBOX"
+      " 0133 WM_CTLCOLOREDIT 0134 WM_CTLCOLORLISTBOX 0135 WM_CTLCOLORBTN 0136 WM_CTLCOLORDLG"
+      " 0137 WM_CTLCOLORSCROLLBAR 0138 WM_CTLCOLORSTATIC 0200 WM_MOUSEMOVE 0201 WM_LBUTTONDOWN "
+      "0202 WM_LBUTTONUP"
+      " 0210 WM_PARENTNOTIFY 0215 WM_CAPTURECHANGED 0281 WM_IME_SETCONTEXT 0282 WM_IME_NOTIFY"
+      " 030F WM_QUERYNEWPALETTE ";
+  char key[8];
+  std::snprintf(key, sizeof key, " %04X ", message);
+  if (const auto at = kNames.find(key); at != std::string::npos) {
+    const auto name = at + 6;
+    return kNames.substr(name, kNames.find(' ', name) - name);
   }
   std::ostringstream s;
   if (message >= WM_USER && message < WM_APP) {
