@@ -238,12 +238,8 @@ LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   if (!hWnd) return PostThreadMessageW(GetCurrentThreadId(), Msg, wParam, lParam);
-  LockedWindow w(hWnd);
+  LockedWindow w(hWnd);  // a thread that has ended has taken its windows with it
   if (!w) return FALSE;
-  if (!w->queue->alive) {  // its thread has ended, and its windows with it
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
   QueuedMessage m;
   m.msg = MSG{hWnd, Msg, wParam, lParam, GetTickCount(), {}};
   PostLocked(w.wm(), *w->queue, m);
