@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "BenchTable.h"
-#include "ChildProcess.h"
+#include "Scratch.h"
+#include "TimedChild.h"
 #include "TrainedDevice.h"
 
 namespace fs = std::filesystem;
@@ -22,7 +23,8 @@ namespace {
 constexpr double kSwitchWaitSeconds = 0.4;
 
 void BM_NotificationRun(benchmark::State& state) {
-  const fs::path root = fs::temp_directory_path() / ("quenmora-bench-" + std::to_string(getpid()));
+  const testsupport::Scratch scratch("bench-run", testsupport::Scratch::Place::Disk);
+  const fs::path& root = scratch.root;
   const std::string why = bench::MakeTrainedDevice({QUENMORA_BINARY, CEDEVICE_BINARY}, root, 1);
   if (!why.empty()) {
     state.SkipWithError(why.c_str());

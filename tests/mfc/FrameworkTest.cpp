@@ -140,7 +140,7 @@ void Command(HWND dlg, WORD id, WORD code = BN_CLICKED) {
 
 class FrameworkTest : public ::testing::Test {
  protected:
-  Watchdog watchdog_{std::chrono::seconds(20)};
+  msgtest::Watchdog watchdog_;
 };
 
 TEST_F(FrameworkTest, ModalDialogExchangesDataBothWaysAndRoutesItsMessageMap) {

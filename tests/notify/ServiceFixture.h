@@ -4,10 +4,11 @@
 #include <filesystem>
 #include <string>
 
-#include <gtest/gtest.h>
 #include <notify.h>
 
-class ServiceTest : public ::testing::Test {
+#include "DeviceTest.h"
+
+class ServiceTest : public testsupport::DeviceTest {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -21,6 +22,4 @@ class ServiceTest : public ::testing::Test {
                         WORD minute);
   static std::string StoreText();
   static void WriteStoreText(const std::string& text);
-
-  std::filesystem::path root_;
 };

@@ -91,9 +91,9 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
   const int weeks = Weeks();
   const std::string until = Format(kFirstDay + chr::days{7 * weeks}, 10, 0, 0);
   const std::vector<Foreign> foreign = ForeignNotifications(weeks);
-  Scratch scratch;
+  testsupport::Scratch scratch;
   TestDevice device(scratch, kStart);
-  WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, kItems));
+  testsupport::WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, kItems));
   for (const Foreign& f : foreign)
     device.ToolOut({"notify", "time", f.time, "\\Windows\\Foreign.exe", f.tag});
   // The chain starts as the interactive run's OK would start it: at Monday 10:00 the sound is on.
@@ -143,7 +143,7 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
     const std::string out = device.Output("runner");
     const std::size_t fired = static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
     std::size_t own = 0, records = 0;
-    for (const std::string& line : LinesOf(ReadBytes(device.StoreFile()))) {
+    for (const std::string& line : LinesOf(testsupport::ReadBytes(device.StoreFile()))) {
       if (line.empty() || line[0] < '1' || line[0] > '9') continue;
       ++records;
       if (line.find("\"\\\\Windows\\\\Quenmora.exe\"") != std::string::npos) ++own;

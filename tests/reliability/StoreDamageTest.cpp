@@ -106,7 +106,7 @@ class StoreDamage : public ::testing::Test {
     ASSERT_TRUE(all.has_value());
     original_ = *all;
     ASSERT_EQ(original_.size(), 5u);
-    text_ = ReadBytes(cedev::notify::StorePath());
+    text_ = testsupport::ReadBytes(cedev::notify::StorePath());
     lines_ = LinesOf(text_);
   }
   void TearDown() override {
@@ -142,7 +142,7 @@ class StoreDamage : public ::testing::Test {
     }
     const fs::path previous = store.string() + ".previous";
     fs::rename(store, previous);
-    WriteBytes(store, bytes);
+    testsupport::WriteBytes(store, bytes);
     fs::remove(previous);
     reports_.clear();
   }
@@ -177,7 +177,7 @@ class StoreDamage : public ::testing::Test {
       ASSERT_EQ(reports_.size(), 1u) << what << ": a notification was lost without a report";
       const fs::path store = cedev::notify::StorePath();
       EXPECT_NE(reports_[0].find(store.string()), std::string::npos) << reports_[0];
-      EXPECT_EQ(ReadBytes(store.string() + ".damaged"), bytes) << what;
+      EXPECT_EQ(testsupport::ReadBytes(store.string() + ".damaged"), bytes) << what;
     }
     // The store was put right: reading again finds nothing more to report.
     const auto again = SeeAll();
@@ -186,7 +186,7 @@ class StoreDamage : public ::testing::Test {
     EXPECT_LE(reports_.size(), 1u) << what;
   }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
   std::vector<std::string> reports_;
   std::map<DWORD, Seen> original_;
   std::string text_;
@@ -261,10 +261,10 @@ TEST_F(StoreDamage, AKilledWritersTemporaryFileIsNeverReadAndIsRemovedByTheNextC
   // and one cut short.
   const fs::path store = cedev::notify::StorePath();
   const fs::path whole = store.string() + ".tmp.99999.0", cut = store.string() + ".tmp.99998.3";
-  WriteBytes(whole,
-             "next-handle 50 records 1\n49\ttime\t0\t2026-12-20 09:00:00\traw "
-             "0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\Evil.exe\"\t-\t-\n");
-  WriteBytes(cut, text_.substr(0, text_.size() / 2));
+  testsupport::WriteBytes(whole,
+                          "next-handle 50 records 1\n49\ttime\t0\t2026-12-20 09:00:00\traw "
+                          "0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\Evil.exe\"\t-\t-\n");
+  testsupport::WriteBytes(cut, text_.substr(0, text_.size() / 2));
   PutStore(text_);
   const auto seen = SeeAll();
   ASSERT_TRUE(seen.has_value());

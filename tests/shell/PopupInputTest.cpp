@@ -4,10 +4,7 @@
 #include <windows.h>
 
 #include <chrono>
-#include <filesystem>
 #include <string>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -18,9 +15,9 @@
 #include "ShellTestSupport.h"
 #include "ShellThread.h"
 #include "SoundState.h"
+#include "Scratch.h"
 #include "Watchdog.h"
 
-namespace fs = std::filesystem;
 using namespace shelltest;
 using std::chrono::milliseconds;
 
@@ -29,14 +26,7 @@ namespace {
 class PopupInputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static const fs::path root = [] {
-      fs::path r = fs::temp_directory_path() / ("quenmora-popup-test-" + std::to_string(getpid()));
-      fs::remove_all(r);
-      setenv("CEDEVICE_ROOT", r.c_str(), 1);
-      return r;
-    }();
-    fs::remove_all(root / ".device");
-    fs::create_directories(root / ".device");
+    testsupport::ResetProcessDevice();
     cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
     cedev::StartShell();
     bar_ = FindWindowW(L"HHTaskBar", nullptr);
@@ -58,7 +48,7 @@ class PopupInputTest : public ::testing::Test {
   }
 
   HWND bar_ = nullptr;
-  Watchdog watchdog_{std::chrono::seconds(20)};
+  msgtest::Watchdog watchdog_;
 };
 
 TEST_F(PopupInputTest, ATapOnTheIconOpensThePopupAndATapOnAChoiceSelectsIt) {

@@ -3,10 +3,7 @@
 // them, for each way the shell can be set up.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
@@ -22,22 +19,12 @@
 #include "SoundState.h"
 #include "VolumeChoices.h"
 #include "VolumeSwitch.h"
+#include "Scratch.h"
 #include "Watchdog.h"
 
-namespace fs = std::filesystem;
 using msgtest::Expected;
 
 namespace {
-
-const fs::path& ProcessRoot() {
-  static const fs::path root = [] {
-    fs::path r = fs::temp_directory_path() / ("quenmora-switch-test-" + std::to_string(getpid()));
-    fs::remove_all(r);
-    setenv("CEDEVICE_ROOT", r.c_str(), 1);
-    return r;
-  }();
-  return root;
-}
 
 // Windows whose messages are recorded: each keeps its own procedure behind RecordingProc.
 struct Watched {
@@ -154,8 +141,7 @@ std::vector<Expected> SwitchNoChoice(const std::string& setting) {
 class VolumeSwitchOnTheShell : public testing::TestWithParam<SwitchCase> {
  protected:
   void SetUp() override {
-    fs::remove_all(ProcessRoot() / ".device");
-    fs::create_directories(ProcessRoot() / ".device");
+    testsupport::ResetProcessDevice();
     cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
     {
       std::lock_guard lock(g_lock);
@@ -233,8 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(VolumeSwitchWithoutTaskBar, SendsAndWaitsForNothing) {
   msgtest::Watchdog watchdog("VolumeSwitchWithoutTaskBar", std::chrono::seconds(20));
-  fs::remove_all(ProcessRoot() / ".device");
-  fs::create_directories(ProcessRoot() / ".device");
+  testsupport::ResetProcessDevice();
   cedev::SetSetting("taskbar", "no");
   cedev::StartShell();
   std::vector<DWORD> sleeps;
