@@ -2,6 +2,7 @@
 
 #include <aygshell.h>
 
+#include "AppTrace.h"
 #include "MuteCommandLineInfo.h"
 #include "ScheduleDlg.h"
 #include "ScheduleFile.h"
@@ -13,6 +14,7 @@ CMuteApp::CMuteApp() : CWinApp(_T("Quenmora")) {}
 CMuteApp::~CMuteApp() = default;
 
 BOOL CMuteApp::StartUp() {
+  RegisterAppTrace();
   SHInitExtraControls();
 
   CMuteCommandLineInfo commandLine(*this);

@@ -6,9 +6,9 @@
 
 #include "Schedule.h"
 
-// Where the schedule lives and which executable the notifications relaunch.
+// Where the schedule lives. (Which executable the notifications relaunch is the scheduler's:
+// kOwnApplication.)
 constexpr LPCTSTR kScheduleFilePath = _T("\\My Documents\\Quenmora.dat");
-constexpr LPCTSTR kProgramPath = _T("\\Windows\\Quenmora.exe");
 
 class CMuteApp : public CWinApp {
  public:

@@ -77,11 +77,13 @@ function(ce_add_resources target rcfile)
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE" OR type STREQUAL "SHARED_LIBRARY")
     target_sources(${target} PRIVATE ${cpp})
-    target_link_libraries(${target} PRIVATE ce_dialog)
+    target_link_libraries(${target} PRIVATE ce_dialog_interface)
   else()
     # A library of its own, linked whole into every executable that uses TARGET.
+    # The image's registration is the dialog manager's business: its header stays out of
+    # TARGET's sight.
     add_library(${target}_resources STATIC ${cpp})
-    target_link_libraries(${target}_resources PUBLIC ce_dialog)
+    target_link_libraries(${target}_resources PRIVATE ce_dialog_interface)
     if(type STREQUAL "INTERFACE_LIBRARY")
       set(scope INTERFACE)
     else()

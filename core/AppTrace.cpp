@@ -1,13 +1,7 @@
 #include "AppTrace.h"
 
-#include <cstdarg>
+// On until the device says otherwise: a program that never registers still traces, and the
+// device keeps the texts only when its `trace` setting is on.
+DBGPARAM dpCurSettings = {L"Quenmora", {L"Trace"}, 0xFFFFFFFFUL};
 
-void AppTrace(LPCWSTR format, ...) {
-  if (!DebugOutputEnabled()) return;
-  WCHAR text[1024];
-  va_list args;
-  va_start(args, format);
-  wvsprintfW(text, format, args);
-  va_end(args);
-  OutputDebugStringW(text);
-}
+void RegisterAppTrace() { RegisterDbgZones(nullptr, &dpCurSettings); }

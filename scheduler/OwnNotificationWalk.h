@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <notify.h>
 
+// The program's own executable, which its notifications run.
 extern const WCHAR kOwnApplication[];
 
 // True for a fetched record that is one of the program's own notifications.

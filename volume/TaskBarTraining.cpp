@@ -1,11 +1,8 @@
 #include "TaskBarTraining.h"
 
-namespace {
+#include "ShellWindowNames.h"
 
-const WCHAR kTaskBarClass[] = L"HHTaskBar";
-// The popup's class compares without regard to case.
-const WCHAR kPopupClass[] = L"dialog";
-const WCHAR kPopupTitle[] = L"Volume";
+namespace {
 
 // Time the shell gets to open its popup after a button-up before the tap is judged.
 constexpr DWORD kPopupSettleMs = 500;
@@ -22,7 +19,7 @@ TrainCapture& TheTrainCapture() {
 bool TrainingInProgress() { return TheTrainCapture().savedProc.load() != nullptr; }
 
 TrainInstallResult InstallTrainProc(HWND& hWndTaskBar) {
-  hWndTaskBar = FindWindow(kTaskBarClass, nullptr);
+  hWndTaskBar = FindTaskBar();
   if (hWndTaskBar == nullptr) return TrainInstallResult::NoTaskBar;
 
   TrainCapture& capture = TheTrainCapture();
@@ -56,7 +53,7 @@ LRESULT CALLBACK TaskBarTrainProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
   if (message != WM_LBUTTONUP) return result;
 
   Sleep(kPopupSettleMs);
-  if (HWND hWndPopup = FindWindow(kPopupClass, kPopupTitle); hWndPopup != nullptr) {
+  if (HWND hWndPopup = FindVolumePopup(); hWndPopup != nullptr) {
     SendMessage(hWndPopup, WM_CLOSE, 0, 0);
     capture.y = static_cast<short>(HIWORD(lParam));
     capture.x = static_cast<short>(LOWORD(lParam));

@@ -1,20 +1,15 @@
 #include "VolumeSwitch.h"
 
 #include "ChildWindowWalk.h"
+#include "ShellWindowNames.h"
 #include "VolumeChoices.h"
 
 namespace {
-
-const WCHAR kTaskBarClass[] = L"HHTaskBar";
-const WCHAR kPopupClass[] = L"Dialog";
-const WCHAR kPopupTitle[] = L"Volume";
 
 // How long the shell is given between the halves of a tap and before the next one.
 constexpr DWORD kPressHoldMs = 100;
 constexpr DWORD kAfterIconReleaseMs = 50;
 constexpr DWORD kBeforeClosingTapMs = 50;
-
-HWND FindVolumePopup() { return FindWindow(kPopupClass, kPopupTitle); }
 
 // Both halves of a tap are sent, so each returns only when the shell has handled it.
 void PressAndRelease(HWND hWnd, LPARAM lParamPoint) {
@@ -26,7 +21,7 @@ void PressAndRelease(HWND hWnd, LPARAM lParamPoint) {
 }  // namespace
 
 void SwitchVolume(const TapPoint& tapPoint, LONG volumeMode) {
-  HWND hWndTaskBar = FindWindow(kTaskBarClass, nullptr);
+  HWND hWndTaskBar = FindTaskBar();
   if (!tapPoint.IsUsable() || hWndTaskBar == nullptr) return;
   const LPARAM lParamIcon = tapPoint.Packed();
 

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "BenchTable.h"
+#include "Scratch.h"
 #include "ScheduleFile.h"
 
 namespace fs = std::filesystem;
@@ -151,11 +152,9 @@ BENCHMARK(BM_SaveSchedule)->UseManualTime()->Unit(benchmark::kMillisecond)->Appl
 }  // namespace
 
 int main(int argc, char** argv) {
-  g_root = fs::temp_directory_path() / ("quenmora-bench-" + std::to_string(::getpid()));
-  fs::remove_all(g_root);
-  ::setenv("CEDEVICE_ROOT", g_root.c_str(), 1);
+  const testsupport::Scratch scratch("bench-file", testsupport::Scratch::Place::Disk);
+  g_root = scratch.root;
+  testsupport::UseDeviceRoot(g_root);
   fs::create_directories(g_root / "My Documents");
-  const int status = bench::RunBenchmarksAndWriteTable(argc, argv);
-  fs::remove_all(g_root);
-  return status;
+  return bench::RunBenchmarksAndWriteTable(argc, argv);
 }

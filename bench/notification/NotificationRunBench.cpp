@@ -20,8 +20,10 @@
 #include "BenchTable.h"
 #include "ChildProcess.h"
 #include "DeviceTime.h"
+#include "Scratch.h"
 #include "StateFiles.h"
 #include "StoreText.h"
+#include "TimedChild.h"
 #include "TrainedDevice.h"
 
 namespace fs = std::filesystem;
@@ -31,7 +33,8 @@ namespace {
 constexpr double kSwitchWaitSeconds = 0.4;
 
 void BM_NotificationRun(benchmark::State& state) {
-  const fs::path root = fs::temp_directory_path() / ("quenmora-bench-" + std::to_string(getpid()));
+  const testsupport::Scratch scratch("bench-run", testsupport::Scratch::Place::Disk);
+  const fs::path& root = scratch.root;
   const std::string why = bench::MakeTrainedDevice({QUENMORA_BINARY, CEDEVICE_BINARY}, root, 1);
   if (!why.empty()) {
     state.SkipWithError(why.c_str());
@@ -93,8 +96,9 @@ void PutOwnNotifications(const fs::path& root, long long own) {
 }
 
 // How many of the program's own notifications `cedevice notifications` lists.
-long long OwnListed() {
-  const std::string listed = bench::ToolOutput({CEDEVICE_BINARY, "notifications"});
+long long OwnListed(const testsupport::Scratch& scratch) {
+  const std::string listed =
+      testsupport::RunOnDevice(scratch, CEDEVICE_BINARY, {"notifications"}).out;
   long long own = 0;
   for (size_t at = listed.find("\\Windows\\Quenmora.exe\t"); at != std::string::npos;
        at = listed.find("\\Windows\\Quenmora.exe\t", at + 1)) {
@@ -106,8 +110,8 @@ long long OwnListed() {
 void BM_NotificationRunOverOwn(benchmark::State& state) {
   static std::map<long long, double> perNotification;  // by size, for the next size's row
   const long long own = state.range(0);
-  const fs::path root =
-      fs::temp_directory_path() / ("quenmora-bench-own-" + std::to_string(getpid()));
+  const testsupport::Scratch scratch("bench-own", testsupport::Scratch::Place::Disk);
+  const fs::path& root = scratch.root;
   const std::string why = bench::MakeTrainedDevice({QUENMORA_BINARY, CEDEVICE_BINARY}, root, 1);
   if (!why.empty()) {
     state.SkipWithError(why.c_str());
@@ -118,7 +122,7 @@ void BM_NotificationRunOverOwn(benchmark::State& state) {
     PutOwnNotifications(root, own);
     const bench::ChildRun run = bench::RunChild({QUENMORA_BINARY, "M1"});
     if (run.status != 0) state.SkipWithError("quenmora M1 failed");
-    if (loaded.empty() && OwnListed() != 2)
+    if (loaded.empty() && OwnListed(scratch) != 2)
       state.SkipWithError("the run did not leave exactly its own pair");
     PutOwnNotifications(root, 0);
     const bench::ChildRun none = bench::RunChild({QUENMORA_BINARY, "M1"});

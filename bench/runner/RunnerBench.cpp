@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <deque>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -22,7 +23,8 @@
 #include <vector>
 
 #include "BenchTable.h"
-#include "ChildProcess.h"
+#include "Scratch.h"
+#include "TimedChild.h"
 #include "DeviceTime.h"
 #include "StateFiles.h"
 #include "StoreText.h"
@@ -49,11 +51,12 @@ std::string Text(std::time_t seconds) {
   return text;
 }
 
+// A device root of its own on the disk, as the runner's syncs are part of its figures; each stays
+// until the program ends.
 fs::path FreshRoot(const char* name) {
-  const fs::path root = fs::temp_directory_path() /
-                        ("quenmora-bench-" + std::string(name) + "-" + std::to_string(getpid()));
-  fs::remove_all(root);
-  ::setenv("CEDEVICE_ROOT", root.c_str(), 1);
+  static std::deque<testsupport::Scratch> scratches;
+  const fs::path& root = scratches.emplace_back(name, testsupport::Scratch::Place::Disk).root;
+  testsupport::UseDeviceRoot(root);
   ::setenv("CEDEVICE_DISPLAY", "none", 1);
   ::unsetenv("CEDEVICE_INPUT");
   ::setenv("TZ", "UTC", 1);

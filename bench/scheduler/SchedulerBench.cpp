@@ -15,15 +15,15 @@
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
-
 #include <notify.h>
 
+#include "AppTrace.h"
 #include "BenchTable.h"
 #include "DeviceClock.h"
 #include "DeviceRoot.h"
 #include "NextChangeSearch.h"
 #include "OwnNotificationWalk.h"
+#include "Scratch.h"
 #include "StateFiles.h"
 #include "StoreText.h"
 
@@ -55,7 +55,10 @@ long ReadFields(const Schedule& s) {
 }
 
 void BM_GetNextItem(benchmark::State& state) {
+  const testsupport::Scratch scratch("bench-search");
+  testsupport::UseDeviceRoot(scratch.root);
   cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 30, 0});
+  RegisterAppTrace();  // as the program's start-up does: a new device keeps no trace
   Schedule s = MakeSchedule(static_cast<int>(state.range(0)));
   double searchSeconds = 0, passSeconds = 0;
   for (auto _ : state) {
@@ -113,10 +116,9 @@ long ReadAndSplit(const fs::path& path) {
 
 void BM_WalkOwnNotifications(benchmark::State& state) {
   const auto notifications = static_cast<DWORD>(state.range(0));
-  const fs::path root =
-      fs::temp_directory_path() / ("quenmora-bench-walk-" + std::to_string(getpid()));
-  fs::remove_all(root);
-  setenv("CEDEVICE_ROOT", root.c_str(), 1);
+  const testsupport::Scratch scratch("bench-walk", testsupport::Scratch::Place::Disk);
+  const fs::path& root = scratch.root;
+  testsupport::UseDeviceRoot(root);
   // Written as one store: ten thousand registrations, each replacing the file on disk, would
   // take minutes and measure the disk instead.
   cedev::notify::StoreContent store;
@@ -157,7 +159,6 @@ void BM_WalkOwnNotifications(benchmark::State& state) {
                  bench::DurationPerItem(floorSeconds / iterations, notifications),
                  bench::Ratio(walkSeconds, floorSeconds),
                  bench::Goal("< 3x", walkSeconds < 3 * floorSeconds)});
-  fs::remove_all(root);
 }
 BENCHMARK(BM_WalkOwnNotifications)->Unit(benchmark::kMillisecond)->Apply([](auto* b) {
   bench::ApplySizes(b, kNotificationCounts);

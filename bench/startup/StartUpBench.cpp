@@ -5,8 +5,6 @@
 // same run gives the interactive peak resident size.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -14,7 +12,8 @@
 #include <vector>
 
 #include "BenchTable.h"
-#include "ChildProcess.h"
+#include "Scratch.h"
+#include "TimedChild.h"
 #include "TrainedDevice.h"
 
 namespace fs = std::filesystem;
@@ -30,8 +29,8 @@ constexpr double kGoalSeconds = 0.020;
 
 void BM_InteractiveStartUp(benchmark::State& state) {
   const long long items = state.range(0);
-  const fs::path root =
-      fs::temp_directory_path() / ("quenmora-bench-start-" + std::to_string(getpid()));
+  const testsupport::Scratch scratch("bench-start", testsupport::Scratch::Place::Disk);
+  const fs::path& root = scratch.root;
   const std::string why = bench::MakeTrainedDevice({QUENMORA_BINARY, CEDEVICE_BINARY}, root, items);
   if (!why.empty()) {
     state.SkipWithError(why.c_str());
@@ -56,8 +55,6 @@ void BM_InteractiveStartUp(benchmark::State& state) {
     floorRss = std::max(floorRss, floor.maxRssKiB);
     state.SetIterationTime(run.secondsToFirstOutput);
   }
-  fs::remove_all(root);
-  fs::remove(script);
   if (drawn.empty()) return;
   const double median = bench::Median(drawn);
   const double floor = bench::Median(floors);

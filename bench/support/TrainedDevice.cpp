@@ -5,7 +5,8 @@
 #include <iterator>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "Scratch.h"
+#include "TimedChild.h"
 
 namespace fs = std::filesystem;
 
@@ -35,7 +36,7 @@ std::string WriteScript(const fs::path& root, const std::string& name, const std
 std::string MakeTrainedDevice(const Binaries& bin, const fs::path& root, long long items) {
   std::error_code ec;
   fs::remove_all(root, ec);
-  ::setenv("CEDEVICE_ROOT", root.c_str(), 1);
+  testsupport::UseDeviceRoot(root);
   ::setenv("CEDEVICE_DISPLAY", "none", 1);
   ::unsetenv("CEDEVICE_INPUT");
   if (RunChild({bin.cedevice, "init"}).status != 0) return "cedevice init failed";

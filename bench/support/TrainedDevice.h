@@ -13,8 +13,9 @@ struct Binaries {
   std::string cedevice;
 };
 
-// Makes the device at `root` (removing what was there) and points CEDEVICE_ROOT at it, with no
-// display and no input script. Returns an empty text on success, else what went wrong.
+// Makes the device at `root` (removing what was there; a scratch root of tests/support, on the
+// disk) and points CEDEVICE_ROOT at it, with no display and no input script. Returns an empty
+// text on success, else what went wrong.
 std::string MakeTrainedDevice(const Binaries& bin, const std::filesystem::path& root,
                               long long items);
 

@@ -1,5 +1,7 @@
 #include <afxapp.h>
 
+#include "AfxExtensions.h"
+
 namespace {
 // The framework allows one application object; its constructor registers it here.
 CWinApp* g_app = nullptr;

@@ -255,7 +255,11 @@ LRESULT ButtonMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ButtonS
       return 0;
     }
     case BM_CLICK:
-      if (type != BS_GROUPBOX && IsWindowEnabled(hwnd)) Click(hwnd, s);
+      // As a tap on the button: it takes the focus, is pressed and released, and clicks.
+      if (type != BS_GROUPBOX && IsWindowEnabled(hwnd)) {
+        SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        SendMessageW(hwnd, WM_LBUTTONUP, 0, 0);
+      }
       return 0;
     default:
       break;

@@ -91,17 +91,9 @@ int Insert(HWND hwnd, ListBoxState& state, int at, std::wstring text, LPARAM dat
   // The published rows gain the one row: a copy of them all on each insert made filling a long
   // list cost the square of its length.
   const auto row = static_cast<std::size_t>(at);
-  ChangePublishedWindowState(hwnd, [&](PublishedState& published) {
-    if (published.rows.size() + 1 == state.rows.size()) {
-      published.rows.insert(published.rows.begin() + at, state.rows[row].text);
-    } else {
-      published.rows.clear();
-      for (const Row& r : state.rows) published.rows.push_back(r.text);
-    }
-    published.topRow = state.top;
-    published.rowHeight = state.rowHeight;
-    published.selectedRow = state.selected;
-  });
+  if (!PublishInsertedRow(hwnd, InsertedRow{row, state.rows[row].text, state.rows.size(), state.top,
+                                            state.rowHeight, state.selected}))
+    Publish(hwnd, state);
   InvalidateRect(hwnd, nullptr, TRUE);
   return at;
 }

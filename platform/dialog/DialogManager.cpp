@@ -2,6 +2,7 @@
 #include "DialogManager.h"
 
 #include <atomic>
+#include <optional>
 
 #include "ControlClasses.h"
 #include "ControlSupport.h"
@@ -99,7 +100,7 @@ void SetDefaultId(HWND dlg, DialogState& state, WORD id) {
 }
 
 LRESULT DefaultDialogMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  DialogState* state = DialogStates().Find(dlg);
+  std::shared_ptr<DialogState> state = DialogStates().Find(dlg);
   if (state == nullptr) return DefWindowProcW(dlg, msg, wParam, lParam);
   switch (msg) {
     case WM_CLOSE:
@@ -107,7 +108,8 @@ LRESULT DefaultDialogMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
                    reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDCANCEL)));
       return 0;
     case WM_SETFOCUS:
-      RestoreFocus(dlg, *state, true);
+      // An ending dialog keeps the focus EndDialog gave it.
+      if (!state->ended.load()) RestoreFocus(dlg, *state, true);
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -174,7 +176,7 @@ HWND CreateDialogInternal(const DialogLayout& layout, HINSTANCE instance, HWND p
                              style & ~static_cast<DWORD>(WS_VISIBLE), x, y, width, height, owner,
                              nullptr, instance, nullptr);
   if (dlg == nullptr) return nullptr;
-  DialogState* state = DialogStates().Find(dlg);
+  std::shared_ptr<DialogState> state = DialogStates().Find(dlg);
   if (state == nullptr) state = DialogStates().Create(dlg);  // a class of the program's own
   state->modal = options.modal;
   SetWindowLongW(dlg, DWL_MSGRESULT, 0);
@@ -229,7 +231,7 @@ HWND CreateDialogInternal(const DialogLayout& layout, HINSTANCE instance, HWND p
 }
 
 bool Ended(HWND dlg) {
-  DialogState* state = DialogStates().Find(dlg);
+  std::shared_ptr<DialogState> state = DialogStates().Find(dlg);
   return state == nullptr || state->ended.load();
 }
 
@@ -259,7 +261,7 @@ INT_PTR RunModal(HWND dlg, bool foreground) {
     }
   }
   INT_PTR result = 0;
-  if (DialogState* state = DialogStates().Find(dlg)) result = state->result.load();
+  if (std::shared_ptr<DialogState> state = DialogStates().Find(dlg)) result = state->result.load();
   // The owner is usable again before the dialog goes, so that activation can return to it.
   if (disabledOwner && IsWindow(owner)) EnableWindow(owner, TRUE);
   bool wasActive = GetActiveWindow() == dlg;
@@ -321,7 +323,8 @@ void NavigateDialogFocus(HWND dlg, HWND control) {
   HWND wanted = nullptr;
   if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & pushButton) {
     wanted = control;
-  } else if (DialogState* state = DialogStates().Find(dlg); state != nullptr && state->defId != 0) {
+  } else if (std::shared_ptr<DialogState> state = DialogStates().Find(dlg);
+             state != nullptr && state->defId != 0) {
     wanted = GetDlgItem(dlg, state->defId);
   }
   for (HWND c = GetWindow(dlg, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -362,7 +365,7 @@ LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
     handled = proc(hDlg, Msg, wParam, lParam);
   }
   if (Msg == WM_NCDESTROY) {
-    if (cedev::DialogState* state = DialogStates().Find(hDlg)) {
+    if (auto state = DialogStates().Find(hDlg)) {
       if (state->ownedFont != nullptr) DeleteObject(state->ownedFont);
     }
     DialogStates().Destroy(hDlg);
@@ -376,61 +379,78 @@ LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
   return cedev::DefaultDialogMessage(hDlg, Msg, wParam, lParam);
 }
 
-HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent,
-                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-  cedev::ParsedDialog parsed = cedev::ParseDialogTemplate(reinterpret_cast<const BYTE*>(lpTemplate),
-                                                          static_cast<std::size_t>(-1));
+namespace {
+
+// A template in memory, read; nothing, with ERROR_INVALID_PARAMETER, when it is no template.
+std::optional<cedev::DialogLayout> FromMemory(LPCDLGTEMPLATE dialogTemplate) {
+  cedev::ParsedDialog parsed = cedev::ParseDialogTemplate(
+      reinterpret_cast<const BYTE*>(dialogTemplate), static_cast<std::size_t>(-1));
   if (!parsed.error.empty()) {
     SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
+    return std::nullopt;
   }
-  return cedev::CreateDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc,
-                                       dwInitParam);
+  return std::move(parsed.layout);
+}
+
+// A template from the module's resources; nothing, with the error of the reading (else
+// ERROR_RESOURCE_NAME_NOT_FOUND), when there is none or it is no template.
+std::optional<cedev::DialogLayout> FromResource(HINSTANCE instance, LPCWSTR name) {
+  cedev::ParsedDialog parsed = cedev::ReadResourceTemplate(instance, name);
+  if (!parsed.error.empty()) {
+    if (GetLastError() == 0) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return std::nullopt;
+  }
+  return std::move(parsed.layout);
+}
+
+}  // namespace
+
+HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent,
+                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+  auto layout = FromMemory(lpTemplate);
+  return layout ? cedev::CreateDialogFromLayout(*layout, hInstance, hWndParent, lpDialogFunc,
+                                                dwInitParam)
+                : nullptr;
 }
 
 HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
                         DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-  cedev::ParsedDialog parsed = cedev::ReadResourceTemplate(hInstance, lpTemplateName);
-  if (!parsed.error.empty()) {
-    if (GetLastError() == 0) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return nullptr;
-  }
-  return cedev::CreateDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc,
-                                       dwInitParam);
+  auto layout = FromResource(hInstance, lpTemplateName);
+  return layout ? cedev::CreateDialogFromLayout(*layout, hInstance, hWndParent, lpDialogFunc,
+                                                dwInitParam)
+                : nullptr;
 }
 
 INT_PTR DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE hDialogTemplate,
                                 HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-  cedev::ParsedDialog parsed = cedev::ParseDialogTemplate(
-      reinterpret_cast<const BYTE*>(hDialogTemplate), static_cast<std::size_t>(-1));
-  if (!parsed.error.empty()) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return -1;
-  }
-  return cedev::RunDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc,
-                                    dwInitParam);
+  auto layout = FromMemory(hDialogTemplate);
+  return layout
+             ? cedev::RunDialogFromLayout(*layout, hInstance, hWndParent, lpDialogFunc, dwInitParam)
+             : -1;
 }
 
 INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
                         DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-  cedev::ParsedDialog parsed = cedev::ReadResourceTemplate(hInstance, lpTemplateName);
-  if (!parsed.error.empty()) {
-    if (GetLastError() == 0) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return -1;
-  }
-  return cedev::RunDialogFromLayout(parsed.layout, hInstance, hWndParent, lpDialogFunc,
-                                    dwInitParam);
+  auto layout = FromResource(hInstance, lpTemplateName);
+  return layout
+             ? cedev::RunDialogFromLayout(*layout, hInstance, hWndParent, lpDialogFunc, dwInitParam)
+             : -1;
 }
 
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
-  cedev::DialogState* state = cedev::DialogStates().Find(hDlg);
+  std::shared_ptr<cedev::DialogState> state = cedev::DialogStates().Find(hDlg);
   if (state == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   state->result.store(nResult);
   state->ended.store(true);
-  // A modeless dialog is only hidden; a modal loop notices the end once it wakes.
+  // The focus leaves the dialog's controls for the dialog itself, as on Windows (only the
+  // dialog's own thread has it there).
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(hDlg, focus)) SetFocus(hDlg);
+  // A modeless dialog is only hidden (on its own thread); a modal loop notices the end once it
+  // wakes.
   if (!state->modal) ShowWindow(hDlg, SW_HIDE);
   PostMessageW(hDlg, WM_NULL, 0, 0);
   return TRUE;

@@ -1,8 +1,6 @@
 // The framework's application object and command-line parsing (part of afxwin.h).
 #pragma once
 
-#include <vector>
-
 #include "windows.h"
 #include "afxstr.h"
 
@@ -69,6 +67,3 @@ HINSTANCE AfxGetResourceHandle();
 // The framework's part of the program's entry point: sets the application object up from the
 // module and command line, runs it, and returns the process's exit code.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow);
-
-// Splits a command line as ParseCommandLine does; exposed for the framework's own tests.
-std::vector<CString> AfxSplitCommandLine(LPCTSTR lpCmdLine);

@@ -113,9 +113,6 @@ void Sleep(DWORD dwMilliseconds);
 // Appended to the device's debug log when the device setting "trace" is "yes".
 void OutputDebugStringW(LPCWSTR lpOutputString);
 #define OutputDebugString OutputDebugStringW
-// Device extension (not in the CE SDK): whether debug output is being kept (the device setting
-// "trace"), so that callers can skip formatting texts nobody will read.
-BOOL DebugOutputEnabled();
 
 // ---- Process and module ----------------------------------------------------------------
 DWORD GetCurrentThreadId();

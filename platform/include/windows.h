@@ -6,3 +6,4 @@
 #include "winbase.h"
 #include "wingdi.h"
 #include "winuser.h"
+#include "dbgapi.h"

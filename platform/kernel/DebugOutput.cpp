@@ -1,7 +1,9 @@
-// OutputDebugString into the device's debug log, kept only when the setting `trace` is `yes`.
-// The setting is read once, at the first debug output: programs trace a lot and must not read
+// OutputDebugString into the device's debug log, kept only when the setting `trace` is `yes`,
+// and the debug zones that let a module skip formatting what would not be kept. The setting is
+// read once, at the first debug output or registration: programs trace a lot and must not read
 // the settings file for every line.
 #include <atomic>
+#include <cstdarg>
 #include <exception>
 
 #include <windows.h>
@@ -34,7 +36,21 @@ namespace cedev {
 void ReloadTraceSetting() { g_trace.store(unknown); }
 }  // namespace cedev
 
-BOOL DebugOutputEnabled() { return TraceOn() ? TRUE : FALSE; }
+BOOL RegisterDbgZones(HMODULE, LPDBGPARAM lpdbgparam) {
+  if (lpdbgparam == nullptr) return FALSE;
+  lpdbgparam->ulZoneMask = TraceOn() ? 0xFFFFFFFFUL : 0;
+  return TRUE;
+}
+
+void NKDbgPrintfW(LPCWSTR lpszFmt, ...) {
+  if (lpszFmt == nullptr || !TraceOn()) return;
+  WCHAR text[1024];
+  va_list args;
+  va_start(args, lpszFmt);
+  wvsprintfW(text, lpszFmt, args);
+  va_end(args);
+  cedev::AppendDebugLog(text);
+}
 
 void OutputDebugStringW(LPCWSTR lpOutputString) {
   if (lpOutputString == nullptr || !TraceOn()) return;

@@ -28,8 +28,8 @@ Caret* MineLocked() {
 // Changes the calling thread's caret; false when it has none (or `hwnd`, when given, is not its).
 template <typename Change>
 BOOL WithMine(HWND hwnd, Change change) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   Caret* caret = MineLocked();
   if (!caret || (hwnd && hwnd != caret->hwnd)) return FALSE;
   change(*caret);
@@ -57,17 +57,16 @@ void MarkCaretsLocked(WindowManager& wm, std::vector<ScreenCell>& cells) {
 }  // namespace cedev::user
 
 BOOL CreateCaret(HWND hWnd, HBITMAP, int, int) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  if (!FindLocked(wm, hWnd)) return FALSE;
+  LockedWindow w(hWnd);
+  if (!w) return FALSE;
   Carets()[GetCurrentThreadId()] = Caret{hWnd, POINT{}, 1};
-  TouchLocked(wm);
+  TouchLocked(w.wm());
   return TRUE;
 }
 
 BOOL DestroyCaret() {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   const bool had = Carets().erase(GetCurrentThreadId()) != 0;
   TouchLocked(wm);
   return had ? TRUE : FALSE;

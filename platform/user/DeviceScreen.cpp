@@ -131,8 +131,8 @@ bool PaintPendingLocked(WindowManager& wm) {
 }  // namespace
 
 std::vector<std::wstring> ScreenLines() {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   std::vector<std::wstring> lines;
   for (int row = 0; row < kRows; ++row) {
     std::wstring line(static_cast<size_t>(kColumns), L' ');
@@ -146,55 +146,53 @@ std::vector<std::wstring> ScreenLines() {
 }
 
 std::vector<ScreenCell> ScreenCells() {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   std::vector<ScreenCell> cells(wm.screen.begin(), wm.screen.end());
   MarkCaretsLocked(wm, cells);
   return cells;
 }
 
 SIZE WindowCells(HWND hwnd) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = FindLocked(wm, hwnd);
+  LockedWindow w(hwnd, LockedWindow::Missing::quiet);
   if (!w) return SIZE{0, 0};
-  const CellPlace p = CellPlaceLocked(wm, *w);
+  const CellPlace p = CellPlaceLocked(w.wm(), *w);
   return SIZE{std::max(0, p.lastColumn - p.column + 1), std::max(0, p.lastRow - p.row + 1)};
 }
 
 POINT CellTapPoint(int column, int row) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   return CellTapPointLocked(wm, column, row);
 }
 
 bool WaitForPaints(std::chrono::milliseconds bound) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  return wm.changed.wait_for(lk, bound, [&] { return !PaintPendingLocked(wm); });
+  UserLock held;
+  WindowManager& wm = held.wm();
+  return wm.changed.wait_for(held.guard(), bound, [&] { return !PaintPendingLocked(wm); });
 }
 
 unsigned long long DisplayGeneration() {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   return wm.generation;
 }
 
 void WaitForChange(unsigned long long seen, std::chrono::milliseconds bound) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  wm.changed.wait_for(lk, bound, [&] { return wm.generation != seen; });
+  UserLock held;
+  WindowManager& wm = held.wm();
+  wm.changed.wait_for(held.guard(), bound, [&] { return wm.generation != seen; });
 }
 
 void WakeChangeWaiters() {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   TouchLocked(wm);
 }
 
 std::wstring WindowTreeText() {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   std::wstring out;
   for (HWND h : wm.zorder) {
     if (Window* w = FindLocked(wm, h)) TreeLineLocked(wm, *w, 0, out);
@@ -203,23 +201,23 @@ std::wstring WindowTreeText() {
 }
 
 std::optional<POINT> FindShowingText(std::wstring_view text) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   auto found = FindShowingLocked(wm, text);
   if (!found) return std::nullopt;
   return found->centre;
 }
 
 HWND FindWindowShowingText(std::wstring_view text) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   auto found = FindShowingLocked(wm, text);
   return found ? found->hwnd : nullptr;
 }
 
 HWND InjectTap(POINT screen) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   HWND target = wm.capture ? wm.capture : HitTestLocked(wm, screen, true);
   Window* w = FindLocked(wm, target);
   if (!w || !w->queue->alive) return nullptr;
@@ -239,8 +237,8 @@ HWND InjectTap(POINT screen) {
 }
 
 DWORD InjectKey(const KeyStroke& key) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   // One foreground queue takes the whole stroke: the lock is held from the first to the last.
   auto queue = [&](UINT vk, bool up, wchar_t ch) { return QueueKeyLocked(wm, vk, up, ch, 0); };
   if (key.shift && !queue(VK_SHIFT, false, 0)) return 0;
@@ -261,11 +259,9 @@ std::shared_ptr<ThreadQueue> QueueOfThreadLocked(WindowManager& wm, DWORD thread
 }  // namespace
 
 bool WaitInputHandled(HWND target, std::chrono::milliseconds bound) {
-  WindowManager& wm = Wm();
   DWORD thread = 0;
   {
-    std::lock_guard lk(wm.lock);
-    Window* w = FindLocked(wm, target);
+    LockedWindow w(target, LockedWindow::Missing::quiet);
     if (!w) return true;
     thread = w->queue->threadId;
   }
@@ -273,27 +269,28 @@ bool WaitInputHandled(HWND target, std::chrono::milliseconds bound) {
 }
 
 bool WaitThreadIdle(DWORD thread, std::chrono::milliseconds bound) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   std::shared_ptr<ThreadQueue> q = QueueOfThreadLocked(wm, thread);
   if (!q) return true;
-  return wm.changed.wait_for(lk, bound, [&] { return !q->alive || WaitsForInputLocked(wm, *q); });
+  return wm.changed.wait_for(held.guard(), bound,
+                             [&] { return !q->alive || WaitsForInputLocked(wm, *q); });
 }
 
 bool ThreadWaitsForInput(DWORD thread) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   std::shared_ptr<ThreadQueue> q = QueueOfThreadLocked(wm, thread);
   return q && WaitsForInputLocked(wm, *q);
 }
 
 bool WaitDeviceIdle(std::chrono::milliseconds bound) {
-  WindowManager& wm = Wm();
   const DWORD caller = GetCurrentThreadId();
-  std::unique_lock lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   // Every thread of the window system counts, those whose windows are all gone too: a program
   // that has closed its last dialog is still busy until it ends.
-  return wm.changed.wait_for(lk, bound, [&] {
+  return wm.changed.wait_for(held.guard(), bound, [&] {
     for (auto& [id, weak] : wm.queues) {
       auto q = weak.lock();
       if (id != caller && q && q->alive && !WaitsForInputLocked(wm, *q)) return false;

@@ -235,8 +235,7 @@ HFONT CreateFontIndirectW(const LOGFONTW* lplf) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   GdiState& gdi = Gdi();
   auto handle = reinterpret_cast<HGDIOBJ>(gdi.nextObject);
   gdi.nextObject += 4;
@@ -248,8 +247,7 @@ HFONT CreateFontIndirectW(const LOGFONTW* lplf) {
 }
 
 HBRUSH CreateSolidBrush(COLORREF crColor) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   GdiState& gdi = Gdi();
   auto handle = reinterpret_cast<HGDIOBJ>(gdi.nextObject);
   gdi.nextObject += 4;
@@ -261,8 +259,7 @@ HBRUSH CreateSolidBrush(COLORREF crColor) {
 }
 
 BOOL DeleteObject(HGDIOBJ hObject) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   auto& objects = Gdi().objects;
   auto it = objects.find(hObject);
   if (it == objects.end()) return FALSE;
@@ -276,8 +273,7 @@ HGDIOBJ GetStockObject(int fnObject) {
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ hgdiobj) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   DeviceContext* dc = DcLocked(hdc);
   const GdiObject* o = ObjectLocked(hgdiobj);
   if (!dc || !o) return nullptr;
@@ -290,8 +286,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ hgdiobj) {
 }
 
 int GetObjectW(HGDIOBJ hgdiobj, int cbBuffer, LPVOID lpvObject) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   const GdiObject* o = ObjectLocked(hgdiobj);
   if (!o) return 0;
   if (o->kind != GdiKind::Font) return 0;
@@ -313,8 +308,7 @@ int GetDeviceCaps(HDC, int nIndex) {
 }
 
 BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   DeviceContext* dc = DcLocked(hdc);
   if (!dc || !lptm) return FALSE;
   const GdiObject* font = ObjectLocked(dc->font);
@@ -326,8 +320,7 @@ BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm) {
 }
 
 BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE lpSize) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   DeviceContext* dc = DcLocked(hdc);
   if (!dc || !lpSize || c < 0 || (c > 0 && !lpString)) return FALSE;
   lpSize->cx = c * kCellWidth;
@@ -337,8 +330,8 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE lpSize) {
 
 BOOL ExtTextOutW(HDC hdc, int X, int Y, UINT fuOptions, const RECT* lprc, LPCWSTR lpString,
                  UINT cbCount, const int*) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   DeviceContext* dc = DcLocked(hdc);
   if (!dc) return FALSE;
   if (lprc && (fuOptions & ETO_OPAQUE)) FillLocked(wm, *dc, *lprc, dc->bkColor);
@@ -351,8 +344,8 @@ BOOL ExtTextOutW(HDC hdc, int X, int Y, UINT fuOptions, const RECT* lprc, LPCWST
 }
 
 BOOL Rectangle(HDC hdc, int nLeftRect, int nTopRect, int nRightRect, int nBottomRect) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   DeviceContext* dc = DcLocked(hdc);
   if (!dc) return FALSE;
   const GdiObject* brush = ObjectLocked(dc->brush);
@@ -363,8 +356,8 @@ BOOL Rectangle(HDC hdc, int nLeftRect, int nTopRect, int nRightRect, int nBottom
 }
 
 int FrameRect(HDC hDC, const RECT* lprc, HBRUSH) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   DeviceContext* dc = DcLocked(hDC);
   if (!dc || !lprc) return 0;
   FrameLocked(wm, *dc, *lprc, false, 0);
@@ -373,8 +366,8 @@ int FrameRect(HDC hDC, const RECT* lprc, HBRUSH) {
 }
 
 int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   DeviceContext* dc = DcLocked(hDC);
   if (!dc || !lprc) return 0;
   const GdiObject* brush = ObjectLocked(hbr);
@@ -386,8 +379,8 @@ int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
 
 BOOL DrawFocusRect(HDC hDC, const RECT* lprc) {
   // Drawn by inverting, as on the device: the same rectangle drawn twice is gone again.
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   DeviceContext* dc = DcLocked(hDC);
   if (!dc || !lprc) return FALSE;
   const RECT cells = CellsOfClient(dc->place, *lprc);
@@ -404,8 +397,7 @@ BOOL DrawFocusRect(HDC hDC, const RECT* lprc) {
 // the old one, or `invalid` for a device context that does not exist.
 template <typename Value>
 Value SwapDcSetting(HDC hdc, Value DeviceContext::*field, Value value, Value invalid) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   DeviceContext* dc = DcLocked(hdc);
   if (!dc) return invalid;
   std::swap(dc->*field, value);
@@ -429,8 +421,8 @@ int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) 
   std::wstring_view raw(lpchText,
                         cchText < 0 ? std::wcslen(lpchText) : static_cast<size_t>(cchText));
   const std::wstring text = (format & DT_NOPREFIX) ? std::wstring(raw) : StripPrefixes(raw);
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   DeviceContext* dc = DcLocked(hdc);
   if (!dc) return 0;
   const int lineHeight = LineHeightLocked(*dc);

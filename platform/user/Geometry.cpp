@@ -6,22 +6,6 @@ using namespace cedev::user;
 
 namespace cedev::user {
 
-void RaiseLocked(WindowManager& wm, Window& w, bool topmostBand) {
-  if (w.parent) return;
-  std::erase(wm.zorder, w.handle);
-  auto at = wm.zorder.begin();
-  if (!topmostBand) {
-    while (at != wm.zorder.end()) {
-      Window* other = FindLocked(wm, *at);
-      if (!other || !(other->exStyle & WS_EX_TOPMOST)) break;
-      ++at;
-    }
-  }
-  wm.zorder.insert(at, w.handle);
-}
-
-}  // namespace cedev::user
-
 namespace {
 
 void LowerLocked(WindowManager& wm, Window& w) {
@@ -40,131 +24,157 @@ void PlaceAfterLocked(WindowManager& wm, Window& w, HWND after) {
 
 }  // namespace
 
+void RaiseLocked(WindowManager& wm, Window& w, bool topmostBand) {
+  if (w.parent) return;
+  std::erase(wm.zorder, w.handle);
+  auto at = wm.zorder.begin();
+  if (!topmostBand) {
+    while (at != wm.zorder.end()) {
+      Window* other = FindLocked(wm, *at);
+      if (!other || !(other->exStyle & WS_EX_TOPMOST)) break;
+      ++at;
+    }
+  }
+  wm.zorder.insert(at, w.handle);
+}
+
+void SetWindowPosLocked(WindowManager& wm, ThreadQueue& me, Window& w, HWND insertAfter, int x,
+                        int y, int cx, int cy, UINT flags, Outbox& out) {
+  const HWND hwnd = w.handle;
+  const bool wasShown = IsVisibleLocked(wm, w);
+  const RECT before = ScreenRectLocked(wm, w);
+  RECT r = w.rect;
+  bool moved = false;
+  bool sized = false;
+  if (!(flags & SWP_NOMOVE)) {
+    moved = x != r.left || y != r.top;
+    r.right += x - r.left;
+    r.bottom += y - r.top;
+    r.left = x;
+    r.top = y;
+  }
+  if (!(flags & SWP_NOSIZE)) {
+    const int width = std::max(0, cx);
+    const int height = std::max(0, cy);
+    sized = width != r.right - r.left || height != r.bottom - r.top;
+    r.right = r.left + width;
+    r.bottom = r.top + height;
+  }
+  w.rect = r;
+  if (!(flags & SWP_NOZORDER) && !w.parent) {
+    if (insertAfter == HWND_TOPMOST) {
+      w.exStyle |= WS_EX_TOPMOST;
+      RaiseLocked(wm, w, true);
+    } else if (insertAfter == HWND_NOTOPMOST) {
+      w.exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
+      RaiseLocked(wm, w, false);
+    } else if (insertAfter == HWND_TOP) {
+      RaiseLocked(wm, w, (w.exStyle & WS_EX_TOPMOST) != 0);
+    } else if (insertAfter == HWND_BOTTOM) {
+      LowerLocked(wm, w);
+    } else {
+      PlaceAfterLocked(wm, w, insertAfter);
+    }
+  }
+  if (flags & SWP_SHOWWINDOW) w.style |= WS_VISIBLE;
+  if (flags & SWP_HIDEWINDOW) w.style &= ~static_cast<DWORD>(WS_VISIBLE);
+  const bool shown = IsVisibleLocked(wm, w);
+  if (wasShown && (moved || sized || !shown || !(flags & SWP_NOZORDER))) UncoverLocked(wm, before);
+  if (shown && (moved || sized || !wasShown || !(flags & SWP_NOZORDER)))
+    InvalidateTreeLocked(wm, w);
+  TouchLocked(wm);
+  if (wasShown && (flags & SWP_HIDEWINDOW)) {
+    // A window leaving the screen is deactivated first; then a focus still inside it (the
+    // activated window's procedure usually took it) goes to its parent.
+    if (me.active == hwnd || wm.foreground == hwnd) ActivateOtherLocked(wm, me, hwnd, out);
+    out.Then([&me, hwnd](WindowManager& m, Outbox& then) {
+      if (FindLocked(m, hwnd)) MoveFocusAwayLocked(m, me, hwnd, then);
+    });
+  }
+  if (moved) out.Send(hwnd, WM_MOVE, 0, MAKELONG(r.left, r.top));
+  if (sized) out.Send(hwnd, WM_SIZE, 0, MAKELONG(r.right - r.left, r.bottom - r.top));
+  if (shown && !w.parent && !(flags & SWP_NOACTIVATE)) {
+    out.Then([&me, hwnd](WindowManager& m, Outbox& then) {
+      ActivateLocked(m, me, hwnd, kForeground | kFocus, then);
+    });
+  }
+}
+
+}  // namespace cedev::user
+
+namespace {
+
+// Whether `hwnd` is a window of another thread, whose positioning then runs on that thread as
+// a message sent to it runs, as on Windows: its focus and activation are that thread's.
+template <typename Work>
+bool OnItsOwnThread(HWND hwnd, Work work, BOOL& result) {
+  LockedWindow w(hwnd);
+  if (!w) {
+    result = FALSE;
+    return true;
+  }
+  auto me = w.me();
+  if (w->queue == me) return false;
+  std::shared_ptr<ThreadQueue> owner = w->queue;
+  result = static_cast<BOOL>(RunOnThreadAndWaitLocked(w.wm(), *me, *owner, work, w.held().guard()));
+  return true;
+}
+
+}  // namespace
+
 BOOL ShowWindow(HWND hWnd, int nCmdShow) {
-  WindowManager& wm = Wm();
-  bool wasVisible = false;
-  bool topLevel = false;
-  {
-    std::unique_lock lk(wm.lock);
-    Window* w = FindLocked(wm, hWnd);
-    if (!w) {
-      lk.unlock();
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return FALSE;
-    }
-    wasVisible = (w->style & WS_VISIBLE) != 0;
-    topLevel = !w->parent;
-  }
+  BOOL elsewhere = FALSE;
+  if (OnItsOwnThread(
+          hWnd, [=] { return static_cast<LRESULT>(ShowWindow(hWnd, nCmdShow)); }, elsewhere))
+    return elsewhere;
   const bool show = nCmdShow != SW_HIDE && nCmdShow != SW_MINIMIZE;
-  if (show != wasVisible) SendMessageW(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+  bool wasVisible = false;
   UINT flags = SWP_NOMOVE | SWP_NOSIZE;
-  if (show) {
-    flags |= SWP_SHOWWINDOW;
-    if (nCmdShow == SW_SHOWNOACTIVATE || nCmdShow == SW_SHOWNA || !topLevel) {
-      flags |= SWP_NOACTIVATE | SWP_NOZORDER;
+  {
+    LockedWindow w(hWnd);
+    if (!w) return FALSE;
+    wasVisible = (w->style & WS_VISIBLE) != 0;
+    if (show) {
+      flags |= SWP_SHOWWINDOW;
+      if (nCmdShow == SW_SHOWNOACTIVATE || nCmdShow == SW_SHOWNA || w->parent)
+        flags |= SWP_NOACTIVATE | SWP_NOZORDER;
+    } else {
+      flags |= SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER;
     }
-  } else {
-    flags |= SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER;
   }
+  // The window hears that it is to be shown or hidden before it is; what it does then is
+  // looked at again below.
+  if (show != wasVisible) SendMessageW(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
   if (show != wasVisible || (show && !(flags & SWP_NOACTIVATE))) {
-    SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, flags);
+    Operate([&](Outbox& out) {
+      LockedWindow w(hWnd, LockedWindow::Missing::quiet);
+      if (w) SetWindowPosLocked(w.wm(), *w.me(), *w, HWND_TOP, 0, 0, 0, 0, flags, out);
+      return 0;
+    });
   }
   return wasVisible ? TRUE : FALSE;
 }
 
 BOOL IsWindowVisible(HWND hWnd) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = FindLocked(wm, hWnd);
-  return (w && IsVisibleLocked(wm, *w)) ? TRUE : FALSE;
+  LockedWindow w(hWnd, LockedWindow::Missing::quiet);
+  return (w && IsVisibleLocked(w.wm(), *w)) ? TRUE : FALSE;
 }
 
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
-  WindowManager& wm = Wm();
-  bool moved = false;
-  bool sized = false;
-  bool hidden = false;
-  bool activate = false;
-  RECT client{};
-  POINT origin{};
-  {
-    std::unique_lock lk(wm.lock);
-    Window* w = FindLocked(wm, hWnd);
-    if (!w) {
-      lk.unlock();
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return FALSE;
-    }
-    const bool wasShown = IsVisibleLocked(wm, *w);
-    const RECT before = ScreenRectLocked(wm, *w);
-    RECT r = w->rect;
-    if (!(uFlags & SWP_NOMOVE)) {
-      moved = X != r.left || Y != r.top;
-      r.right += X - r.left;
-      r.bottom += Y - r.top;
-      r.left = X;
-      r.top = Y;
-    }
-    if (!(uFlags & SWP_NOSIZE)) {
-      const int width = std::max(0, cx);
-      const int height = std::max(0, cy);
-      sized = width != r.right - r.left || height != r.bottom - r.top;
-      r.right = r.left + width;
-      r.bottom = r.top + height;
-    }
-    w->rect = r;
-    if (!(uFlags & SWP_NOZORDER) && !w->parent) {
-      if (hWndInsertAfter == HWND_TOPMOST) {
-        w->exStyle |= WS_EX_TOPMOST;
-        RaiseLocked(wm, *w, true);
-      } else if (hWndInsertAfter == HWND_NOTOPMOST) {
-        w->exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
-        RaiseLocked(wm, *w, false);
-      } else if (hWndInsertAfter == HWND_TOP) {
-        RaiseLocked(wm, *w, (w->exStyle & WS_EX_TOPMOST) != 0);
-      } else if (hWndInsertAfter == HWND_BOTTOM) {
-        LowerLocked(wm, *w);
-      } else {
-        PlaceAfterLocked(wm, *w, hWndInsertAfter);
-      }
-    }
-    if (uFlags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
-    if (uFlags & SWP_HIDEWINDOW) {
-      w->style &= ~static_cast<DWORD>(WS_VISIBLE);
-      hidden = wasShown;
-    }
-    const bool shown = IsVisibleLocked(wm, *w);
-    if (wasShown && (moved || sized || !shown || !(uFlags & SWP_NOZORDER)))
-      UncoverLocked(wm, before);
-    if (shown && (moved || sized || !wasShown || !(uFlags & SWP_NOZORDER))) {
-      InvalidateTreeLocked(wm, *w);
-    }
-    activate = shown && !w->parent && !(uFlags & SWP_NOACTIVATE);
-    client = RECT{0, 0, r.right - r.left, r.bottom - r.top};
-    origin = POINT{r.left, r.top};
-    TouchLocked(wm);
-  }
-  if (hidden) {
-    MoveFocusAwayFrom(hWnd);
-    bool wasActive = false;
-    {
-      std::lock_guard lk(wm.lock);
-      wasActive = CurrentQueueLocked(wm)->active == hWnd || wm.foreground == hWnd;
-    }
-    if (wasActive) ActivateOtherThan(hWnd);
-  }
-  if (moved) SendMessageW(hWnd, WM_MOVE, 0, MAKELONG(origin.x, origin.y));
-  if (sized) SendMessageW(hWnd, WM_SIZE, 0, MAKELONG(client.right, client.bottom));
-  if (activate) {
-    bool mine = false;
-    {
-      std::lock_guard lk(wm.lock);
-      Window* w = FindLocked(wm, hWnd);
-      mine = w && w->queue == CurrentQueueLocked(wm);
-    }
-    if (mine) ActivateOnThisThread(hWnd, true);
-  }
-  return TRUE;
+  BOOL elsewhere = FALSE;
+  if (OnItsOwnThread(
+          hWnd,
+          [=] {
+            return static_cast<LRESULT>(SetWindowPos(hWnd, hWndInsertAfter, X, Y, cx, cy, uFlags));
+          },
+          elsewhere))
+    return elsewhere;
+  return Operate([&](Outbox& out) -> BOOL {
+    LockedWindow w(hWnd);
+    if (!w) return FALSE;
+    SetWindowPosLocked(w.wm(), *w.me(), *w, hWndInsertAfter, X, Y, cx, cy, uFlags, out);
+    return TRUE;
+  });
 }
 
 BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL) {
@@ -175,31 +185,26 @@ BOOL BringWindowToTop(HWND hWnd) {
   return SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = FindLocked(wm, hWnd);
-  if (!w || !lpRect) {
-    lk.unlock();
-    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+namespace {
+
+// The window's rectangle on the screen, or its client rectangle (the same size at 0, 0).
+BOOL RectOf(HWND hwnd, LPRECT rect, bool client) {
+  LockedWindow w(hwnd);
+  if (!w) return FALSE;
+  if (!rect) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  *lpRect = ScreenRectLocked(wm, *w);
+  const RECT r = ScreenRectLocked(w.wm(), *w);
+  *rect = client ? RECT{0, 0, r.right - r.left, r.bottom - r.top} : r;
   return TRUE;
 }
 
-BOOL GetClientRect(HWND hWnd, LPRECT lpRect) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = FindLocked(wm, hWnd);
-  if (!w || !lpRect) {
-    lk.unlock();
-    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  *lpRect = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
-  return TRUE;
-}
+}  // namespace
+
+BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) { return RectOf(hWnd, lpRect, false); }
+
+BOOL GetClientRect(HWND hWnd, LPRECT lpRect) { return RectOf(hWnd, lpRect, true); }
 
 namespace {
 
@@ -208,15 +213,9 @@ bool OriginOf(HWND hwnd, POINT& origin) {
     origin = POINT{0, 0};
     return true;
   }
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = FindLocked(wm, hwnd);
-  if (!w) {
-    lk.unlock();
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return false;
-  }
-  const RECT r = ScreenRectLocked(wm, *w);
+  LockedWindow w(hwnd);
+  if (!w) return false;
+  const RECT r = ScreenRectLocked(w.wm(), *w);
   origin = POINT{r.left, r.top};
   return true;
 }
@@ -254,21 +253,18 @@ int MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) 
 }
 
 HWND WindowFromPoint(POINT Point) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  return HitTestLocked(wm, Point, true);
+  UserLock held;
+  return HitTestLocked(held.wm(), Point, true);
 }
 
 HWND ChildWindowFromPoint(HWND hWndParent, POINT Point) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = FindLocked(wm, hWndParent);
+  LockedWindow w(hWndParent, LockedWindow::Missing::quiet);
   if (!w) return nullptr;
   const LONG width = w->rect.right - w->rect.left;
   const LONG height = w->rect.bottom - w->rect.top;
   if (Point.x < 0 || Point.y < 0 || Point.x >= width || Point.y >= height) return nullptr;
   for (HWND h : w->children) {
-    Window* c = FindLocked(wm, h);
+    Window* c = FindLocked(w.wm(), h);
     if (c && Point.x >= c->rect.left && Point.x < c->rect.right && Point.y >= c->rect.top &&
         Point.y < c->rect.bottom) {
       return h;

@@ -66,7 +66,7 @@ using namespace cedev::user;
 
 void keybd_event(BYTE bVk, BYTE bScan, DWORD dwFlags, DWORD dwExtraInfo) {
   (void)dwExtraInfo;
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   QueueKeyLocked(wm, bVk, (dwFlags & KEYEVENTF_KEYUP) != 0, 0, bScan);
 }

@@ -12,9 +12,11 @@ void HandleOneSentLocked(WindowManager& wm, ThreadQueue& me, std::unique_lock<st
   me.sent.pop_front();
   LRESULT result = 0;
   if (sm->action) {
+    ++me.inSend;
     lk.unlock();
-    sm->action();
+    result = sm->action();
     lk.lock();
+    --me.inSend;
   } else {
     Window* w = FindLocked(wm, sm->hwnd);
     WNDPROC proc = w ? w->proc : nullptr;
@@ -178,66 +180,75 @@ bool WaitsForInputLocked(WindowManager& wm, ThreadQueue& q) {
          !TakePaintLocked(wm, q, &ignored, nullptr, 0, 0);
 }
 
+namespace {
+
+// Hands `sm` to the thread of `target` and waits for its answer. While waiting, this thread
+// handles what is sent to it: two threads sending to each other both get their answers. A
+// thread that has ended, or ends first, answers 0.
+LRESULT WaitForAnswerLocked(ThreadQueue& me, ThreadQueue& target, std::shared_ptr<SentMessage> sm,
+                            WindowManager& wm, std::unique_lock<std::mutex>& lk) {
+  if (!target.alive) return 0;
+  sm->sender = &me;
+  target.sent.push_back(sm);
+  target.wake.notify_one();
+  while (!sm->done) {
+    if (!me.sent.empty()) {
+      HandleOneSentLocked(wm, me, lk);
+      continue;
+    }
+    me.wake.wait(lk);
+  }
+  return sm->result;
+}
+
+}  // namespace
+
+LRESULT RunOnThreadAndWaitLocked(WindowManager& wm, ThreadQueue& me, ThreadQueue& queue,
+                                 std::function<LRESULT()> work, std::unique_lock<std::mutex>& lk) {
+  auto sm = std::make_shared<SentMessage>();
+  sm->action = std::move(work);
+  return WaitForAnswerLocked(me, queue, std::move(sm), wm, lk);
+}
+
+LRESULT SendLocked(LockedWindow& target, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto me = target.me();
+  if (target->queue == me) {
+    WNDPROC proc = target->proc;
+    HWND hwnd = target->handle;
+    target.Release();
+    return proc ? proc(hwnd, message, wParam, lParam) : 0;
+  }
+  auto sm = std::make_shared<SentMessage>();
+  sm->hwnd = target->handle;
+  sm->message = message;
+  sm->wParam = wParam;
+  sm->lParam = lParam;
+  std::shared_ptr<ThreadQueue> queue = target->queue;
+  return WaitForAnswerLocked(*me, *queue, std::move(sm), target.wm(), target.held().guard());
+}
+
 }  // namespace cedev::user
 
 using namespace cedev::user;
 
 LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = FindLocked(wm, hWnd);
-  if (!w) {
-    lk.unlock();
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
-  auto me = CurrentQueueLocked(wm);
-  if (w->queue == me) {
-    WNDPROC proc = w->proc;
-    lk.unlock();
-    return proc ? proc(hWnd, Msg, wParam, lParam) : 0;
-  }
-  std::shared_ptr<ThreadQueue> target = w->queue;
-  if (!target->alive) return 0;
-  auto sm = std::make_shared<SentMessage>();
-  sm->hwnd = hWnd;
-  sm->message = Msg;
-  sm->wParam = wParam;
-  sm->lParam = lParam;
-  sm->sender = me.get();
-  target->sent.push_back(sm);
-  target->wake.notify_one();
-  // While waiting, this thread handles what is sent to it: two threads sending to each other
-  // both get their answers.
-  while (!sm->done) {
-    if (!me->sent.empty()) {
-      HandleOneSentLocked(wm, *me, lk);
-      continue;
-    }
-    me->wake.wait(lk);
-  }
-  return sm->result;
+  LockedWindow w(hWnd);
+  return w ? SendLocked(w, Msg, wParam, lParam) : 0;
 }
 
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   if (!hWnd) return PostThreadMessageW(GetCurrentThreadId(), Msg, wParam, lParam);
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = FindLocked(wm, hWnd);
-  if (!w || !w->queue->alive) {
-    lk.unlock();
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  LockedWindow w(hWnd);  // a thread that has ended has taken its windows with it
+  if (!w) return FALSE;
   QueuedMessage m;
   m.msg = MSG{hWnd, Msg, wParam, lParam, GetTickCount(), {}};
-  PostLocked(wm, *w->queue, m);
+  PostLocked(w.wm(), *w->queue, m);
   return TRUE;
 }
 
 BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   std::shared_ptr<ThreadQueue> q;
   if (idThread == GetCurrentThreadId()) {
     q = CurrentQueueLocked(wm);
@@ -245,7 +256,6 @@ BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) 
     q = it->second.lock();
   }
   if (!q || !q->alive) {
-    lk.unlock();
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -256,16 +266,16 @@ BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) 
 }
 
 void PostQuitMessage(int nExitCode) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  auto me = CurrentQueueLocked(wm);
+  UserLock held;
+  auto me = CurrentQueueLocked(held.wm());
   me->quit = true;
   me->quitCode = nExitCode;
 }
 
 BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
+  std::unique_lock<std::mutex>& lk = held.guard();
   auto me = CurrentQueueLocked(wm);
   for (;;) {
     if (LookLocked(wm, *me, lk, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
@@ -276,18 +286,19 @@ BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
 }
 
 BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   auto me = CurrentQueueLocked(wm);
-  return LookLocked(wm, *me, lk, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax,
+  return LookLocked(wm, *me, held.guard(), lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax,
                     (wRemoveMsg & PM_REMOVE) != 0)
              ? TRUE
              : FALSE;
 }
 
 BOOL WaitMessage() {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
+  std::unique_lock<std::mutex>& lk = held.guard();
   auto me = CurrentQueueLocked(wm);
   for (;;) {
     while (!me->sent.empty()) HandleOneSentLocked(wm, *me, lk);
@@ -297,9 +308,8 @@ BOOL WaitMessage() {
 }
 
 BOOL InSendMessage() {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  return CurrentQueueLocked(wm)->inSend > 0 ? TRUE : FALSE;
+  UserLock held;
+  return CurrentQueueLocked(held.wm())->inSend > 0 ? TRUE : FALSE;
 }
 
 LRESULT DispatchMessageW(const MSG* lpMsg) {
@@ -311,28 +321,21 @@ LRESULT DispatchMessageW(const MSG* lpMsg) {
     return 0;
   }
   if (!lpMsg->hwnd) return 0;
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = FindLocked(wm, lpMsg->hwnd);
-  if (!w) {
-    lk.unlock();
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
-  if (w->queue != CurrentQueueLocked(wm)) {
-    lk.unlock();
+  LockedWindow w(lpMsg->hwnd);
+  if (!w) return 0;
+  if (w->queue != w.me()) {
     SetLastError(ERROR_WINDOW_OF_OTHER_THREAD);
     return 0;
   }
   WNDPROC proc = w->proc;
-  lk.unlock();
+  w.Release();
   return proc ? proc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam) : 0;
 }
 
 BOOL TranslateMessage(const MSG* lpMsg) {
   if (!lpMsg || lpMsg->message != WM_KEYDOWN) return FALSE;
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   auto me = CurrentQueueLocked(wm);
   const UINT vk = static_cast<UINT>(lpMsg->wParam);
   wchar_t ch = 0;
@@ -374,27 +377,20 @@ BOOL TranslateMessage(const MSG* lpMsg) {
 }
 
 SHORT GetKeyState(int nVirtKey) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  auto me = CurrentQueueLocked(wm);
+  UserLock held;
+  auto me = CurrentQueueLocked(held.wm());
   return me->keyDown[static_cast<unsigned>(nVirtKey) & 0xFF] ? static_cast<SHORT>(0x8000 - 65536)
                                                              : SHORT{0};
 }
 
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, void* lpTimerFunc) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  auto me = CurrentQueueLocked(wm);
+  LockedWindow w(hWnd, LockedWindow::Missing::errorUnlessNull);
+  WindowManager& wm = w.wm();
+  auto me = w.me();
   std::shared_ptr<ThreadQueue> q = me;
   if (hWnd) {
-    Window* w = FindLocked(wm, hWnd);
-    if (!w) {
-      lk.unlock();
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return 0;
-    }
+    if (!w) return 0;
     if (w->queue != me) {
-      lk.unlock();
       SetLastError(ERROR_ACCESS_DENIED);
       return 0;
     }
@@ -416,11 +412,9 @@ UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, void* lpTimerFunc)
 }
 
 BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  std::shared_ptr<ThreadQueue> q = CurrentQueueLocked(wm);
+  LockedWindow w(hWnd, LockedWindow::Missing::quiet);
+  std::shared_ptr<ThreadQueue> q = w.me();
   if (hWnd) {
-    Window* w = FindLocked(wm, hWnd);
     if (!w) return FALSE;
     q = w->queue;
   }

@@ -116,48 +116,39 @@ bool ReleaseDcLocked(WindowManager& wm, GdiState& gdi, HDC hdc) {
 }  // namespace cedev::user
 
 BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  LockedWindow w(hWnd, LockedWindow::Missing::errorUnlessNull);
   if (!hWnd) {
-    for (auto& [h, w] : wm.windows) InvalidateLocked(wm, *w, nullptr, bErase != FALSE);
+    for (auto& [h, each] : w.wm().windows)
+      InvalidateLocked(w.wm(), *each, nullptr, bErase != FALSE);
     return TRUE;
   }
-  Window* w = FindLocked(wm, hWnd);
-  if (!w) {
-    lk.unlock();
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  InvalidateLocked(wm, *w, lpRect, bErase != FALSE);
+  if (!w) return FALSE;
+  InvalidateLocked(w.wm(), *w, lpRect, bErase != FALSE);
   return TRUE;
 }
 
 BOOL ValidateRect(HWND hWnd, const RECT*) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = FindLocked(wm, hWnd);
+  LockedWindow w(hWnd, LockedWindow::Missing::quiet);
   if (!w) return FALSE;
   w->paintPending = false;
   w->erase = false;
-  TouchLocked(wm);
+  TouchLocked(w.wm());
   return TRUE;
 }
 
 BOOL UpdateWindow(HWND hWnd) {
   std::vector<HWND> order;
   {
-    WindowManager& wm = Wm();
-    std::lock_guard lk(wm.lock);
-    Window* w = FindLocked(wm, hWnd);
+    LockedWindow w(hWnd, LockedWindow::Missing::quiet);
     if (!w) return FALSE;
-    auto me = CurrentQueueLocked(wm);
-    std::vector<Window*> stack{w};
+    auto me = w.me();
+    std::vector<Window*> stack{&*w};
     while (!stack.empty()) {
       Window* at = stack.back();
       stack.pop_back();
       if (at->paintPending && at->queue == me) order.push_back(at->handle);
       for (auto it = at->children.rbegin(); it != at->children.rend(); ++it) {
-        if (Window* c = FindLocked(wm, *it)) stack.push_back(c);
+        if (Window* c = FindLocked(w.wm(), *it)) stack.push_back(c);
       }
     }
   }
@@ -166,16 +157,14 @@ BOOL UpdateWindow(HWND hWnd) {
 }
 
 HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
-  WindowManager& wm = Wm();
   HDC hdc = nullptr;
   bool erase = false;
   RECT paint{};
   {
-    std::unique_lock lk(wm.lock);
-    Window* w = FindLocked(wm, hWnd);
-    if (!w || !lpPaint) {
-      lk.unlock();
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    LockedWindow w(hWnd);
+    if (!w) return nullptr;
+    if (!lpPaint) {
+      SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
     }
     if (w->paintPending) paint = w->update;
@@ -183,9 +172,9 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     w->paintPending = false;
     w->erase = false;
     w->update = RECT{};
-    hdc = NewDcLocked(wm, Gdi(), hWnd, &paint);
-    ++wm.openPaints;
-    TouchLocked(wm);
+    hdc = NewDcLocked(w.wm(), Gdi(), hWnd, &paint);
+    ++w.wm().openPaints;
+    TouchLocked(w.wm());
   }
   *lpPaint = PAINTSTRUCT{};
   lpPaint->hdc = hdc;
@@ -198,27 +187,22 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
 
 BOOL EndPaint(HWND, const PAINTSTRUCT* lpPaint) {
   if (!lpPaint) return FALSE;
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   if (ReleaseDcLocked(wm, Gdi(), lpPaint->hdc) && wm.openPaints > 0) --wm.openPaints;
   TouchLocked(wm);
   return TRUE;
 }
 
 HDC GetDC(HWND hWnd) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  if (hWnd && !FindLocked(wm, hWnd)) {
-    lk.unlock();
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
-  }
-  return NewDcLocked(wm, Gdi(), hWnd, nullptr);
+  LockedWindow w(hWnd, LockedWindow::Missing::errorUnlessNull);
+  if (hWnd && !w) return nullptr;
+  return NewDcLocked(w.wm(), Gdi(), hWnd, nullptr);
 }
 
 int ReleaseDC(HWND, HDC hDC) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   const bool had = ReleaseDcLocked(wm, Gdi(), hDC);
   TouchLocked(wm);
   return had ? 1 : 0;

@@ -56,8 +56,7 @@ DWORD GetSysColor(int nIndex) { return ColourOf(IndexOf(nIndex)); }
 HBRUSH GetSysColorBrush(int nIndex) {
   const int index = IndexOf(nIndex);
   if (index < 0 || index >= kColourCount) return nullptr;
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
   // Made once a colour and never deleted, as the system's own brushes are.
   static std::array<HGDIOBJ, kColourCount> brushes{};
   HGDIOBJ& slot = brushes[static_cast<size_t>(index)];

@@ -28,11 +28,10 @@ ATOM RegisterClassW(const WNDCLASSW* lpWndClass) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   std::wstring key = FoldCase(lpWndClass->lpszClassName);
   if (wm.classes.count(key)) {
-    lk.unlock();
     SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
   }
@@ -46,18 +45,24 @@ ATOM RegisterClassW(const WNDCLASSW* lpWndClass) {
   return cls->atom;
 }
 
+namespace {
+
+// A registered class by name, or null with ERROR_CLASS_DOES_NOT_EXIST.
+std::shared_ptr<WindowClass> ExistingClassLocked(WindowManager& wm, LPCWSTR name) {
+  auto cls = FindClassLocked(wm, name);
+  if (!cls) SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+  return cls;
+}
+
+}  // namespace
+
 BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  auto cls = FindClassLocked(wm, lpClassName);
-  if (!cls) {
-    lk.unlock();
-    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-    return FALSE;
-  }
+  UserLock held;
+  WindowManager& wm = held.wm();
+  auto cls = ExistingClassLocked(wm, lpClassName);
+  if (!cls) return FALSE;
   for (auto& [h, w] : wm.windows) {
     if (w->cls == cls) {
-      lk.unlock();
       SetLastError(ERROR_ACCESS_DENIED);  // the device refuses while windows of it exist
       return FALSE;
     }
@@ -67,14 +72,9 @@ BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE) {
 }
 
 BOOL GetClassInfoW(HINSTANCE, LPCWSTR lpClassName, LPWNDCLASSW lpWndClass) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  auto cls = FindClassLocked(wm, lpClassName);
-  if (!cls) {
-    lk.unlock();
-    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-    return FALSE;
-  }
+  UserLock held;
+  auto cls = ExistingClassLocked(held.wm(), lpClassName);
+  if (!cls) return FALSE;
   if (lpWndClass) {
     *lpWndClass = cls->wc;
     lpWndClass->lpszClassName = lpClassName;
@@ -83,14 +83,8 @@ BOOL GetClassInfoW(HINSTANCE, LPCWSTR lpClassName, LPWNDCLASSW lpWndClass) {
 }
 
 int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = FindLocked(wm, hWnd);
-  if (!w) {
-    lk.unlock();
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  LockedWindow w(hWnd);
+  if (!w) return 0;
   if (!lpClassName || nMaxCount <= 0) return 0;
   const std::wstring& name = w->cls->name;
   const int n = std::min(static_cast<int>(name.size()), nMaxCount - 1);

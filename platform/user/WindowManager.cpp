@@ -1,5 +1,6 @@
-// The window manager's state, the threads' queues and their end, and the tree walks that the
-// other parts share.
+// The window manager's state and the ways to it (the lock, a window by its handle, the
+// messages an operation sends once it has released the lock), the threads' queues and their
+// end, and the tree walks that the other parts share.
 #include <cwctype>
 
 #include "ForegroundHook.h"
@@ -7,14 +8,14 @@
 
 namespace cedev::user {
 
+namespace {
+
 WindowManager& Wm() {
   // Lives as long as the process: threads that are still ending (the shell's, the input's)
   // may touch it after main has returned.
   static WindowManager& wm = *std::make_unique<WindowManager>().release();
   return wm;
 }
-
-namespace {
 
 void ThreadEnded(const std::shared_ptr<ThreadQueue>& q);
 
@@ -31,24 +32,15 @@ void RemoveSubtreeLocked(WindowManager& wm, HWND hwnd) {
   Window* w = FindLocked(wm, hwnd);
   if (!w) return;
   for (HWND child : std::vector<HWND>(w->children)) RemoveSubtreeLocked(wm, child);
-  if (w->parent) {
-    if (Window* p = FindLocked(wm, w->parent)) std::erase(p->children, hwnd);
-  } else {
-    std::erase(wm.zorder, hwnd);
-  }
-  if (wm.capture == hwnd) wm.capture = nullptr;
-  if (wm.foreground == hwnd) wm.foreground = nullptr;
-  std::erase_if(w->queue->timers, [&](const Timer& t) { return t.hwnd == hwnd; });
-  if (w->queue->focus == hwnd) w->queue->focus = nullptr;
-  if (w->queue->active == hwnd) w->queue->active = nullptr;
-  wm.windows.erase(hwnd);
+  FreeWindowLocked(wm, hwnd);
 }
 
 void ThreadEnded(const std::shared_ptr<ThreadQueue>& q) {
-  WindowManager& wm = Wm();
   bool foregroundGone = false;
   {
-    std::lock_guard lk(wm.lock);
+    UserLock held;
+    WindowManager& wm = held.wm();
+    // Whoever waits for this thread is released: a send to it returns 0.
     q->alive = false;
     for (auto& sm : q->sent) {
       sm->done = true;
@@ -77,6 +69,50 @@ void ThreadEnded(const std::shared_ptr<ThreadQueue>& q) {
 
 }  // namespace
 
+UserLock::UserLock() : wm_(Wm()), guard_(wm_.lock) {}
+
+LockedWindow::LockedWindow(HWND hwnd, Missing missing) : window_(FindLocked(held_.wm(), hwnd)) {
+  if (window_ == nullptr &&
+      (missing == Missing::error || (missing == Missing::errorUnlessNull && hwnd != nullptr)))
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+}
+
+std::shared_ptr<ThreadQueue> LockedWindow::me() { return CurrentQueueLocked(held_.wm()); }
+
+void LockedWindow::Release() {
+  window_ = nullptr;
+  held_.guard().unlock();
+}
+
+void Outbox::Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  items_.push_back(Item{hwnd, message, wParam, lParam, {}, false});
+}
+
+void Outbox::Then(Step step) { items_.push_back(Item{nullptr, 0, 0, 0, std::move(step), false}); }
+
+void Outbox::Foreground(HWND hwnd) { items_.push_back(Item{hwnd, 0, 0, 0, {}, true}); }
+
+void Outbox::Deliver() {
+  while (!items_.empty()) {
+    Item item = std::move(items_.front());
+    items_.pop_front();
+    if (item.foreground) {
+      FireForegroundHook(item.hwnd);
+    } else if (item.step) {
+      Outbox next;
+      {
+        UserLock held;
+        item.step(held.wm(), next);
+      }
+      items_.insert(items_.begin(), std::make_move_iterator(next.items_.begin()),
+                    std::make_move_iterator(next.items_.end()));
+    } else {
+      LockedWindow target(item.hwnd, LockedWindow::Missing::quiet);
+      if (target) SendLocked(target, item.message, item.wParam, item.lParam);
+    }
+  }
+}
+
 std::shared_ptr<ThreadQueue> CurrentQueueLocked(WindowManager& wm) {
   if (!t_queue.queue) {
     auto q = std::make_shared<ThreadQueue>();
@@ -85,6 +121,26 @@ std::shared_ptr<ThreadQueue> CurrentQueueLocked(WindowManager& wm) {
     t_queue.queue = q;
   }
   return t_queue.queue;
+}
+
+void FreeWindowLocked(WindowManager& wm, HWND hwnd) {
+  Window* w = FindLocked(wm, hwnd);
+  if (!w) return;
+  if (w->parent) {
+    if (Window* p = FindLocked(wm, w->parent)) std::erase(p->children, hwnd);
+  } else {
+    std::erase(wm.zorder, hwnd);
+  }
+  if (wm.capture == hwnd) wm.capture = nullptr;
+  if (wm.foreground == hwnd) wm.foreground = nullptr;
+  std::erase_if(w->queue->timers, [&](const Timer& t) { return t.hwnd == hwnd; });
+  if (w->queue->focus == hwnd) w->queue->focus = nullptr;
+  if (w->queue->active == hwnd) w->queue->active = nullptr;
+  for (auto& [h, other] : wm.windows) {
+    if (other->owner == hwnd) other->owner = nullptr;
+  }
+  wm.windows.erase(hwnd);
+  TouchLocked(wm);
 }
 
 Window* FindLocked(WindowManager& wm, HWND hwnd) {
@@ -181,7 +237,7 @@ void PostLocked(WindowManager& wm, ThreadQueue& q, const QueuedMessage& m) {
   (void)wm;
 }
 
-void RunOnThreadLocked(ThreadQueue& queue, std::function<void()> work) {
+void RunOnThreadLocked(ThreadQueue& queue, std::function<LRESULT()> work) {
   auto sm = std::make_shared<SentMessage>();
   sm->action = std::move(work);
   queue.sent.push_back(std::move(sm));
@@ -213,28 +269,28 @@ std::function<void(HWND)> SetForegroundChangedHook(std::function<void(HWND)> hoo
 }
 
 void PublishWindowState(HWND hwnd, const PublishedState& state) {
-  auto& wm = user::Wm();
-  std::lock_guard lk(wm.lock);
-  if (user::Window* w = user::FindLocked(wm, hwnd)) {
-    w->published = state;
-    user::TouchLocked(wm);
-  }
+  user::LockedWindow w(hwnd, user::LockedWindow::Missing::quiet);
+  if (!w) return;
+  w->published = state;
+  user::TouchLocked(w.wm());
 }
 
-void ChangePublishedWindowState(HWND hwnd, const std::function<void(PublishedState&)>& change) {
-  auto& wm = user::Wm();
-  std::lock_guard lk(wm.lock);
-  if (user::Window* w = user::FindLocked(wm, hwnd)) {
-    if (!w->published) w->published.emplace();
-    change(*w->published);
-    user::TouchLocked(wm);
-  }
+bool PublishInsertedRow(HWND hwnd, const InsertedRow& row) {
+  user::LockedWindow w(hwnd, user::LockedWindow::Missing::quiet);
+  if (!w) return true;
+  if (!w->published || w->published->rows.size() + 1 != row.rows || row.at >= row.rows)
+    return false;
+  PublishedState& published = *w->published;
+  published.rows.insert(published.rows.begin() + static_cast<std::ptrdiff_t>(row.at), row.text);
+  published.topRow = row.topRow;
+  published.rowHeight = row.rowHeight;
+  published.selectedRow = row.selectedRow;
+  user::TouchLocked(w.wm());
+  return true;
 }
 
 std::optional<PublishedState> PublishedWindowState(HWND hwnd) {
-  auto& wm = user::Wm();
-  std::lock_guard lk(wm.lock);
-  user::Window* w = user::FindLocked(wm, hwnd);
+  user::LockedWindow w(hwnd, user::LockedWindow::Missing::quiet);
   if (!w) return std::nullopt;
   return w->published;
 }

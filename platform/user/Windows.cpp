@@ -26,54 +26,46 @@ void InsertTopLevelLocked(WindowManager& wm, Window& w) {
   wm.zorder.insert(at, w.handle);
 }
 
-void SendDestroyTree(HWND hwnd) {
-  SendMessageW(hwnd, WM_DESTROY, 0, 0);
-  std::vector<HWND> children;
-  {
-    WindowManager& wm = Wm();
-    std::lock_guard lk(wm.lock);
-    if (Window* w = FindLocked(wm, hwnd)) children = w->children;
-  }
-  for (HWND c : children) {
-    if (IsWindow(c)) SendDestroyTree(c);
-  }
+// Sends `message` to `hwnd` if it still exists.
+void Tell(HWND hwnd, UINT message) {
+  LockedWindow w(hwnd, LockedWindow::Missing::quiet);
+  if (w) SendLocked(w, message, 0, 0);
 }
 
+// WM_DESTROY from the window down: a parent hears it before its children.
+void SendDestroyTree(HWND hwnd) {
+  Tell(hwnd, WM_DESTROY);
+  std::vector<HWND> children;
+  {
+    LockedWindow w(hwnd, LockedWindow::Missing::quiet);
+    if (w) children = w->children;
+  }
+  for (HWND c : children) SendDestroyTree(c);
+}
+
+// WM_NCDESTROY from the leaves up, each window freed as it has heard it.
 void FreeTree(HWND hwnd) {
   std::vector<HWND> children;
   {
-    WindowManager& wm = Wm();
-    std::lock_guard lk(wm.lock);
-    Window* w = FindLocked(wm, hwnd);
+    LockedWindow w(hwnd, LockedWindow::Missing::quiet);
     if (!w) return;
     children = w->children;
   }
   for (HWND c : children) FreeTree(c);
-  SendMessageW(hwnd, WM_NCDESTROY, 0, 0);
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = FindLocked(wm, hwnd);
-  if (!w) return;
-  if (w->parent) {
-    if (Window* p = FindLocked(wm, w->parent)) std::erase(p->children, hwnd);
-  } else {
-    std::erase(wm.zorder, hwnd);
-  }
-  if (wm.capture == hwnd) wm.capture = nullptr;
-  std::erase_if(w->queue->timers, [&](const Timer& t) { return t.hwnd == hwnd; });
-  if (w->queue->focus == hwnd) w->queue->focus = nullptr;
-  if (w->queue->active == hwnd) w->queue->active = nullptr;
-  for (auto& [h, other] : wm.windows) {
-    if (other->owner == hwnd) other->owner = nullptr;
-  }
-  wm.windows.erase(hwnd);
-  TouchLocked(wm);
+  Tell(hwnd, WM_NCDESTROY);
+  UserLock held;
+  FreeWindowLocked(held.wm(), hwnd);
 }
 
-Window* CheckedLocked(WindowManager& wm, HWND hwnd) {
-  Window* w = FindLocked(wm, hwnd);
-  if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return w;
+// How many of the window's extra bytes a window long at `index` has: a LONG_PTR where one fits,
+// else a LONG; 0, with ERROR_INVALID_INDEX, where not even a LONG does.
+std::size_t ExtraWidth(const Window& w, int index) {
+  if (index < 0 || static_cast<std::size_t>(index) + sizeof(LONG) > w.extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  return static_cast<std::size_t>(index) + sizeof(LONG_PTR) <= w.extra.size() ? sizeof(LONG_PTR)
+                                                                              : sizeof(LONG);
 }
 
 int CopyText(const std::wstring& text, LPWSTR buffer, int count) {
@@ -89,22 +81,16 @@ int CopyText(const std::wstring& text, LPWSTR buffer, int count) {
 HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle,
                      int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                      HINSTANCE hInstance, LPVOID lpParam) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
+  LockedWindow parent(hWndParent, LockedWindow::Missing::errorUnlessNull);
+  WindowManager& wm = parent.wm();
   auto cls = FindClassLocked(wm, lpClassName);
   if (!cls) {
-    lk.unlock();
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
   }
   const bool child = (dwStyle & WS_CHILD) != 0;
-  if (hWndParent && !FindLocked(wm, hWndParent)) {
-    lk.unlock();
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
-  }
+  if (hWndParent && !parent) return nullptr;
   if (child && !hWndParent) {
-    lk.unlock();
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
@@ -132,7 +118,7 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   } else if (hWndParent) {
     w->owner = TopLevelOfLocked(wm, hWndParent);
   }
-  w->queue = CurrentQueueLocked(wm);
+  w->queue = parent.me();
   w->proc = cls->wc.lpfnWndProc;
   w->instance = hInstance;
   w->extra.assign(static_cast<size_t>(std::max(0, cls->wc.cbWndExtra)), 0);
@@ -140,12 +126,12 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   Window& ref = *w;
   wm.windows.emplace(hwnd, std::move(w));
   if (child) {
-    FindLocked(wm, hWndParent)->children.push_back(hwnd);
+    parent->children.push_back(hwnd);
   } else {
     InsertTopLevelLocked(wm, ref);
   }
   TouchLocked(wm);
-  lk.unlock();
+  parent.Release();
 
   CREATESTRUCTW cs{lpParam,
                    hInstance,
@@ -177,41 +163,43 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
 }
 
 BOOL DestroyWindow(HWND hWnd) {
-  WindowManager& wm = Wm();
   std::vector<HWND> owned;
   {
-    std::unique_lock lk(wm.lock);
-    Window* w = CheckedLocked(wm, hWnd);
+    LockedWindow w(hWnd);
     if (!w) return FALSE;
-    if (w->queue != CurrentQueueLocked(wm)) {
-      lk.unlock();
+    if (w->queue != w.me()) {
       SetLastError(ERROR_ACCESS_DENIED);
       return FALSE;
     }
     if (w->destroying) return TRUE;
     w->destroying = true;
-    for (HWND h : wm.zorder) {
-      Window* o = FindLocked(wm, h);
+    for (HWND h : w.wm().zorder) {
+      Window* o = FindLocked(w.wm(), h);
       if (o && o->owner == hWnd) owned.push_back(h);
     }
   }
-  // Owned windows go first, then the window leaves the screen (focus and activation move on),
+  // Owned windows go first, then the window leaves the screen (activation and focus move on),
   // then WM_DESTROY from the window down, WM_NCDESTROY from the leaves up.
   for (HWND h : owned) {
     if (IsWindow(h)) DestroyWindow(h);
   }
-  if (IsWindowVisible(hWnd)) {
-    SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
-                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  } else {
-    MoveFocusAwayFrom(hWnd);
-  }
-  {
-    std::unique_lock lk(wm.lock);
-    const bool active = CurrentQueueLocked(wm)->active == hWnd || wm.foreground == hWnd;
-    lk.unlock();
-    if (active) ActivateOtherThan(hWnd);
-  }
+  Operate([hWnd](Outbox& out) {
+    LockedWindow w(hWnd, LockedWindow::Missing::quiet);
+    if (!w) return 0;
+    WindowManager& wm = w.wm();
+    auto me = w.me();
+    if (IsVisibleLocked(wm, *w)) {
+      SetWindowPosLocked(wm, *me, *w, nullptr, 0, 0, 0, 0,
+                         SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE,
+                         out);
+    } else {
+      if (me->active == hWnd || wm.foreground == hWnd) ActivateOtherLocked(wm, *me, hWnd, out);
+      out.Then([&me = *me, hWnd](WindowManager& m, Outbox& then) {
+        MoveFocusAwayLocked(m, me, hWnd, then);
+      });
+    }
+    return 0;
+  });
   if (!IsWindow(hWnd)) return TRUE;
   SendDestroyTree(hWnd);
   FreeTree(hWnd);
@@ -219,34 +207,28 @@ BOOL DestroyWindow(HWND hWnd) {
 }
 
 BOOL IsWindow(HWND hWnd) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  return FindLocked(wm, hWnd) ? TRUE : FALSE;
+  LockedWindow w(hWnd, LockedWindow::Missing::quiet);
+  return w ? TRUE : FALSE;
 }
 
 BOOL IsChild(HWND hWndParent, HWND hWnd) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = FindLocked(wm, hWnd);
+  LockedWindow w(hWnd, LockedWindow::Missing::quiet);
   if (!w || !w->parent || hWndParent == hWnd) return FALSE;
-  return IsInSubtreeLocked(wm, hWndParent, w->parent) ? TRUE : FALSE;
+  return IsInSubtreeLocked(w.wm(), hWndParent, w->parent) ? TRUE : FALSE;
 }
 
 HWND GetParent(HWND hWnd) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = CheckedLocked(wm, hWnd);
+  LockedWindow w(hWnd);
   if (!w) return nullptr;
   if (w->parent) return w->parent;
   return (w->style & WS_POPUP) ? w->owner : nullptr;
 }
 
 HWND SetParent(HWND hWndChild, HWND hWndNewParent) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = CheckedLocked(wm, hWndChild);
+  LockedWindow w(hWndChild);
   if (!w) return nullptr;
-  Window* np = hWndNewParent ? CheckedLocked(wm, hWndNewParent) : nullptr;
+  WindowManager& wm = w.wm();
+  Window* np = hWndNewParent ? FindLocked(wm, hWndNewParent) : nullptr;
   if (hWndNewParent && (!np || IsInSubtreeLocked(wm, hWndChild, hWndNewParent))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
@@ -269,10 +251,9 @@ HWND SetParent(HWND hWndChild, HWND hWndNewParent) {
 }
 
 HWND GetWindow(HWND hWnd, UINT uCmd) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = CheckedLocked(wm, hWnd);
+  LockedWindow w(hWnd);
   if (!w) return nullptr;
+  WindowManager& wm = w.wm();
   if (uCmd == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
   if (uCmd == GW_OWNER) return w->owner;
   const std::vector<HWND>* siblings = &wm.zorder;
@@ -299,8 +280,8 @@ HWND GetWindow(HWND hWnd, UINT uCmd) {
 }
 
 HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
+  UserLock held;
+  WindowManager& wm = held.wm();
   std::shared_ptr<WindowClass> cls;
   if (lpClassName) {
     cls = FindClassLocked(wm, lpClassName);
@@ -318,9 +299,8 @@ HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
 BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) {
   std::vector<HWND> all;
   {
-    WindowManager& wm = Wm();
-    std::lock_guard lk(wm.lock);
-    all = wm.zorder;
+    UserLock held;
+    all = held.wm().zorder;
   }
   for (HWND h : all) {
     if (IsWindow(h) && !lpEnumFunc(h, lParam)) return FALSE;
@@ -329,44 +309,32 @@ BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) {
 }
 
 int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = CheckedLocked(wm, hWnd);
+  LockedWindow w(hWnd);
   if (!w) return 0;
-  if (w->queue == CurrentQueueLocked(wm)) {
-    lk.unlock();
+  if (w->queue == w.me()) {
     if (!lpString || nMaxCount <= 0) return 0;
-    return static_cast<int>(SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
-                                         reinterpret_cast<LPARAM>(lpString)));
+    return static_cast<int>(SendLocked(w, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
+                                       reinterpret_cast<LPARAM>(lpString)));
   }
   // Another thread's window: its stored text, so a caller never waits on a sleeping owner.
   return CopyText(w->text, lpString, nMaxCount);
 }
 
 int GetWindowTextLengthW(HWND hWnd) {
-  WindowManager& wm = Wm();
-  std::unique_lock lk(wm.lock);
-  Window* w = CheckedLocked(wm, hWnd);
+  LockedWindow w(hWnd);
   if (!w) return 0;
-  if (w->queue == CurrentQueueLocked(wm)) {
-    lk.unlock();
-    return static_cast<int>(SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0));
-  }
+  if (w->queue == w.me()) return static_cast<int>(SendLocked(w, WM_GETTEXTLENGTH, 0, 0));
   return static_cast<int>(w->text.size());
 }
 
 BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
-  if (!IsWindow(hWnd)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  return SendMessageW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) ? TRUE : FALSE;
+  LockedWindow w(hWnd);
+  if (!w) return FALSE;
+  return SendLocked(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) ? TRUE : FALSE;
 }
 
 LONG_PTR GetWindowLongW(HWND hWnd, int nIndex) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = CheckedLocked(wm, hWnd);
+  LockedWindow w(hWnd);
   if (!w) return 0;
   switch (nIndex) {
     case GWL_WNDPROC:
@@ -386,25 +354,21 @@ LONG_PTR GetWindowLongW(HWND hWnd, int nIndex) {
     default:
       break;
   }
-  if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG) > w->extra.size()) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
+  const std::size_t width = ExtraWidth(*w, nIndex);
+  LONG_PTR v = 0;
+  if (width == sizeof(LONG_PTR)) std::memcpy(&v, w->extra.data() + nIndex, width);
+  if (width == sizeof(LONG)) {
+    LONG narrow = 0;
+    std::memcpy(&narrow, w->extra.data() + nIndex, width);
+    v = narrow;
   }
-  if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) <= w->extra.size()) {
-    LONG_PTR v = 0;
-    std::memcpy(&v, w->extra.data() + nIndex, sizeof v);
-    return v;
-  }
-  LONG v = 0;
-  std::memcpy(&v, w->extra.data() + nIndex, sizeof v);
   return v;
 }
 
 LONG_PTR SetWindowLongW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = CheckedLocked(wm, hWnd);
+  LockedWindow w(hWnd);
   if (!w) return 0;
+  WindowManager& wm = w.wm();
   LONG_PTR old = 0;
   switch (nIndex) {
     case GWL_WNDPROC:
@@ -438,20 +402,19 @@ LONG_PTR SetWindowLongW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     default:
       break;
   }
-  if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG) > w->extra.size()) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
+  const std::size_t width = ExtraWidth(*w, nIndex);
+  if (width == sizeof(LONG_PTR)) {
+    std::memcpy(&old, w->extra.data() + nIndex, width);
+    std::memcpy(w->extra.data() + nIndex, &dwNewLong, width);
   }
-  if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) <= w->extra.size()) {
-    std::memcpy(&old, w->extra.data() + nIndex, sizeof old);
-    std::memcpy(w->extra.data() + nIndex, &dwNewLong, sizeof dwNewLong);
-    return old;
+  if (width == sizeof(LONG)) {
+    LONG narrow = 0;
+    const LONG v = static_cast<LONG>(dwNewLong);
+    std::memcpy(&narrow, w->extra.data() + nIndex, width);
+    std::memcpy(w->extra.data() + nIndex, &v, width);
+    old = narrow;
   }
-  LONG o = 0;
-  const LONG v = static_cast<LONG>(dwNewLong);
-  std::memcpy(&o, w->extra.data() + nIndex, sizeof o);
-  std::memcpy(w->extra.data() + nIndex, &v, sizeof v);
-  return o;
+  return old;
 }
 
 LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
@@ -459,43 +422,36 @@ LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wPara
 }
 
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
-  WindowManager& wm = Wm();
-  std::lock_guard lk(wm.lock);
-  Window* w = CheckedLocked(wm, hWnd);
+  LockedWindow w(hWnd);
   if (!w) return 0;
   if (lpdwProcessId) *lpdwProcessId = GetCurrentProcessId();
   return w->queue->threadId;
 }
 
 LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  WindowManager& wm = Wm();
   switch (Msg) {
     case WM_NCCREATE:
       return TRUE;  // the text was stored as the window was made
     case WM_SETTEXT: {
-      std::lock_guard lk(wm.lock);
-      Window* w = FindLocked(wm, hWnd);
+      LockedWindow w(hWnd);
       if (!w) return FALSE;
       const auto* text = reinterpret_cast<LPCWSTR>(lParam);
       w->text = text ? text : L"";
-      InvalidateLocked(wm, *w, nullptr, true);
-      TouchLocked(wm);
+      InvalidateLocked(w.wm(), *w, nullptr, true);
+      TouchLocked(w.wm());
       return TRUE;
     }
     case WM_GETTEXT: {
-      std::lock_guard lk(wm.lock);
-      Window* w = FindLocked(wm, hWnd);
+      LockedWindow w(hWnd);
       if (!w) return 0;
       return CopyText(w->text, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
     }
     case WM_GETTEXTLENGTH: {
-      std::lock_guard lk(wm.lock);
-      Window* w = FindLocked(wm, hWnd);
+      LockedWindow w(hWnd);
       return w ? static_cast<LRESULT>(w->text.size()) : 0;
     }
     case WM_SETICON: {
-      std::lock_guard lk(wm.lock);
-      Window* w = FindLocked(wm, hWnd);
+      LockedWindow w(hWnd);
       if (!w) return 0;
       HICON& slot = wParam == ICON_BIG ? w->iconBig : w->iconSmall;
       HICON old = slot;
@@ -503,8 +459,7 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(old);
     }
     case WM_GETICON: {
-      std::lock_guard lk(wm.lock);
-      Window* w = FindLocked(wm, hWnd);
+      LockedWindow w(hWnd);
       if (!w) return 0;
       return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? w->iconBig : w->iconSmall);
     }
@@ -519,8 +474,8 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       // without one is blanked in the window colour, so the text picture keeps no stale text.
       HBRUSH brush = nullptr;
       {
-        std::lock_guard lk(wm.lock);
-        if (Window* w = FindLocked(wm, hWnd)) brush = w->cls->wc.hbrBackground;
+        LockedWindow w(hWnd);
+        if (w) brush = w->cls->wc.hbrBackground;
       }
       const auto index = reinterpret_cast<std::uintptr_t>(brush);
       if (index != 0 && index <= COLOR_BTNHIGHLIGHT + 1)

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "AfxExtensions.h"
 #include "MuteApp.h"
 #include "MuteCommandLineInfo.h"
 

@@ -12,25 +12,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ChildProcess.h"
 #include "DeviceClock.h"
+#include "Scratch.h"
 #include "SoundState.h"
-#include "ToolRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+using ToolResult = testsupport::ChildResult;
+
 class KernelCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    static int serial = 0;
-    root_ = fs::temp_directory_path() /
-            ("cedevice-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-    fs::remove_all(root_);
+  ToolResult Run(const std::vector<std::string>& args) {
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_BINARY, args);
   }
-  void TearDown() override { fs::remove_all(root_); }
-
-  ToolResult Run(const std::vector<std::string>& args) { return RunTool(root_, args); }
   // Runs a command that must succeed and returns its output.
   std::string Ok(const std::vector<std::string>& args) {
     const ToolResult r = Run(args);
@@ -49,7 +46,8 @@ class KernelCommandsTest : public ::testing::Test {
     return files;
   }
 
-  fs::path root_;
+  testsupport::Scratch scratch_;
+  const fs::path& root_ = scratch_.root;
 };
 
 // Help is asked for in every usual way; it prints on standard output, succeeds, and makes no
@@ -180,7 +178,7 @@ TEST_F(KernelCommandsTest, BadInputIsRefusedAndChangesNothing) {
 }
 
 TEST_F(KernelCommandsTest, InitInstallsTheProgramAndIsIdempotent) {
-  const fs::path exe = root_.string() + ".exe";
+  const fs::path exe = scratch_.dir / "program.exe";
   std::ofstream(exe) << "#!/bin/sh\n# program v1\n";
   fs::permissions(exe, fs::perms::owner_all);
   Ok({"init", exe.string()});
@@ -197,7 +195,7 @@ TEST_F(KernelCommandsTest, InitInstallsTheProgramAndIsIdempotent) {
 
 TEST_F(KernelCommandsTest, InitRefusesWhatIsNotAProgramAndInstallsNothing) {
   Ok({"clock"});
-  const fs::path dir = root_.string() + "-files";
+  const fs::path dir = scratch_.dir / "files";
   fs::create_directories(dir / "folder");
   std::ofstream(dir / "text") << "just some text\n";
   fs::permissions(dir / "text", fs::perms::owner_all);
@@ -226,7 +224,7 @@ TEST_F(KernelCommandsTest, SetAndInitMendADamagedSettingsFile) {
   Ok({"set", "trace", "no"});
   EXPECT_EQ(Run({"get", "trace"}).status, 2)
       << "a line that is no setting is kept for init to mend";
-  const fs::path exe = root_.string() + ".exe";
+  const fs::path exe = scratch_.dir / "program.exe";
   std::ofstream(exe) << "#!/bin/sh\n";
   fs::permissions(exe, fs::perms::owner_all);
   const ToolResult init = Run({"init", exe.string()});

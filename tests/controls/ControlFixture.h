@@ -44,13 +44,17 @@ class ControlFixture : public ::testing::Test {
   static void Type(HWND hwnd, const std::wstring& text) {
     for (wchar_t c : text) SendMessageW(hwnd, WM_CHAR, c, 0);
   }
-  // The notification codes of WM_COMMAND from control `id` since the last call.
-  std::vector<WORD> Commands(int id) {
-    std::vector<WORD> codes;
-    for (const msgtest::Recorded& r : recorder_.Take({WM_COMMAND})) {
-      if (LOWORD(r.wParam) == id) codes.push_back(HIWORD(r.wParam));
-    }
-    return codes;
+  // Everything the parent heard since the last look, compared whole (MessageRecorder.h).
+  ::testing::AssertionResult ParentHeard(const std::vector<msgtest::Expected>& wanted) {
+    return msgtest::SequenceIs(recorder_.Take(), wanted);
+  }
+  // The parent loses the focus that it had as the active window to a control of its.
+  static msgtest::Expected FocusLeftFor(HWND control) {
+    return {"parent", WM_KILLFOCUS, reinterpret_cast<WPARAM>(control)};
+  }
+  // The notification `code` of control `id` (WM_COMMAND).
+  static msgtest::Expected Told(int id, WORD code) {
+    return {"parent", WM_COMMAND, MAKEWPARAM(id, code)};
   }
   static std::wstring Text(HWND hwnd) {
     wchar_t buffer[256] = {};

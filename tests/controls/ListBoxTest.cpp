@@ -6,7 +6,6 @@ namespace controltest {
 namespace {
 
 using ListBoxTest = ControlFixture;
-using Codes = std::vector<WORD>;
 
 std::wstring RowText(HWND list, int row) {
   LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
@@ -65,7 +64,7 @@ TEST_F(ListBoxTest, SelectionByMessage) {
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR);
   EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, 2, 0), 2);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2);
-  EXPECT_TRUE(Commands(5).empty()) << "a selection made by message is not told";
+  EXPECT_TRUE(ParentHeard({})) << "a selection made by message is not told";
   EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, 7, 0), LB_ERR);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2) << "an index past the end changes nothing";
   EXPECT_EQ(SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0), LB_ERR)
@@ -83,10 +82,10 @@ TEST_F(ListBoxTest, TapSelectsTheRowUnderTheStylus) {
   ASSERT_GT(rowHeight, 0);
   Tap(list, 10, static_cast<int>(rowHeight) + 1);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
-  EXPECT_EQ(Commands(5), (Codes{LBN_SETFOCUS, LBN_SELCHANGE}));
+  EXPECT_TRUE(ParentHeard({FocusLeftFor(list), Told(5, LBN_SETFOCUS), Told(5, LBN_SELCHANGE)}));
   Tap(list, 10, static_cast<int>(rowHeight) * 4 + 1);  // below the last row
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
-  EXPECT_TRUE(Commands(5).empty());
+  EXPECT_TRUE(ParentHeard({}));
 }
 
 TEST_F(ListBoxTest, WithoutNotifyNothingIsTold) {
@@ -94,7 +93,8 @@ TEST_F(ListBoxTest, WithoutNotifyNothingIsTold) {
   Add(list, {L"one", L"two"});
   Tap(list, 10, 1);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
-  EXPECT_EQ(Commands(5), (Codes{LBN_SETFOCUS})) << "focus is told even without LBS_NOTIFY";
+  EXPECT_TRUE(ParentHeard({FocusLeftFor(list), Told(5, LBN_SETFOCUS)}))
+      << "focus is told even without LBS_NOTIFY";
 }
 
 TEST_F(ListBoxTest, KeysMoveTheSelectionAndScrollTheTopIndex) {
@@ -103,13 +103,14 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndScrollTheTopIndex) {
   ASSERT_EQ(rowHeight, 8);
   Add(list, {L"r0", L"r1", L"r2", L"r3", L"r4"});
   SetFocus(list);
-  Commands(5);
+  recorder_.Take();
   Key(list, VK_DOWN);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0) << "the first Down selects the first row";
   for (int i = 0; i < 3; ++i) Key(list, VK_DOWN);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 3);
   EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 1) << "row 3 is the last shown";
-  EXPECT_EQ(Commands(5), (Codes{LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE}));
+  EXPECT_TRUE(ParentHeard({Told(5, LBN_SELCHANGE), Told(5, LBN_SELCHANGE), Told(5, LBN_SELCHANGE),
+                           Told(5, LBN_SELCHANGE)}));
   Key(list, VK_END);
   EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 2);
   Key(list, VK_DOWN);

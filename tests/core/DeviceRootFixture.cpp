@@ -1,40 +1,20 @@
 #include "DeviceRootFixture.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
-namespace {
-// One device root for the whole test process (the device resolves its root once); each test
-// starts from a factory-new state of it.
-const fs::path& ProcessRoot() {
-  static const fs::path root = [] {
-    fs::path r = fs::temp_directory_path() / ("quenmora-core-test-" + std::to_string(getpid()));
-    fs::remove_all(r);
-    setenv("CEDEVICE_ROOT", r.c_str(), 1);
-    return r;
-  }();
-  return root;
-}
-}  // namespace
-
 void DeviceRootTest::SetUp() {
-  root_ = ProcessRoot();
-  fs::remove_all(root_ / "My Documents");
-  fs::create_directories(root_ / "My Documents");
-  fs::create_directories(root_ / "Windows");
-  fs::create_directories(root_ / ".device");
+  testsupport::DeviceTest::SetUp();
+  testsupport::MakeDeviceFolders(root_);
 }
 
 void DeviceRootTest::TearDown() {
+  // A test may take the folder's permissions away; the folder must still be removable.
   std::error_code ignored;
   fs::permissions(HostPath(L"\\My Documents"), fs::perms::owner_all, fs::perm_options::add,
                   ignored);
+  testsupport::DeviceTest::TearDown();
 }
 
 fs::path DeviceRootTest::HostPath(const std::wstring& cePath) const {
@@ -44,15 +24,15 @@ fs::path DeviceRootTest::HostPath(const std::wstring& cePath) const {
 }
 
 std::vector<unsigned char> DeviceRootTest::ReadBytes(const std::wstring& cePath) const {
-  std::ifstream in(HostPath(cePath), std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+  const std::string bytes = testsupport::ReadBytes(HostPath(cePath));
+  return std::vector<unsigned char>(bytes.begin(), bytes.end());
 }
 
 void DeviceRootTest::WriteBytes(const std::wstring& cePath,
                                 const std::vector<unsigned char>& bytes) const {
-  std::ofstream out(HostPath(cePath), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+  testsupport::WriteBytes(
+      HostPath(cePath),
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::vector<std::string> DeviceRootTest::DocumentNames() const {

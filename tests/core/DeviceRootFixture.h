@@ -1,13 +1,13 @@
-// Gives every test of the program's file code a fresh, empty device root of its own.
+// Gives every test of the program's file code a fresh device root of its own, factory-new.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "DeviceTest.h"
 
-class DeviceRootTest : public ::testing::Test {
+class DeviceRootTest : public testsupport::DeviceTest {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -18,6 +18,4 @@ class DeviceRootTest : public ::testing::Test {
   void WriteBytes(const std::wstring& cePath, const std::vector<unsigned char>& bytes) const;
   // The names in \My Documents, in name order, folders with a trailing "/".
   std::vector<std::string> DocumentNames() const;
-
-  std::filesystem::path root_;
 };

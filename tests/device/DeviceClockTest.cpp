@@ -4,13 +4,13 @@
 #include "DeviceClock.h"
 #include "DeviceError.h"
 #include "DeviceRoot.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace {
 
 namespace clk = cedev::clock;
 using cedev::DeviceTime;
-using DeviceClockTest = TempDeviceRootTest;
+using DeviceClockTest = testsupport::DeviceTest;
 
 const DeviceTime kMonday{2026, 12, 7, 10, 0, 0, 0};
 
@@ -73,7 +73,7 @@ TEST_F(DeviceClockTest, FreezeIsKeptInTheStateFileAndReadAtStart) {
   frozen.mode = clk::Mode::freeze;
   frozen.time = kMonday;
   clk::WriteClockState(frozen);
-  EXPECT_EQ(ReadHostFile(Host(".device/clock")), "freeze 2026-12-07 10:00:00\n");
+  EXPECT_EQ(testsupport::ReadBytes(Host(".device/clock")), "freeze 2026-12-07 10:00:00\n");
   clk::Reload();
   EXPECT_EQ(clk::Now(), kMonday);
   EXPECT_EQ(clk::Now(), kMonday);
@@ -98,7 +98,7 @@ TEST_F(DeviceClockTest, SetRunsOnFromTheSetTime) {
 
 TEST_F(DeviceClockTest, DamagedClockFileIsAnErrorNamingIt) {
   cedev::DeviceRoot();
-  WriteHostFile(Host(".device/clock"), "freeze yesterday\n");
+  testsupport::WriteBytes(Host(".device/clock"), "freeze yesterday\n");
   try {
     clk::ReadClockState();
     FAIL() << "no DeviceError";

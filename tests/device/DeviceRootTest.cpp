@@ -7,14 +7,14 @@
 
 #include "DeviceError.h"
 #include "DeviceRoot.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 #include "WideText.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using DeviceRootTest = TempDeviceRootTest;
+using DeviceRootTest = testsupport::DeviceTest;
 
 TEST_F(DeviceRootTest, MissingRootIsMadeFactoryNew) {
   ASSERT_FALSE(fs::exists(root_));
@@ -36,7 +36,7 @@ TEST_F(DeviceRootTest, RemovedFolderIsNotMadeAgainButStateFolderIs) {
 }
 
 TEST_F(DeviceRootTest, RootThatIsAFileIsAClearError) {
-  WriteHostFile(root_, "not a folder");
+  testsupport::WriteBytes(root_, "not a folder");
   try {
     cedev::DeviceRoot();
     FAIL() << "no DeviceError";
@@ -47,7 +47,7 @@ TEST_F(DeviceRootTest, RootThatIsAFileIsAClearError) {
 
 TEST_F(DeviceRootTest, MapsCePaths) {
   cedev::DeviceRoot();
-  WriteHostFile(root_ / "My Documents" / "Quenmora.dat", "x");
+  testsupport::WriteBytes(root_ / "My Documents" / "Quenmora.dat", "x");
   struct Case {
     const wchar_t* cePath;
     unsigned long error;

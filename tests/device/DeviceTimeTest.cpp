@@ -3,7 +3,7 @@
 #include <string>
 
 #include "DeviceTime.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include "DeviceError.h"
 #include "DeviceRoot.h"
 #include "Settings.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace {
 
-using SettingsTest = TempDeviceRootTest;
+using SettingsTest = testsupport::DeviceTest;
 
 TEST_F(SettingsTest, ValidatesEachKey) {
   struct Case {
@@ -85,10 +85,10 @@ TEST_F(SettingsTest, StoredSettingsAreReadBack) {
 
 TEST_F(SettingsTest, RefusedValueChangesNothing) {
   cedev::SetSetting("taskbar", "no");
-  const std::string before = ReadHostFile(Host(".device/settings"));
+  const std::string before = testsupport::ReadBytes(Host(".device/settings"));
   EXPECT_THROW(cedev::SetSetting("taskbar", "maybe"), cedev::SettingError);
   EXPECT_THROW(cedev::SetSetting("colour", "blue"), cedev::SettingError);
-  EXPECT_EQ(ReadHostFile(Host(".device/settings")), before);
+  EXPECT_EQ(testsupport::ReadBytes(Host(".device/settings")), before);
   EXPECT_EQ(cedev::GetSetting("taskbar"), "no");
 }
 
@@ -97,7 +97,7 @@ TEST_F(SettingsTest, DamagedSettingsFileIsAnErrorNamingIt) {
   for (const char* text : damaged) {
     SCOPED_TRACE(text);
     cedev::DeviceRoot();
-    WriteHostFile(Host(".device/settings"), text);
+    testsupport::WriteBytes(Host(".device/settings"), text);
     try {
       cedev::LoadSettings();
       ADD_FAILURE() << "no DeviceError";
@@ -107,18 +107,20 @@ TEST_F(SettingsTest, DamagedSettingsFileIsAnErrorNamingIt) {
     EXPECT_THROW(cedev::GetSetting("trace"), cedev::DeviceError);
     // A setting of another key keeps the damaged line as it was.
     cedev::SetSetting("popup-closes", "yes");
-    EXPECT_EQ(ReadHostFile(Host(".device/settings")), "popup-closes=yes\n" + std::string(text));
+    EXPECT_EQ(testsupport::ReadBytes(Host(".device/settings")),
+              "popup-closes=yes\n" + std::string(text));
     EXPECT_THROW(cedev::GetSetting("popup-closes"), cedev::DeviceError);
   }
 }
 
 TEST_F(SettingsTest, ASetWritesAGoodValueOverABadOneOfItsKeyAndTheRestStays) {
   cedev::DeviceRoot();
-  WriteHostFile(Host(".device/settings"), "popup-closes=yes\ntrace=perhaps\nvolume-icon=1,2\n");
+  testsupport::WriteBytes(Host(".device/settings"),
+                          "popup-closes=yes\ntrace=perhaps\nvolume-icon=1,2\n");
   cedev::SetSetting("trace", "yes");
   EXPECT_THROW(cedev::LoadSettings(), cedev::DeviceError) << "volume-icon is still damaged";
   cedev::SetSetting("volume-icon", "10,0,40,26");
-  EXPECT_EQ(ReadHostFile(Host(".device/settings")),
+  EXPECT_EQ(testsupport::ReadBytes(Host(".device/settings")),
             "popup-closes=yes\nvolume-icon=10,0,40,26\ntrace=yes\n");
   EXPECT_TRUE(cedev::LoadSettings().trace);
 }
@@ -127,7 +129,7 @@ TEST_F(SettingsTest, RepairKeepsWhatReadsAndSetsTheDamagedFileAside) {
   cedev::DeviceRoot();
   EXPECT_EQ(cedev::RepairSettings(), std::nullopt) << "no file: nothing to mend";
   const std::string damaged = "popup-closes=yes\n" + std::string(100000, 'x') + "\ntrace=perhaps\n";
-  WriteHostFile(Host(".device/settings"), damaged);
+  testsupport::WriteBytes(Host(".device/settings"), damaged);
   const std::optional<std::string> report = cedev::RepairSettings();
   ASSERT_TRUE(report.has_value());
   EXPECT_NE(report->find("line 2: not a setting: '" + std::string(80, 'x') + "...'"),
@@ -135,8 +137,8 @@ TEST_F(SettingsTest, RepairKeepsWhatReadsAndSetsTheDamagedFileAside) {
       << *report;
   EXPECT_NE(report->find("and 1 more"), std::string::npos) << *report;
   EXPECT_LT(report->size(), 600u) << "a damaged line is quoted cut short";
-  EXPECT_EQ(ReadHostFile(Host(".device/settings.damaged")), damaged);
-  EXPECT_EQ(ReadHostFile(Host(".device/settings")), "popup-closes=yes\n");
+  EXPECT_EQ(testsupport::ReadBytes(Host(".device/settings.damaged")), damaged);
+  EXPECT_EQ(testsupport::ReadBytes(Host(".device/settings")), "popup-closes=yes\n");
   EXPECT_EQ(cedev::RepairSettings(), std::nullopt) << "a whole file is left alone";
 }
 

@@ -7,11 +7,11 @@
 #include "DebugLog.h"
 #include "DeviceClock.h"
 #include "SoundState.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace {
 
-using SoundAndLogTest = TempDeviceRootTest;
+using SoundAndLogTest = testsupport::DeviceTest;
 
 TEST_F(SoundAndLogTest, NewDeviceSoundIsOn) { EXPECT_EQ(cedev::GetSound(), L"On"); }
 
@@ -61,7 +61,7 @@ TEST_F(SoundAndLogTest, DebugLogLinesCarryTheDeviceTime) {
   cedev::clock::FreezeForProcess({2026, 12, 7, 23, 59, 59, 0});
   cedev::AppendDebugLog(L"first\r\n");
   cedev::AppendDebugLog(L"two\r\nlines\n\n");
-  EXPECT_EQ(ReadHostFile(Host(".device/debug.log")),
+  EXPECT_EQ(testsupport::ReadBytes(Host(".device/debug.log")),
             "2026-12-07 23:59:59\tfirst\n2026-12-07 23:59:59\ttwo\nlines\n");
 }
 

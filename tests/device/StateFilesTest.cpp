@@ -18,13 +18,13 @@
 #include "DeviceError.h"
 #include "DeviceRoot.h"
 #include "StateFiles.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using StateFilesTest = TempDeviceRootTest;
+using StateFilesTest = testsupport::DeviceTest;
 
 TEST_F(StateFilesTest, MissingFileReadsAsNothing) {
   EXPECT_FALSE(cedev::ReadState("nothing").has_value());
@@ -192,8 +192,8 @@ TEST_F(StateFilesTest, ALockHeldElsewhereIsWaitedForSaidAfterASecondAndGivenUpAt
                 },
                 err),
             0);
-  EXPECT_EQ(ReadHostFile(err), "device: waiting for the device lock " + lockFile.string() +
-                                   ", which another process holds\n");
+  EXPECT_EQ(testsupport::ReadBytes(err), "device: waiting for the device lock " +
+                                             lockFile.string() + ", which another process holds\n");
   ::close(held);
   EXPECT_EQ(InChild([] {
               cedev::DeviceLock lock;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <ostream>
 #include <vector>
 
@@ -16,18 +17,21 @@ namespace {
 using msgtest::Expected;
 using msgtest::Recorded;
 
-// The dialog procedure's messages that tell its life; of the commands only clicks and an edit
-// field's focus, which the steps below cause.
-std::vector<Recorded> Life(DialogScript& script) {
-  std::vector<Recorded> kept;
-  for (const Recorded& r :
-       script.recorder.Take({WM_SETFONT, WM_INITDIALOG, WM_COMMAND, WM_DESTROY, WM_NCDESTROY})) {
-    if (r.message == WM_COMMAND && HIWORD(r.wParam) != BN_CLICKED &&
-        HIWORD(r.wParam) != EN_SETFOCUS)
-      continue;
-    kept.push_back(r);
-  }
-  return kept;
+// How a dialog ends, once EndDialog has been called: it gives itself the focus (its control,
+// when it had it, is told first), it is deactivated, loses the focus and is destroyed.
+std::vector<Expected> Ending(bool editHadTheFocus) {
+  std::vector<Expected> ending;
+  if (editHadTheFocus) ending.push_back({"dlg", WM_COMMAND, MAKEWPARAM(IDC_NAME, EN_KILLFOCUS)});
+  for (Expected e : {Expected{"dlg", WM_SETFOCUS}, Expected{"dlg", WM_ACTIVATE, WA_INACTIVE},
+                     Expected{"dlg", WM_KILLFOCUS, 0}, Expected{"dlg", WM_DESTROY},
+                     Expected{"dlg", WM_NCDESTROY}})
+    ending.push_back(e);
+  return ending;
+}
+
+std::vector<Expected> Then(std::vector<Expected> first, const std::vector<Expected>& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
 }
 
 int FocusId() { return GetDlgCtrlID(GetFocus()); }
@@ -39,15 +43,18 @@ TEST(ModalDialog, LifeFromCreationToDestruction) {
   INT_PTR result = RunScripted(IDD_FORM, script);
   EXPECT_EQ(result, IDOK);
   EXPECT_FALSE(IsWindow(script.dialog));
+  // The device shows a modal dialog as soon as it is made, desktop Windows once its loop first
+  // finds nothing to do, which the steps here never leave it.
   EXPECT_TRUE(msgtest::SequenceIs(
-      Life(script), {
-                        Expected{"dlg", WM_SETFONT},
-                        Expected{"dlg", WM_INITDIALOG},
-                        Expected{"dlg", WM_COMMAND, MAKEWPARAM(IDC_NAME, EN_SETFOCUS)},
-                        Expected{"dlg", WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)},
-                        Expected{"dlg", WM_DESTROY},
-                        Expected{"dlg", WM_NCDESTROY},
-                    }));
+      script.recorder.Take(),
+      Then({{"dlg", WM_SETFONT},
+            {"dlg", WM_INITDIALOG},
+            {"dlg", WM_ACTIVATE, WA_ACTIVE},
+            {"dlg", WM_COMMAND, MAKEWPARAM(IDC_NAME, EN_SETFOCUS)},
+            msgtest::Optional({"dlg", WM_SHOWWINDOW, TRUE}),
+            {"dlg", WM_COMMAND, MAKEWPARAM(IDC_NAME, EN_KILLFOCUS)},  // BM_CLICK is a tap
+            {"dlg", WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)}},
+           Ending(false))));
 }
 
 TEST(ModalDialog, InitDialogGetsTheFirstTabStopAndTheParameter) {
@@ -58,9 +65,11 @@ TEST(ModalDialog, InitDialogGetsTheFirstTabStopAndTheParameter) {
     focusCandidate = reinterpret_cast<WPARAM>(GetDlgItem(dlg, IDC_NAME));
   };
   RunScripted(IDD_FORM, script);
-  std::vector<Recorded> init = script.recorder.Take({WM_INITDIALOG});
-  ASSERT_EQ(init.size(), 1u);
-  EXPECT_EQ(init[0].wParam, focusCandidate);
+  std::vector<Recorded> seen = script.recorder.Take();
+  auto init = std::find_if(seen.begin(), seen.end(),
+                           [](const Recorded& r) { return r.message == WM_INITDIALOG; });
+  ASSERT_NE(init, seen.end());
+  EXPECT_EQ(init->wParam, focusCandidate);
 }
 
 TEST(ModalDialog, OwnerIsDisabledWhileItRunsAndActiveAfter) {
@@ -244,15 +253,19 @@ TEST_P(DialogKeys, EnterEscapeAndSpace) {
       [&](HWND dlg) {
         if (c.defaultId != 0) SendMessageW(dlg, DM_SETDEFID, c.defaultId, 0);
         if (c.focusId != 0) SetFocus(GetDlgItem(dlg, c.focusId));
+        script.recorder.Take();
         PostKey(GetFocus(), c.key);
       },
   };
   EXPECT_EQ(RunScripted(IDD_FORM, script), c.result) << c.what;
-  std::vector<int> clicked;
-  for (const Recorded& r : script.recorder.Take({WM_COMMAND})) {
-    if (HIWORD(r.wParam) == BN_CLICKED) clicked.push_back(LOWORD(r.wParam));
-  }
-  EXPECT_EQ(clicked, std::vector<int>{c.clicked}) << c.what;
+  // Enter asks for the default button; the one command; then the end, by the command or when
+  // the steps run out.
+  std::vector<Expected> wanted;
+  if (c.key == VK_RETURN) wanted.push_back({"dlg", DM_GETDEFID});
+  wanted.push_back({"dlg", WM_COMMAND, MAKEWPARAM(c.clicked, BN_CLICKED)});
+  const bool editHadTheFocus = c.focusId == 0 || c.focusId == IDC_NAME;
+  EXPECT_TRUE(msgtest::SequenceIs(script.recorder.Take(), Then(wanted, Ending(editHadTheFocus))))
+      << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -316,6 +329,7 @@ TEST(DialogKeyboard, TheDefaultButtonFollowsTheKeyboardAmongPushButtons) {
         moveTo(IDC_NAME)(dlg);
         note(dlg);
         moveTo(IDC_APPLY)(dlg);
+        script.recorder.Take();
         PostKey(GetFocus(), VK_RETURN);
       },
   };
@@ -325,12 +339,10 @@ TEST(DialogKeyboard, TheDefaultButtonFollowsTheKeyboardAmongPushButtons) {
       {IDCANCEL, {IDCANCEL}}, {IDC_NAME, {IDOK}},
   };
   EXPECT_EQ(seen, wanted);
-  std::vector<int> clicked;
-  for (const Recorded& r : script.recorder.Take({WM_COMMAND})) {
-    if (HIWORD(r.wParam) == BN_CLICKED) clicked.push_back(LOWORD(r.wParam));
-  }
-  EXPECT_EQ(clicked, std::vector<int>{IDC_APPLY})
-      << "Enter on the push button the keyboard moved to";
+  EXPECT_TRUE(msgtest::SequenceIs(
+      script.recorder.Take(),
+      Then({{"dlg", WM_COMMAND, MAKEWPARAM(IDC_APPLY, BN_CLICKED)}}, Ending(false))))
+      << "Enter on the push button the keyboard moved to, then the steps ran out";
 }
 
 TEST(DialogKeyboard, CheckBoxTogglesByTapAndBySpace) {

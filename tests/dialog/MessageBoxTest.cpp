@@ -1,6 +1,7 @@
 // MessageBox: what each flag's box returns for each way of answering it, driven from a second
 // thread as the device's input thread drives it; its place, its buttons, its owner, and a box
-// shown from a thread that owns no other window.
+// shown from a thread that owns no other window. EndDialog from another thread than the
+// dialog's.
 #include <windows.h>
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "DialogScript.h"
+#include "GuiThread.h"
 #include "Watchdog.h"
 
 namespace {
@@ -192,6 +194,73 @@ TEST(MessageBoxThreads, ABoxWithoutOwnerWorksFromAnyThread) {
   ASSERT_TRUE(found);
   EXPECT_NE(boxThread, GetCurrentThreadId()) << "the box belongs to the thread that asked";
   EXPECT_EQ(result.load(), IDNO);
+}
+
+// A dialog template without items, aligned as templates must be.
+struct alignas(4) EmptyTemplate {
+  DLGTEMPLATE head{DS_MODALFRAME | WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, 100, 50};
+  WORD menu = 0, windowClass = 0, title = 0;
+};
+
+std::atomic<HWND> g_hammered{nullptr};
+
+INT_PTR CALLBACK HammeredProc(HWND dlg, UINT msg, WPARAM, LPARAM) {
+  if (msg == WM_INITDIALOG) g_hammered = dlg;
+  return msg == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+// EndDialog may be called from any thread. Another thread calls it over and over on the running
+// dialog: the first call ends the modal loop with its result, and the calls that race the
+// dialog's destruction end a dialog that is going or fail on one that is gone.
+TEST(DialogThreads, EndDialogFromAnotherThreadRacesTheDialogsDestruction) {
+  msgtest::Watchdog watchdog("DialogThreads.EndDialogFromAnotherThreadRaces",
+                             std::chrono::seconds(120));
+  static const EmptyTemplate kTemplate;
+  std::atomic<bool> stop{false};
+  std::thread hammer([&] {
+    while (!stop) {
+      HWND dlg = g_hammered;
+      if (dlg == nullptr || !EndDialog(dlg, 7)) std::this_thread::yield();
+    }
+  });
+  int endedByHammer = 0;
+  for (int round = 0; round < 200; ++round) {
+    INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &kTemplate.head, nullptr,
+                                             HammeredProc, 0);
+    g_hammered = nullptr;
+    if (result == 7) ++endedByHammer;
+  }
+  stop = true;
+  hammer.join();
+  EXPECT_EQ(endedByHammer, 200) << "every dialog ended with the other thread's result";
+}
+
+// EndDialog from another thread hides a modeless dialog on the dialog's own thread, as that
+// thread would hide it: the dialog is deactivated and the thread's focus leaves it with it, so
+// no key goes to a hidden dialog.
+TEST(DialogThreads, EndDialogFromAnotherThreadHidesAModelessDialogOnItsThread) {
+  msgtest::Watchdog watchdog("DialogThreads.EndDialogFromAnotherThreadHidesAModelessDialog");
+  static const EmptyTemplate kTemplate;
+  HWND dlg = nullptr;
+  msgtest::GuiThread gui([&] {
+    dlg = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &kTemplate.head, nullptr,
+                                     HammeredProc, 0);
+    SetFocus(dlg);
+  });
+  ASSERT_NE(dlg, nullptr);
+  HWND focusBefore = nullptr;
+  gui.Run([&] { focusBefore = GetFocus(); });
+  EXPECT_EQ(focusBefore, dlg);
+  EXPECT_TRUE(EndDialog(dlg, 3));
+  HWND focusAfter = dlg;
+  BOOL visible = TRUE;
+  gui.Run([&] {
+    focusAfter = GetFocus();
+    visible = IsWindowVisible(dlg);
+  });
+  EXPECT_FALSE(visible);
+  EXPECT_EQ(focusAfter, nullptr) << "the hidden dialog kept its thread's focus";
+  gui.Run([&] { DestroyWindow(dlg); });
 }
 
 }  // namespace

@@ -29,10 +29,11 @@ TEST(Input, TapReachesAnotherThreadsWindowOnItsThread) {
     barHwnd = CreateRecordedWindow(bar, WS_EX_TOPMOST, WS_VISIBLE, 0, 0, 240, 26, nullptr);
     iconHwnd = CreateRecordedWindow(icon, 0, WS_CHILD | WS_VISIBLE, 190, 0, 22, 26, barHwnd);
   });
+  ASSERT_TRUE(cedev::WaitThreadIdle(shell.id(), std::chrono::seconds(5)));  // painted
   rec.Take();
   EXPECT_EQ(cedev::InjectTap(POINT{200, 10}), iconHwnd);
   EXPECT_TRUE(cedev::WaitInputHandled(iconHwnd, std::chrono::seconds(5)));
-  auto seen = rec.Take({WM_LBUTTONDOWN, WM_LBUTTONUP});
+  auto seen = rec.Take();
   EXPECT_TRUE(SequenceIs(seen, {{"icon", WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(10, 10)},
                                 {"icon", WM_LBUTTONUP, 0, MAKELONG(10, 10)}}));
   for (const auto& r : seen) EXPECT_EQ(r.thread, shell.id());
@@ -55,20 +56,21 @@ TEST(Input, KeysGoToTheFocusOfTheForegroundThread) {
     editHwnd = CreateRecordedWindow(edit, 0, WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, dlgHwnd);
     SetFocus(editHwnd);
   });
+  ASSERT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));  // painted
   rec.Take();
   cedev::KeyStroke tab{VK_TAB, L'\t', true};
   EXPECT_EQ(cedev::InjectKey(tab), app.id());
   EXPECT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));
-  EXPECT_TRUE(
-      SequenceIs(rec.Take({WM_KEYDOWN, WM_KEYUP, WM_CHAR}), {{"edit", WM_KEYDOWN, VK_SHIFT},
-                                                             {"edit", WM_KEYDOWN, VK_TAB},
-                                                             {"edit", WM_CHAR, L'\t'},
-                                                             {"edit", WM_KEYUP, VK_TAB},
-                                                             {"edit", WM_KEYUP, VK_SHIFT}}));
+  EXPECT_TRUE(SequenceIs(rec.Take(), {{"edit", WM_KEYDOWN, VK_SHIFT},
+                                      {"edit", WM_KEYDOWN, VK_TAB},
+                                      {"edit", WM_CHAR, L'\t'},
+                                      {"edit", WM_KEYUP, VK_TAB},
+                                      {"edit", WM_KEYUP, VK_SHIFT}}));
   cedev::KeyStroke colon{0xE7, L':', false};
   cedev::InjectKey(colon);
   cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5));
-  EXPECT_TRUE(SequenceIs(rec.Take({WM_CHAR}), {{"edit", WM_CHAR, L':'}}));
+  EXPECT_TRUE(SequenceIs(
+      rec.Take(), {{"edit", WM_KEYDOWN, 0xE7}, {"edit", WM_CHAR, L':'}, {"edit", WM_KEYUP, 0xE7}}));
   app.Run([&] { DestroyWindow(dlgHwnd); });
   EXPECT_EQ(cedev::InjectKey(colon), 0u) << "no foreground window: the key is lost";
 }
@@ -86,6 +88,7 @@ TEST(Input, WithoutAFocusKeysReachTheActiveWindowAndTapsTheirOwn) {
     topHwnd = CreateRecordedWindow(top, 0, WS_VISIBLE, 0, 26, 240, 268, nullptr);
     SetFocus(CreateRecordedWindow(child, 0, WS_CHILD | WS_VISIBLE, 10, 10, 40, 20, topHwnd));
   });
+  ASSERT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));  // painted
   rec.Take();
   app.Run([&] {  // queued while the thread is busy, taken once it waits again
     SetFocus(nullptr);
@@ -93,8 +96,12 @@ TEST(Input, WithoutAFocusKeysReachTheActiveWindowAndTapsTheirOwn) {
     cedev::InjectKey(cedev::KeyStroke{VK_SPACE, L' ', false});
   });
   EXPECT_TRUE(cedev::WaitThreadIdle(app.id(), std::chrono::seconds(5)));
-  EXPECT_TRUE(SequenceIs(rec.Take({WM_KEYDOWN, WM_LBUTTONDOWN}),
-                         {{"child", WM_LBUTTONDOWN}, {"top", WM_KEYDOWN, VK_SPACE}}));
+  EXPECT_TRUE(SequenceIs(rec.Take(), {{"child", WM_KILLFOCUS, 0},
+                                      {"child", WM_LBUTTONDOWN},
+                                      {"child", WM_LBUTTONUP},
+                                      {"top", WM_KEYDOWN, VK_SPACE},
+                                      {"top", WM_CHAR, L' '},
+                                      {"top", WM_KEYUP, VK_SPACE}}));
   app.Run([&] { DestroyWindow(topHwnd); });
 }
 

@@ -1,44 +1,18 @@
 #include "DeviceSession.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
-#include <thread>
+
+#include "ChildProcess.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-fs::path NewRoot() {
-  static int serial = 0;
-  const fs::path root = fs::temp_directory_path() / ("quenmora-e2e-" + std::to_string(::getpid()) +
-                                                     "-" + std::to_string(++serial));
-  fs::remove_all(root);
-  return root;
-}
-
-}  // namespace
-
-DeviceSession::DeviceSession(const std::string& clock) : root_(NewRoot()) {
+DeviceSession::DeviceSession(const std::string& clock) {
   if (Tool({"init"}).status != 0) throw std::runtime_error("cedevice init failed");
   if (Tool({"clock", "freeze", clock}).status != 0) throw std::runtime_error("clock freeze failed");
-}
-
-DeviceSession::~DeviceSession() {
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
-  fs::remove(root_.string() + ".in", ignored);
 }
 
 RunResult DeviceSession::Program(const std::vector<std::string>& args, const std::string& script,
@@ -58,56 +32,17 @@ std::string DeviceSession::ToolOut(const std::vector<std::string>& args) const {
 
 RunResult DeviceSession::Run(const std::string& binary, const std::vector<std::string>& args,
                              const std::string& script, const Env& env, int timeoutSeconds) const {
-  const fs::path out = root_.string() + ".out";
-  const fs::path err = root_.string() + ".err";
-  const fs::path in = root_.string() + ".in";
-  if (!script.empty()) std::ofstream(in, std::ios::binary) << script;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int n = ::open("/dev/null", O_RDONLY);
-    if (o < 0 || e < 0 || n < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::dup2(n, 0) < 0)
-      ::_exit(127);
-    ::setenv("CEDEVICE_ROOT", root_.c_str(), 1);
-    ::setenv("CEDEVICE_DISPLAY", "none", 1);
-    if (script.empty()) {
-      ::unsetenv("CEDEVICE_INPUT");
-    } else {
-      ::setenv("CEDEVICE_INPUT", in.c_str(), 1);
-    }
-    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
-    std::vector<std::string> copies(args);
-    std::string program = binary;
-    std::vector<char*> argv{program.data()};
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
+  // No script: CEDEVICE_INPUT empty, which the device takes as none.
+  std::map<std::string, std::string> all{{"CEDEVICE_DISPLAY", "none"}, {"CEDEVICE_INPUT", ""}};
+  if (!script.empty()) {
+    const fs::path in = scratch_.dir / "script";
+    std::ofstream(in, std::ios::binary) << script;
+    all["CEDEVICE_INPUT"] = in.string();
   }
-  RunResult result;
-  if (child < 0) return result;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-  int status = 0;
-  for (;;) {
-    const pid_t done = ::waitpid(child, &status, WNOHANG);
-    if (done == child) {
-      if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-      break;
-    }
-    if (std::chrono::steady_clock::now() > deadline) {
-      ::kill(child, SIGKILL);
-      ::waitpid(child, &status, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  result.out = Slurp(out);
-  result.err = Slurp(err);
-  std::error_code ignored;
-  fs::remove(out, ignored);
-  fs::remove(err, ignored);
-  return result;
+  for (const auto& [name, value] : env) all[name] = value;
+  const testsupport::ChildResult child =
+      testsupport::RunOnDevice(scratch_, binary, args, all, std::chrono::seconds(timeoutSeconds));
+  return RunResult{child.status.value_or(-1), child.out, child.err};
 }
 
 std::vector<uint8_t> DeviceSession::ReadSchedule() const {

@@ -9,8 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "Scratch.h"
+
 struct RunResult {
-  int status = -1;  // exit status; -1 when the process did not exit by itself in time
+  // Exit status (128 + the signal for one ended by a signal); -1 when the process did not end
+  // by itself in time.
+  int status = -1;
   std::string out;
   std::string err;
 };
@@ -19,12 +23,13 @@ class DeviceSession {
  public:
   // Makes the device (cedevice init) with its clock frozen at `clock`.
   explicit DeviceSession(const std::string& clock = "2026-12-07 10:00:00");
-  ~DeviceSession();
   DeviceSession(const DeviceSession&) = delete;
   DeviceSession& operator=(const DeviceSession&) = delete;
 
-  const std::filesystem::path& root() const { return root_; }
-  std::filesystem::path ScheduleFile() const { return root_ / "My Documents" / "Quenmora.dat"; }
+  const std::filesystem::path& root() const { return scratch_.root; }
+  std::filesystem::path ScheduleFile() const {
+    return scratch_.root / "My Documents" / "Quenmora.dat";
+  }
 
   // quenmora with these arguments; `script` (input commands) is given as CEDEVICE_INPUT when
   // not empty. Killed after `timeoutSeconds`.
@@ -43,7 +48,7 @@ class DeviceSession {
   RunResult Run(const std::string& binary, const std::vector<std::string>& args,
                 const std::string& script, const Env& env, int timeoutSeconds) const;
 
-  std::filesystem::path root_;
+  testsupport::Scratch scratch_{"session"};
 };
 
 // The schedule file's bytes: the header, then one record per item.

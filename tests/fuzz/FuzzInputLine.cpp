@@ -76,6 +76,8 @@ std::string Written(const cedev::InputCommand& c) {
       return "screen";
     case Kind::Tree:
       return "tree";
+    case Kind::Screenshot:
+      return "screenshot " + Quoted(c.text);
   }
   return "";
 }

@@ -6,23 +6,23 @@
 
 #include "DeviceRoot.h"
 #include "Faults.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace {
 
 using cedev::FileFault;
 using cedev::FileOp;
 
-class FileFaultTest : public TempDeviceRootTest {
+class FileFaultTest : public testsupport::DeviceTest {
  protected:
   void SetUp() override {
-    TempDeviceRootTest::SetUp();
+    testsupport::DeviceTest::SetUp();
     cedev::ClearFileFaults();
     cedev::DeviceRoot();
   }
   void TearDown() override {
     cedev::ClearFileFaults();
-    TempDeviceRootTest::TearDown();
+    testsupport::DeviceTest::TearDown();
   }
   static FileFault Fault(FileOp op, DWORD error, unsigned after = 0, std::wstring path = {}) {
     FileFault f;
@@ -110,7 +110,7 @@ TEST_F(FileFaultTest, ShortWriteStoresFewerBytesAndReportsSuccess) {
   EXPECT_TRUE(WriteFile(h, "XY", 2, &n, nullptr));  // it fired once
   EXPECT_EQ(n, 2u);
   CloseHandle(h);
-  EXPECT_EQ(ReadHostFile(Host("Windows/f")), "abcXY");
+  EXPECT_EQ(testsupport::ReadBytes(Host("Windows/f")), "abcXY");
 }
 
 TEST_F(FileFaultTest, FullDiskStoresWhatFitsThenStaysFull) {
@@ -133,7 +133,7 @@ TEST_F(FileFaultTest, FullDiskStoresWhatFitsThenStaysFull) {
   cedev::ClearFileFaults();
   EXPECT_TRUE(WriteFile(h, "i", 1, &n, nullptr));
   CloseHandle(h);
-  EXPECT_EQ(ReadHostFile(Host("Windows/f")), "abcdei");
+  EXPECT_EQ(testsupport::ReadBytes(Host("Windows/f")), "abcdei");
 }
 
 TEST_F(FileFaultTest, FirstMatchingFaultActsAndWaitingOnesCountOnlySuccesses) {

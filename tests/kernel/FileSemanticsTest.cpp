@@ -17,7 +17,7 @@
 #include <windows.h>
 
 #include "DeviceRoot.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 #include "Watchdog.h"
 
 namespace fs = std::filesystem;
@@ -26,16 +26,16 @@ namespace {
 
 const wchar_t kFile[] = L"\\My Documents\\file.bin";
 
-class FileSemanticsTest : public TempDeviceRootTest {
+class FileSemanticsTest : public testsupport::DeviceTest {
  protected:
   void SetUp() override {
-    TempDeviceRootTest::SetUp();
+    testsupport::DeviceTest::SetUp();
     cedev::DeviceRoot();
   }
   HANDLE Open(const wchar_t* path, DWORD access, DWORD share, DWORD disposition) {
     return CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
-  std::string Content() { return ReadHostFile(Host("My Documents/file.bin")); }
+  std::string Content() { return testsupport::ReadBytes(Host("My Documents/file.bin")); }
 };
 
 TEST_F(FileSemanticsTest, DispositionsAndTheirLastErrors) {
@@ -70,7 +70,7 @@ TEST_F(FileSemanticsTest, DispositionsAndTheirLastErrors) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove(Host("My Documents/file.bin"));
-    if (c.before != nullptr) WriteHostFile(Host("My Documents/file.bin"), c.before);
+    if (c.before != nullptr) testsupport::WriteBytes(Host("My Documents/file.bin"), c.before);
     SetLastError(12345);
     const HANDLE h = Open(kFile, c.access, 0, c.disposition);
     EXPECT_EQ(h != INVALID_HANDLE_VALUE, c.opens);
@@ -140,7 +140,7 @@ TEST_F(FileSemanticsTest, WhatIsNotAPlainFileIsRefusedAtOnce) {
       {GENERIC_WRITE, TRUNCATE_EXISTING, ERROR_ACCESS_DENIED},
       {GENERIC_WRITE, CREATE_NEW, ERROR_FILE_EXISTS},
   };
-  WriteHostFile(Host("My Documents/other.bin"), "other");
+  testsupport::WriteBytes(Host("My Documents/other.bin"), "other");
   for (const auto& kind : kinds) {
     SCOPED_TRACE(kind.kind);
     fs::remove(thing);
@@ -161,12 +161,12 @@ TEST_F(FileSemanticsTest, WhatIsNotAPlainFileIsRefusedAtOnce) {
     ASSERT_EQ(::lstat(thing.c_str(), &after), 0) << "it was removed";
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(ReadHostFile(Host("My Documents/other.bin")), "other");
+    EXPECT_EQ(testsupport::ReadBytes(Host("My Documents/other.bin")), "other");
   }
 }
 
 TEST_F(FileSemanticsTest, NamesAreFoundWithoutRegardToCase) {
-  WriteHostFile(Host("My Documents/file.bin"), "abc");
+  testsupport::WriteBytes(Host("My Documents/file.bin"), "abc");
   const HANDLE h = Open(L"\\MY DOCUMENTS\\FILE.BIN", GENERIC_READ, 0, OPEN_EXISTING);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetFileSize(h, nullptr), 3u);
@@ -174,7 +174,7 @@ TEST_F(FileSemanticsTest, NamesAreFoundWithoutRegardToCase) {
 }
 
 TEST_F(FileSemanticsTest, ExclusiveOpenWithinTheProcess) {
-  WriteHostFile(Host("My Documents/file.bin"), "data");
+  testsupport::WriteBytes(Host("My Documents/file.bin"), "data");
   const HANDLE first = Open(kFile, GENERIC_READ, 0, OPEN_EXISTING);
   ASSERT_NE(first, INVALID_HANDLE_VALUE);
   struct Case {
@@ -196,7 +196,7 @@ TEST_F(FileSemanticsTest, ExclusiveOpenWithinTheProcess) {
 }
 
 TEST_F(FileSemanticsTest, SharedOpensCoexist) {
-  WriteHostFile(Host("My Documents/file.bin"), "data");
+  testsupport::WriteBytes(Host("My Documents/file.bin"), "data");
   const HANDLE a = Open(kFile, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   const HANDLE b = Open(kFile, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   EXPECT_NE(a, INVALID_HANDLE_VALUE);
@@ -215,7 +215,7 @@ bool ReadByte(int fd) {
 }
 
 TEST_F(FileSemanticsTest, ExclusiveOpenAcrossProcesses) {
-  WriteHostFile(Host("My Documents/file.bin"), "data");
+  testsupport::WriteBytes(Host("My Documents/file.bin"), "data");
   int held[2], release[2];
   ASSERT_EQ(::pipe(held), 0);
   ASSERT_EQ(::pipe(release), 0);
@@ -268,7 +268,7 @@ TEST_F(FileSemanticsTest, ReadsWritesAndSizes) {
 }
 
 TEST_F(FileSemanticsTest, WriteOnAReadOnlyHandleIsDenied) {
-  WriteHostFile(Host("My Documents/file.bin"), "data");
+  testsupport::WriteBytes(Host("My Documents/file.bin"), "data");
   const HANDLE h = Open(kFile, GENERIC_READ, 0, OPEN_EXISTING);
   DWORD n = 5;
   EXPECT_FALSE(WriteFile(h, "x", 1, &n, nullptr));
@@ -279,7 +279,7 @@ TEST_F(FileSemanticsTest, WriteOnAReadOnlyHandleIsDenied) {
 }
 
 TEST_F(FileSemanticsTest, SetFilePointerMethodsAndFailures) {
-  WriteHostFile(Host("My Documents/file.bin"), "0123456789");
+  testsupport::WriteBytes(Host("My Documents/file.bin"), "0123456789");
   const HANDLE h = Open(kFile, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   struct Case {
@@ -319,7 +319,7 @@ TEST_F(FileSemanticsTest, SetFilePointerMethodsAndFailures) {
 }
 
 TEST_F(FileSemanticsTest, SetEndOfFileCutsOrExtendsAtThePointer) {
-  WriteHostFile(Host("My Documents/file.bin"), "0123456789");
+  testsupport::WriteBytes(Host("My Documents/file.bin"), "0123456789");
   const HANDLE h = Open(kFile, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
   SetFilePointer(h, 4, nullptr, FILE_BEGIN);
   EXPECT_TRUE(SetEndOfFile(h));
@@ -332,14 +332,14 @@ TEST_F(FileSemanticsTest, SetEndOfFileCutsOrExtendsAtThePointer) {
 }
 
 TEST_F(FileSemanticsTest, MoveAndReplace) {
-  WriteHostFile(Host("My Documents/a"), "A");
-  WriteHostFile(Host("My Documents/b"), "B");
+  testsupport::WriteBytes(Host("My Documents/a"), "A");
+  testsupport::WriteBytes(Host("My Documents/b"), "B");
   EXPECT_FALSE(MoveFileW(L"\\My Documents\\a", L"\\My Documents\\b"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_FALSE(MoveFileW(L"\\My Documents\\none", L"\\My Documents\\c"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(MoveFileW(L"\\My Documents\\a", L"\\My Documents\\c"));
-  EXPECT_EQ(ReadHostFile(Host("My Documents/c")), "A");
+  EXPECT_EQ(testsupport::ReadBytes(Host("My Documents/c")), "A");
 
   // DeleteAndRenameFile: the old file goes, the new one takes its name, unless it is held.
   const HANDLE held =
@@ -348,7 +348,7 @@ TEST_F(FileSemanticsTest, MoveAndReplace) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   CloseHandle(held);
   EXPECT_TRUE(DeleteAndRenameFile(L"\\My Documents\\b", L"\\My Documents\\c"));
-  EXPECT_EQ(ReadHostFile(Host("My Documents/b")), "A");
+  EXPECT_EQ(testsupport::ReadBytes(Host("My Documents/b")), "A");
   EXPECT_FALSE(fs::exists(Host("My Documents/c")));
   EXPECT_FALSE(DeleteAndRenameFile(L"\\My Documents\\missing", L"\\My Documents\\b"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -361,7 +361,7 @@ TEST_F(FileSemanticsTest, FoldersAndAttributes) {
   EXPECT_TRUE(CreateDirectoryW(L"\\Temp", nullptr));
   EXPECT_FALSE(CreateDirectoryW(L"\\Temp", nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-  WriteHostFile(Host("Temp/x"), "x");
+  testsupport::WriteBytes(Host("Temp/x"), "x");
   EXPECT_EQ(GetFileAttributesW(L"\\temp\\X"), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
   EXPECT_FALSE(RemoveDirectoryW(L"\\Temp"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
@@ -373,7 +373,7 @@ TEST_F(FileSemanticsTest, FoldersAndAttributes) {
 TEST_F(FileSemanticsTest, FindsNamesByPatternWithoutRegardToCase) {
   for (const char* name : {"Quenmora.dat", "Quenmora.dat.new", "Quenmora.dat.~0123ABCD.tmp",
                            "quenmora.DAT.~FFFF0000.TMP", "other.txt", "noext"}) {
-    WriteHostFile(Host(std::string("My Documents/") + name), "12345");
+    testsupport::WriteBytes(Host(std::string("My Documents/") + name), "12345");
   }
   fs::create_directory(Host("My Documents/Quenmora.dat.~00000000.tmp"));
   struct Case {

@@ -6,11 +6,11 @@
 
 #include "DeviceRoot.h"
 #include "KernelObjects.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace {
 
-using HandleTableTest = TempDeviceRootTest;
+using HandleTableTest = testsupport::DeviceTest;
 
 class CountingObject : public cedev::KernelObject {
  public:

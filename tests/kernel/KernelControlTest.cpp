@@ -10,11 +10,11 @@
 #include "DeviceClock.h"
 #include "KernelControl.h"
 #include "Settings.h"
-#include "TempDeviceRoot.h"
+#include "DeviceTest.h"
 
 namespace {
 
-using KernelControlTest = TempDeviceRootTest;
+using KernelControlTest = testsupport::DeviceTest;
 
 TEST_F(KernelControlTest, LocalAndSystemTimeAreTheDeviceClock) {
   cedev::clock::FreezeForProcess({2026, 12, 6, 23, 59, 58, 125});
@@ -46,7 +46,7 @@ TEST_F(KernelControlTest, ClockModeIsReadFromTheDevice) {
 
 TEST_F(KernelControlTest, DamagedClockFileStopsTheProgramNamingTheFile) {
   cedev::clock::WriteClockState(cedev::clock::ClockState{});
-  WriteHostFile(Host(".device/clock"), "freeze someday\n");
+  testsupport::WriteBytes(Host(".device/clock"), "freeze someday\n");
   cedev::clock::Reload();
   SYSTEMTIME st{};
   EXPECT_EXIT(GetLocalTime(&st), testing::ExitedWithCode(2), "device clock: .*\\.device/clock");
@@ -71,22 +71,33 @@ TEST_F(KernelControlTest, SleepTellsTheObserverOnTheSleepingThreadFirst) {
   EXPECT_GE(GetTickCount() - before, 20u);  // it really slept
 }
 
+// A module's debug zones follow the setting too, as it was when the module registered them.
 TEST_F(KernelControlTest, DebugOutputFollowsTheTraceSettingReadOnce) {
   cedev::clock::FreezeForProcess({2026, 12, 7, 10, 0, 0, 0});
   cedev::ReloadTraceSetting();
-  EXPECT_FALSE(DebugOutputEnabled());
+  DBGPARAM zones = {L"Test", {L"Zone"}, 0xFFFFFFFFUL};
+  EXPECT_TRUE(RegisterDbgZones(nullptr, &zones));
+  EXPECT_EQ(zones.ulZoneMask, 0u);
   OutputDebugStringW(L"not kept");
+  NKDbgPrintfW(L"not kept %d", 1);
   cedev::SetSetting("trace", "yes");
   OutputDebugStringW(L"still not kept: the setting was read once");
-  EXPECT_FALSE(DebugOutputEnabled());
+  EXPECT_TRUE(RegisterDbgZones(nullptr, &zones));
+  EXPECT_EQ(zones.ulZoneMask, 0u);
   cedev::ReloadTraceSetting();
-  EXPECT_TRUE(DebugOutputEnabled());
+  EXPECT_TRUE(RegisterDbgZones(nullptr, &zones));
+  EXPECT_EQ(zones.ulZoneMask, 0xFFFFFFFFu);
   OutputDebugStringW(L"kept\r\n");
   OutputDebugStringW(nullptr);
-  EXPECT_EQ(ReadHostFile(Host(".device/debug.log")), "2026-12-07 10:00:00\tkept\n");
+  NKDbgPrintfW(L"formatted %d %s\r\n", 7, L"too");
+  NKDbgPrintfW(nullptr);
+  EXPECT_FALSE(RegisterDbgZones(nullptr, nullptr));
+  EXPECT_EQ(testsupport::ReadBytes(Host(".device/debug.log")),
+            "2026-12-07 10:00:00\tkept\n2026-12-07 10:00:00\tformatted 7 too\n");
   cedev::SetSetting("trace", "no");
   cedev::ReloadTraceSetting();
-  EXPECT_FALSE(DebugOutputEnabled());
+  EXPECT_TRUE(RegisterDbgZones(nullptr, &zones));
+  EXPECT_EQ(zones.ulZoneMask, 0u);
 }
 
 TEST_F(KernelControlTest, CommandLineIsWhatTheBootSet) {

@@ -1,6 +1,5 @@
 // The last error belongs to each thread.
 #include <chrono>
-#include <cstdlib>
 #include <future>
 #include <thread>
 
@@ -8,30 +7,12 @@
 
 #include <windows.h>
 
+#include "Watchdog.h"
+
 namespace {
 
-// Turns a hang into a failure: the whole test program ends if the test has not finished.
-class Watchdog {
- public:
-  explicit Watchdog(std::chrono::seconds limit)
-      : thread_([this, limit] {
-          if (done_.get_future().wait_for(limit) != std::future_status::ready) {
-            ADD_FAILURE() << "watchdog: the test hung";
-            std::abort();
-          }
-        }) {}
-  ~Watchdog() {
-    done_.set_value();
-    thread_.join();
-  }
-
- private:
-  std::promise<void> done_;
-  std::thread thread_;
-};
-
 TEST(LastErrorThreadTest, EachThreadHasItsOwn) {
-  Watchdog watchdog(std::chrono::seconds(20));
+  msgtest::Watchdog watchdog;
   SetLastError(ERROR_ACCESS_DENIED);
   std::promise<DWORD> seenAtStart, seenAfterFailure;
   std::thread other([&] {

@@ -140,7 +140,7 @@ void Command(HWND dlg, WORD id, WORD code = BN_CLICKED) {
 
 class FrameworkTest : public ::testing::Test {
  protected:
-  Watchdog watchdog_{std::chrono::seconds(20)};
+  msgtest::Watchdog watchdog_;
 };
 
 TEST_F(FrameworkTest, ModalDialogExchangesDataBothWaysAndRoutesItsMessageMap) {
@@ -412,7 +412,7 @@ TEST_F(FrameworkTest, SubclassedWindowsRunTheMapFirstAndTheirOwnProcedureForTheR
   SendMessageW(w, WM_LBUTTONUP, 0, MAKELONG(3, 4));
   EXPECT_EQ(counter.ups, 1);
   EXPECT_EQ(counter.lastPoint, CPoint(3, 4));
-  EXPECT_TRUE(msgtest::SequenceIs(recorder.Take({WM_LBUTTONDOWN, WM_LBUTTONUP}),
+  EXPECT_TRUE(msgtest::SequenceIs(recorder.Take(),
                                   {{"w", WM_LBUTTONDOWN}, {"w", WM_LBUTTONUP}}))
       << "the mapped handler's Default() and the unmapped message reach the window's procedure";
   EXPECT_EQ(counter.UnsubclassWindow(), w);

@@ -13,10 +13,8 @@
 namespace fs = std::filesystem;
 
 void ServiceTest::SetUp() {
-  root_ = fs::temp_directory_path() / ("quenmora-notify-test-" + std::to_string(getpid()));
-  fs::remove_all(root_);
+  testsupport::DeviceTest::SetUp();
   fs::create_directories(root_ / ".device");
-  setenv("CEDEVICE_ROOT", root_.c_str(), 1);
   cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
   cedev::notify::ClearFaults();
   cedev::notify::SetDamageReporter([](const std::string&) {});
@@ -25,8 +23,7 @@ void ServiceTest::SetUp() {
 void ServiceTest::TearDown() {
   cedev::notify::ClearFaults();
   cedev::notify::SetDamageReporter(nullptr);
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
+  testsupport::DeviceTest::TearDown();
 }
 
 CE_NOTIFICATION_TRIGGER ServiceTest::TimeTrigger(const WCHAR* application, const WCHAR* arguments,

@@ -4,10 +4,11 @@
 #include <filesystem>
 #include <string>
 
-#include <gtest/gtest.h>
 #include <notify.h>
 
-class ServiceTest : public ::testing::Test {
+#include "DeviceTest.h"
+
+class ServiceTest : public testsupport::DeviceTest {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -23,6 +24,4 @@ class ServiceTest : public ::testing::Test {
   static std::string StoreText();
   // Replaces the store's files by hand (the snapshot written, the journal removed).
   static void WriteStoreText(const std::string& text);
-
-  std::filesystem::path root_;
 };

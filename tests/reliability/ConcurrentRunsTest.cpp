@@ -40,7 +40,7 @@ class ConcurrentRuns : public ::testing::Test {
   void SetUp() override {
     device_ = std::make_unique<TestDevice>(scratch_, "2026-12-07 10:00:00");
     file_ = ScheduleFileBytes(200, 10, 0, kWeekdays);
-    WriteBytes(device_->ScheduleFile(), file_);
+    testsupport::WriteBytes(device_->ScheduleFile(), file_);
   }
   // The program's own notifications as "TIME ARGUMENTS", and how many others there are.
   std::vector<std::string> Own(std::size_t* others = nullptr) const {
@@ -74,7 +74,7 @@ class ConcurrentRuns : public ::testing::Test {
     return fired;
   }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
   std::unique_ptr<TestDevice> device_;
   std::string file_;
 };
@@ -118,7 +118,7 @@ key Escape
   const auto log = LinesOf(device_->ToolOut({"sound-log"}));
   EXPECT_EQ(log, wantLog) << "expected:\n" << Shown(wantLog) << "actual:\n" << Shown(log);
   EXPECT_EQ(Own(), (std::vector<std::string>{"2026-12-10 22:00:00 M1", "2026-12-10 22:02:00 M1"}));
-  EXPECT_EQ(ReadBytes(device_->ScheduleFile()), file_) << "Escape wrote the file";
+  EXPECT_EQ(testsupport::ReadBytes(device_->ScheduleFile()), file_) << "Escape wrote the file";
 }
 
 TEST_F(ConcurrentRuns, AnInteractiveSaveWhileTheServiceFiresLeavesOneChain) {
@@ -151,7 +151,7 @@ ok
   auto alone = device_->Start("alone", {"M1"});
   ASSERT_EQ(alone->Wait(kLimit), 0) << device_->Errors("alone");
   EXPECT_EQ(Own().size(), 2u) << Shown(Own());
-  const std::string saved = ReadBytes(device_->ScheduleFile());
+  const std::string saved = testsupport::ReadBytes(device_->ScheduleFile());
   ASSERT_EQ(saved.size(), file_.size());
   EXPECT_EQ(saved.substr(8), file_.substr(8)) << "the items changed";
 }
@@ -190,7 +190,8 @@ TEST_F(ConcurrentRuns, TwoWakeUpLaunchesAtOnceLeaveOnlyTheirOwnRegistrations) {
         << "actual:\n"
         << Shown(own);
     doubled += own.size() > 2 ? 1 : 0;
-    EXPECT_EQ(ReadBytes(device_->ScheduleFile()), file_) << "a wake-up launch wrote the file";
+    EXPECT_EQ(testsupport::ReadBytes(device_->ScheduleFile()), file_)
+        << "a wake-up launch wrote the file";
 
     auto alone = device_->Start("alone", {"M1"});
     ASSERT_EQ(alone->Wait(kLimit), 0) << device_->Errors("alone");
@@ -206,7 +207,7 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
   // in its range (fired when the service sees it, or left when it has finished); each loop
   // clears every second one of its own.
   constexpr int kEach = 16;
-  std::vector<std::unique_ptr<ChildProcess>> loops;
+  std::vector<std::unique_ptr<testsupport::ChildProcess>> loops;
   for (int p = 0; p < 3; ++p) {
     std::string body = "set -e\nC=\"$1\"\n";
     for (int i = 1; i <= kEach; ++i) {
@@ -217,7 +218,7 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
       body += "echo \"$h " + tag + "\"\n";
       if (i % 2 == 1 && i % 4 != 0) body += "\"$C\" clear \"$h\"\necho \"cleared $h\"\n";
     }
-    loops.push_back(std::make_unique<ChildProcess>(
+    loops.push_back(std::make_unique<testsupport::ChildProcess>(
         std::vector<std::string>{"/bin/sh", "-c", body, "sh", CEDEVICE_EXE},
         std::map<std::string, std::string>{{"CEDEVICE_ROOT", device_->Root().string()}},
         (scratch_.dir / ("loop" + std::to_string(p) + ".out")).string(),
@@ -227,7 +228,7 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
       device_->Start("service", {"run", "--fast", "--until", "2026-12-10 10:00:00"}, {}, true);
   for (int p = 0; p < 3; ++p) {
     ASSERT_EQ(loops[static_cast<std::size_t>(p)]->Wait(kLimit), 0)
-        << ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err"));
+        << testsupport::ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err"));
   }
   ASSERT_EQ(service->Wait(kLimit), 0) << device_->Errors("service");
   EXPECT_EQ(device_->Errors("service"), "");
@@ -236,9 +237,9 @@ TEST_F(ConcurrentRuns, RegistrationsAndClearsHammeredWhileTheServiceFires) {
   std::map<std::string, std::string> handleOf;  // tag -> handle
   std::set<std::string> cleared, handles;
   for (int p = 0; p < 3; ++p) {
-    EXPECT_EQ(ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err")), "");
+    EXPECT_EQ(testsupport::ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".err")), "");
     for (const std::string& line :
-         LinesOf(ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".out")))) {
+         LinesOf(testsupport::ReadBytes(scratch_.dir / ("loop" + std::to_string(p) + ".out")))) {
       const auto words = ColumnsOf(line, ' ');
       ASSERT_EQ(words.size(), 2u) << line;
       if (words[0] == "cleared") {

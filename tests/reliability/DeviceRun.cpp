@@ -44,7 +44,7 @@ std::vector<std::string> ColumnsOf(const std::string& line, char separator) {
   }
 }
 
-TestDevice::TestDevice(const Scratch& scratch, const std::string& clock)
+TestDevice::TestDevice(const testsupport::Scratch& scratch, const std::string& clock)
     : dir_(scratch.dir), root_(scratch.root) {
   ToolOut({"init"});
   ToolOut({"clock", "freeze", clock});
@@ -85,7 +85,7 @@ std::map<std::string, std::string> TestDevice::ProgramEnvironment(const std::str
   return env;
 }
 
-std::unique_ptr<ChildProcess> TestDevice::Start(
+std::unique_ptr<testsupport::ChildProcess> TestDevice::Start(
     const std::string& name, const std::vector<std::string>& args, const std::string& script,
     bool tool, const std::map<std::string, std::string>& moreEnv) const {
   std::vector<std::string> argv{tool ? CEDEVICE_EXE : QUENMORA_EXE};
@@ -93,15 +93,15 @@ std::unique_ptr<ChildProcess> TestDevice::Start(
   std::map<std::string, std::string> env = ProgramEnvironment(script);
   if (script.empty()) env["CEDEVICE_INPUT"] = "";
   for (const auto& [key, value] : moreEnv) env[key] = value;
-  return std::make_unique<ChildProcess>(argv, env, (dir_ / (name + ".out")).string(),
-                                        (dir_ / (name + ".err")).string());
+  return std::make_unique<testsupport::ChildProcess>(argv, env, (dir_ / (name + ".out")).string(),
+                                                     (dir_ / (name + ".err")).string());
 }
 
 std::string TestDevice::Output(const std::string& name) const {
-  return ReadBytes(dir_ / (name + ".out"));
+  return testsupport::ReadBytes(dir_ / (name + ".out"));
 }
 std::string TestDevice::Errors(const std::string& name) const {
-  return ReadBytes(dir_ / (name + ".err"));
+  return testsupport::ReadBytes(dir_ / (name + ".err"));
 }
 
 std::vector<std::vector<std::string>> TestDevice::Notifications() const {

@@ -34,7 +34,7 @@ std::vector<std::string> ColumnsOf(const std::string& line, char separator = '\t
 class TestDevice {
  public:
   // Makes the device (cedevice init) under `scratch` with its clock frozen at `clock`.
-  TestDevice(const Scratch& scratch, const std::string& clock);
+  TestDevice(const testsupport::Scratch& scratch, const std::string& clock);
 
   const std::filesystem::path& Root() const { return root_; }
   std::filesystem::path ScheduleFile() const { return root_ / "My Documents" / "Quenmora.dat"; }
@@ -50,9 +50,9 @@ class TestDevice {
   std::map<std::string, std::string> ProgramEnvironment(const std::string& script = {}) const;
   // Starts the program (or the device tool with `tool`) without waiting; output to files in
   // the scratch folder named after `name`.
-  std::unique_ptr<ChildProcess> Start(const std::string& name, const std::vector<std::string>& args,
-                                      const std::string& script = {}, bool tool = false,
-                                      const std::map<std::string, std::string>& moreEnv = {}) const;
+  std::unique_ptr<testsupport::ChildProcess> Start(
+      const std::string& name, const std::vector<std::string>& args, const std::string& script = {},
+      bool tool = false, const std::map<std::string, std::string>& moreEnv = {}) const;
   std::string Output(const std::string& name) const;
   std::string Errors(const std::string& name) const;
 

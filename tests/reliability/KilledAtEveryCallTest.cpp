@@ -96,7 +96,7 @@ class KilledAtEveryCall : public ::testing::Test {
   void Prepare(const std::string& clock, int moreOwn = 0, std::size_t bytesToFold = 0) {
     device_ = std::make_unique<TestDevice>(scratch_, clock);
     old_ = ScheduleFileBytes(200, 10, 0, kOldItems);
-    WriteBytes(device_->ScheduleFile(), old_);
+    testsupport::WriteBytes(device_->ScheduleFile(), old_);
     for (const char* time : {"2026-12-07 22:00:00", "2026-12-07 22:02:00"}) {
       device_->ToolOut({"notify", "time", time, kOwn, "M1"});
     }
@@ -107,9 +107,9 @@ class KilledAtEveryCall : public ::testing::Test {
     }
     if (bytesToFold > 0) {
       const fs::path journal = device_->Root() / ".device" / "notifications.journal";
-      std::string filler = ReadBytes(journal);
+      std::string filler = testsupport::ReadBytes(journal);
       while (filler.size() + bytesToFold < 16 * 1024) filler += "clear 4000000000\n";
-      WriteBytes(journal, filler);
+      testsupport::WriteBytes(journal, filler);
     }
     fs::create_directories(scratch_.dir / "before");
     for (const char* folder : {"My Documents", ".device"}) {
@@ -132,11 +132,12 @@ class KilledAtEveryCall : public ::testing::Test {
     std::map<std::string, std::string> env = device_->ProgramEnvironment(script);
     if (script.empty()) env["CEDEVICE_INPUT"] = "";
     for (const auto& [key, value] : TracedEnvironment()) env[key] = value;
-    ChildProcess run(KilledAtCall(device_->Root(), killAt, Report(), command, exe), env,
-                     (scratch_.dir / "run.out").string(), (scratch_.dir / "run.err").string());
+    testsupport::ChildProcess run(KilledAtCall(device_->Root(), killAt, Report(), command, exe),
+                                  env, (scratch_.dir / "run.out").string(),
+                                  (scratch_.dir / "run.err").string());
     return run.Wait(kLimit);
   }
-  std::string RunErrors() const { return ReadBytes(scratch_.dir / "run.err"); }
+  std::string RunErrors() const { return testsupport::ReadBytes(scratch_.dir / "run.err"); }
   fs::path Report() const { return scratch_.dir / "calls"; }
   fs::path InstalledProgram() const { return device_->Root() / "Windows" / "Quenmora.exe"; }
   // Files beside the schedule file: what a killed save left.
@@ -184,7 +185,7 @@ class KilledAtEveryCall : public ::testing::Test {
     return problems;
   }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
   std::unique_ptr<TestDevice> device_;
   std::string old_;
 };
@@ -226,7 +227,8 @@ TEST_P(KilledNotificationRun, LosesNoChange) {
     Restore();
     ASSERT_EQ(RunKilledAt(static_cast<long>(n), service, {}, InstalledProgram()), 0) << RunErrors();
     ASSERT_TRUE(ReadCallReport(Report()).killed);
-    EXPECT_EQ(ReadBytes(device_->ScheduleFile()), old_) << "a notification run wrote the file";
+    EXPECT_EQ(testsupport::ReadBytes(device_->ScheduleFile()), old_)
+        << "a notification run wrote the file";
     const std::string problems = ChainProblems("2026-12-08 07:31:00", changes, nextOwn);
     EXPECT_EQ(problems, "");
     lost += problems.empty() ? 0 : 1;
@@ -250,7 +252,7 @@ TEST_F(KilledAtEveryCall, AnInteractiveOkKilledAtEachCallKeepsTheFileWholeAndThe
   // The new file: the old items and the added one, with the handle its registration got.
   // (A kill at a call falls before it runs: the rename is the save's last call, so only the run
   // left alone makes it.)
-  const std::string fresh = ReadBytes(device_->ScheduleFile());
+  const std::string fresh = testsupport::ReadBytes(device_->ScheduleFile());
   ASSERT_EQ(fresh.size(), 8u + 3 * 5);
   EXPECT_EQ(fresh.substr(0, 4), old_.substr(0, 4)) << "the tap point changed";
   EXPECT_EQ(fresh.substr(8),
@@ -271,7 +273,7 @@ TEST_F(KilledAtEveryCall, AnInteractiveOkKilledAtEachCallKeepsTheFileWholeAndThe
     ASSERT_EQ(RunKilledAt(static_cast<long>(n), {QUENMORA_EXE}, kAddItemAndSave), 128 + SIGKILL)
         << RunErrors();
     ASSERT_TRUE(ReadCallReport(Report()).killed);
-    const std::string now = ReadBytes(device_->ScheduleFile());
+    const std::string now = testsupport::ReadBytes(device_->ScheduleFile());
     ASSERT_TRUE(now == old_ || now == fresh)
         << "the file holds " << now.size() << " bytes, neither the old (" << old_.size()
         << ") nor the new (" << fresh.size() << ")";

@@ -29,8 +29,9 @@ class KilledSave : public ::testing::Test {
     argv.insert(argv.end(), args.begin(), args.end());
     std::map<std::string, std::string> env = TracedEnvironment();
     env["CEDEVICE_ROOT"] = scratch_.root.string();
-    ChildProcess child(KilledAtCall(scratch_.root, killAt, Report(), argv), env,
-                       (scratch_.dir / "out").string(), (scratch_.dir / "err").string());
+    testsupport::ChildProcess child(KilledAtCall(scratch_.root, killAt, Report(), argv), env,
+                                    (scratch_.dir / "out").string(),
+                                    (scratch_.dir / "err").string());
     return child.Wait(60s);
   }
   fs::path File() const { return scratch_.root / "My Documents" / "Quenmora.dat"; }
@@ -51,18 +52,18 @@ class KilledSave : public ::testing::Test {
     return removed;
   }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
 };
 
 TEST_F(KilledSave, AKillAtEachCallLeavesTheOldOrTheNewScheduleWhole) {
   ASSERT_EQ(Saver({"save", "small"}), 0);
   const std::string small = ExpectedFileBytes(ScheduleVersion::small);
   const std::string large = ExpectedFileBytes(ScheduleVersion::large);
-  ASSERT_EQ(ReadBytes(File()), small) << "the saver's first save";
+  ASSERT_EQ(testsupport::ReadBytes(File()), small) << "the saver's first save";
   ASSERT_EQ(Saver({"save", "large"}), 0);
   // A kill at a call falls before it runs: only the save left alone makes its last call, the
   // rename, and so the new file.
-  ASSERT_EQ(ReadBytes(File()), large) << "the save left alone";
+  ASSERT_EQ(testsupport::ReadBytes(File()), large) << "the save left alone";
   const std::vector<std::string> calls = ReadCallReport(Report()).calls;
   ASSERT_GE(calls.size(), 4u) << "a save opens, writes, syncs and renames";
 
@@ -70,10 +71,10 @@ TEST_F(KilledSave, AKillAtEachCallLeavesTheOldOrTheNewScheduleWhole) {
   bool cleared = false;
   for (std::size_t n = 1; n <= calls.size(); ++n) {
     SCOPED_TRACE("killed at call " + std::to_string(n) + ": " + calls[n - 1]);
-    WriteBytes(File(), small);
+    testsupport::WriteBytes(File(), small);
     ASSERT_EQ(Saver({"save", "large"}, static_cast<long>(n)), 128 + SIGKILL);
     ASSERT_TRUE(ReadCallReport(Report()).killed);
-    const std::string now = ReadBytes(File());
+    const std::string now = testsupport::ReadBytes(File());
     ASSERT_TRUE(now == small || now == large)
         << "the file holds " << now.size() << " bytes, neither schedule (" << small.size() << " or "
         << large.size() << " bytes)";
@@ -82,7 +83,7 @@ TEST_F(KilledSave, AKillAtEachCallLeavesTheOldOrTheNewScheduleWhole) {
     if (Leftovers() > 0 && !cleared) {
       ++leftovers;
       ASSERT_EQ(Saver({"save", "small"}), 0);
-      EXPECT_EQ(ReadBytes(File()), small);
+      EXPECT_EQ(testsupport::ReadBytes(File()), small);
       EXPECT_EQ(Leftovers(), 0) << "the next save left what the killed one had left";
       cleared = true;
     }

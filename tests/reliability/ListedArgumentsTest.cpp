@@ -16,7 +16,6 @@
 #include "Scratch.h"
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -30,22 +29,9 @@ class ListedArguments : public ::testing::Test {
     unsetenv("CEDEVICE_ROOT");
     cedev::clock::Reload();
   }
-  struct Run {
-    std::optional<int> status;
-    std::string out, err;
-  };
+  using Run = testsupport::ChildResult;
   Run Tool(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    Run run;
-    {
-      ChildProcess child(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}},
-                         (scratch_.dir / "out").string(), (scratch_.dir / "err").string());
-      run.status = child.Wait(60s);
-    }
-    run.out = ReadBytes(scratch_.dir / "out");
-    run.err = ReadBytes(scratch_.dir / "err");
-    return run;
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_EXE, args);
   }
   // Registers through the API, as another program on the device would.
   void Register(const WCHAR* app, const WCHAR* args) {
@@ -58,12 +44,12 @@ class ListedArguments : public ::testing::Test {
     ASSERT_NE(CeSetUserNotificationEx(nullptr, &trigger, nullptr), nullptr) << GetLastError();
   }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
 };
 
 TEST_F(ListedArguments, TheToolRefusesTextsThatWouldBreakTheListing) {
   ASSERT_EQ(Tool({"notify", "time", "2026-12-08 09:00:00", "\\Windows\\A.exe", "first"}).status, 0);
-  const std::string store = ReadBytes(scratch_.root / ".device" / "notifications");
+  const std::string store = testsupport::ReadBytes(scratch_.root / ".device" / "notifications");
   struct Case {
     const char* application;
     const char* arguments;
@@ -86,7 +72,8 @@ TEST_F(ListedArguments, TheToolRefusesTextsThatWouldBreakTheListing) {
                             0),
               0u)
         << run.err;
-    EXPECT_EQ(ReadBytes(scratch_.root / ".device" / "notifications"), store) << "the store changed";
+    EXPECT_EQ(testsupport::ReadBytes(scratch_.root / ".device" / "notifications"), store)
+        << "the store changed";
   }
   // Other unusual text still goes through as it is, a backslash and quotes included.
   const Run plain =

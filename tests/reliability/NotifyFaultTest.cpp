@@ -11,14 +11,10 @@
 #include "Scratch.h"
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
 
-struct ToolRun {
-  std::optional<int> status;
-  std::string out, err;
-};
+using ToolRun = testsupport::ChildResult;
 
 class NotifyFaults : public ::testing::Test {
  protected:
@@ -27,26 +23,18 @@ class NotifyFaults : public ::testing::Test {
     ASSERT_EQ(
         Tool("", {"notify", "time", "2026-12-10 09:00:00", "\\Windows\\Foreign.exe", "A"}).out,
         "1\n");
-    store_ = ReadBytes(scratch_.root / ".device" / "notifications");
+    store_ = testsupport::ReadBytes(scratch_.root / ".device" / "notifications");
   }
   ToolRun Tool(const std::string& faults, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::map<std::string, std::string> env{{"CEDEVICE_ROOT", scratch_.root.string()}};
+    std::map<std::string, std::string> env;
     if (!faults.empty()) env["CEDEVICE_NOTIFY_FAULTS"] = faults;
-    const fs::path out = scratch_.dir / "out", err = scratch_.dir / "err";
-    ToolRun run;
-    {
-      ChildProcess child(argv, env, out.string(), err.string());
-      run.status = child.Wait(60s);
-    }
-    run.out = ReadBytes(out);
-    run.err = ReadBytes(err);
-    return run;
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_EXE, args, env);
   }
-  std::string Store() const { return ReadBytes(scratch_.root / ".device" / "notifications"); }
+  std::string Store() const {
+    return testsupport::ReadBytes(scratch_.root / ".device" / "notifications");
+  }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
   std::string store_;
 };
 

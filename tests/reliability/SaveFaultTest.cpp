@@ -18,42 +18,27 @@
 #include "ScheduleBytes.h"
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
 
 const std::string kFile = "\\My Documents\\Quenmora.dat";
 
-struct Outcome {
-  std::optional<int> status;
-  std::string out;
-  std::string err;
-};
+using Outcome = testsupport::ChildResult;
 
 class SaveFaults : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(Saver("", {"save", "small"}).status, 0);
-    ASSERT_EQ(ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
+    ASSERT_EQ(testsupport::ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
   }
   Outcome Saver(const std::string& faults, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{SAVER_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::map<std::string, std::string> env{{"CEDEVICE_ROOT", scratch_.root.string()}};
+    std::map<std::string, std::string> env;
     if (!faults.empty()) env["CEDEVICE_FAULTS"] = faults;
-    const fs::path out = scratch_.dir / "out", err = scratch_.dir / "err";
-    Outcome run;
-    {
-      ChildProcess child(argv, env, out.string(), err.string());
-      run.status = child.Wait(60s);
-    }
-    run.out = ReadBytes(out);
-    run.err = ReadBytes(err);
-    return run;
+    return testsupport::RunOnDevice(scratch_, SAVER_EXE, args, env);
   }
   fs::path File() const { return scratch_.root / "My Documents" / "Quenmora.dat"; }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
 };
 
 struct SaveCase {
@@ -81,13 +66,13 @@ const SaveCase kSaveCases[] = {
 };
 
 TEST_F(SaveFaults, EachFailureOfASaveGivesItsMessageAndKeepsTheFileByteForByte) {
-  const std::string before = ReadBytes(File());
+  const std::string before = testsupport::ReadBytes(File());
   for (const SaveCase& c : kSaveCases) {
     SCOPED_TRACE(c.faults);
     const Outcome run = Saver(c.faults, {"save", "large"});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.out, c.message + "\n") << "expected: " << c.message << "\n  actual: " << run.out;
-    const std::string after = ReadBytes(File());
+    const std::string after = testsupport::ReadBytes(File());
     EXPECT_TRUE(after == before) << "the file changed: " << after.size() << " bytes, were "
                                  << before.size();
     EXPECT_EQ(std::distance(fs::directory_iterator(File().parent_path()), fs::directory_iterator()),
@@ -96,13 +81,13 @@ TEST_F(SaveFaults, EachFailureOfASaveGivesItsMessageAndKeepsTheFileByteForByte) 
   }
   // And with the faults gone the same save goes through.
   EXPECT_EQ(Saver("", {"save", "large"}).status, 0);
-  EXPECT_EQ(ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::large));
+  EXPECT_EQ(testsupport::ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::large));
 }
 
 TEST_F(SaveFaults, AFaultOnAnotherFileLeavesTheSaveAlone) {
   const Outcome run = Saver("open:5@Other.dat,write:112@Other.dat", {"save", "large"});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::large));
+  EXPECT_EQ(testsupport::ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::large));
 }
 
 TEST_F(SaveFaults, AMissingFolderFailsTheSaveWithPathNotFound) {
@@ -123,7 +108,7 @@ TEST_F(SaveFaults, AFileHeldOpenByAnotherProcessIsASharingViolation) {
   ::close(fd);
   EXPECT_EQ(held.status, 1);
   EXPECT_EQ(held.out, "An unknown error occurred while accessing " + kFile + " Err: 32.\n");
-  EXPECT_EQ(ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
+  EXPECT_EQ(testsupport::ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
 }
 
 struct LoadCase {
@@ -139,13 +124,13 @@ const LoadCase kLoadCases[] = {
 };
 
 TEST_F(SaveFaults, EachFailureOfALoadGivesItsMessageAndLeavesTheFile) {
-  const std::string before = ReadBytes(File());
+  const std::string before = testsupport::ReadBytes(File());
   for (const LoadCase& c : kLoadCases) {
     SCOPED_TRACE(c.faults);
     const Outcome run = Saver(c.faults, {"load"});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.out, c.message + "\n") << "expected: " << c.message << "\n  actual: " << run.out;
-    EXPECT_EQ(ReadBytes(File()), before);
+    EXPECT_EQ(testsupport::ReadBytes(File()), before);
   }
   EXPECT_EQ(Saver("", {"load"}).out, "items 1\n");
 }
@@ -157,7 +142,7 @@ TEST_F(SaveFaults, AMalformedFaultListStopsTheRunBeforeAnyFileIsTouched) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("CEDEVICE_FAULTS"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
+    EXPECT_EQ(testsupport::ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
   }
 }
 
@@ -170,19 +155,9 @@ namespace {
 class ToolFaults : public SaveFaults {
  protected:
   Outcome Tool(const std::string& faults, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::map<std::string, std::string> env{{"CEDEVICE_ROOT", scratch_.root.string()}};
+    std::map<std::string, std::string> env;
     if (!faults.empty()) env["CEDEVICE_FAULTS"] = faults;
-    const fs::path out = scratch_.dir / "tool.out", err = scratch_.dir / "tool.err";
-    Outcome run;
-    {
-      ChildProcess child(argv, env, out.string(), err.string());
-      run.status = child.Wait(60s);
-    }
-    run.out = ReadBytes(out);
-    run.err = ReadBytes(err);
-    return run;
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_EXE, args, env);
   }
   static std::string ScheduleLine(const std::string& out) {
     const std::size_t at = out.find("schedule: ");
@@ -208,7 +183,7 @@ TEST_F(ToolFaults, StatusShowsTheScheduleFileFailureAndTheRest) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ScheduleLine(run.out), c.line) << run.out;
     EXPECT_NE(run.out.find("notifications: 0"), std::string::npos) << run.out;
-    EXPECT_EQ(ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
+    EXPECT_EQ(testsupport::ReadBytes(File()), ExpectedFileBytes(ScheduleVersion::small));
   }
 }
 

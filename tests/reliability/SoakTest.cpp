@@ -92,9 +92,9 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
   const int weeks = Weeks();
   const std::string until = Format(kFirstDay + chr::days{7 * weeks}, 10, 0, 0);
   const std::vector<Foreign> foreign = ForeignNotifications(weeks);
-  Scratch scratch;
+  testsupport::Scratch scratch;
   TestDevice device(scratch, kStart);
-  WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, kItems));
+  testsupport::WriteBytes(device.ScheduleFile(), ScheduleFileBytes(200, 10, 0, kItems));
   for (const Foreign& f : foreign)
     device.ToolOut({"notify", "time", f.time, "\\Windows\\Foreign.exe", f.tag});
   // The chain starts as the interactive run's OK would start it: at Monday 10:00 the sound is on.

@@ -20,40 +20,26 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct ToolRun {
-  std::optional<int> status;
-  std::string out, err;
-};
+using ToolRun = testsupport::ChildResult;
 
 class StateFileDamage : public ::testing::Test {
  protected:
   ToolRun Tool(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{CEDEVICE_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const fs::path out = scratch_.dir / "out", err = scratch_.dir / "err";
-    ToolRun run;
-    {
-      ChildProcess child(argv, {{"CEDEVICE_ROOT", scratch_.root.string()}}, out.string(),
-                         err.string());
-      run.status = child.Wait(60s);
-    }
-    run.out = ReadBytes(out);
-    run.err = ReadBytes(err);
-    return run;
+    return testsupport::RunOnDevice(scratch_, CEDEVICE_EXE, args);
   }
   fs::path State(const std::string& name) const { return scratch_.root / ".device" / name; }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
 };
 
 TEST_F(StateFileDamage, AClockFileCutAnywhereIsReadWholeOrRefusedNamingTheFile) {
   for (const char* mode : {"freeze", "set"}) {
     SCOPED_TRACE(mode);
     ASSERT_EQ(Tool({"clock", mode, "2026-12-07 10:00:00"}).status, 0);
-    const std::string whole = ReadBytes(State("clock"));
+    const std::string whole = testsupport::ReadBytes(State("clock"));
     ASSERT_FALSE(whole.empty());
     for (std::size_t n = 0; n < whole.size(); ++n) {
-      WriteBytes(State("clock"), whole.substr(0, n));
+      testsupport::WriteBytes(State("clock"), whole.substr(0, n));
       const ToolRun run = Tool({"clock"});
       // Only the newline may go; a set clock's host seconds cut short are still a number, so
       // only a frozen clock must refuse every shorter text.
@@ -79,10 +65,10 @@ TEST_F(StateFileDamage, ASettingsFileCutInsideAKeyIsRefusedNamingTheFileAndLine)
   ASSERT_EQ(Tool({"set", "popup-choices", "Loud,Quiet"}).status, 0);
   ASSERT_EQ(Tool({"set", "volume-icon", "10,0,40,26"}).status, 0);
   ASSERT_EQ(Tool({"set", "trace", "yes"}).status, 0);
-  const std::string whole = ReadBytes(State("settings"));
+  const std::string whole = testsupport::ReadBytes(State("settings"));
   ASSERT_FALSE(whole.empty());
   for (std::size_t n = 0; n < whole.size(); ++n) {
-    WriteBytes(State("settings"), whole.substr(0, n));
+    testsupport::WriteBytes(State("settings"), whole.substr(0, n));
     const ToolRun run = Tool({"get", "trace"});
     ASSERT_TRUE(run.status == 0 || run.status == 2)
         << "cut at " << n << ": status " << run.status.value_or(-1);
@@ -111,7 +97,7 @@ TEST_F(StateFileDamage, AClockRunningFromAHostTimeOutsideTheDeviceYearsIsRefused
   for (const char* epoch :
        {"-9223372036854775808", "9223372036854775807", "-11644473601", "253402300800"}) {
     SCOPED_TRACE(epoch);
-    WriteBytes(State("clock"), std::string("set 2026-12-07 10:00:00 ") + epoch + "\n");
+    testsupport::WriteBytes(State("clock"), std::string("set 2026-12-07 10:00:00 ") + epoch + "\n");
     const ToolRun run = Tool({"clock"});
     EXPECT_EQ(run.status, 2) << run.out;
     EXPECT_NE(run.err.find(State("clock").string() + ": host time in seconds out of range"),
@@ -135,7 +121,7 @@ TEST_F(StateFileDamage, ARunningClockStopsAtTheEndsOfTheDeviceYears) {
   ASSERT_EQ(Tool({"clock"}).status, 0);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    WriteBytes(State("clock"), c.text);
+    testsupport::WriteBytes(State("clock"), c.text);
     const ToolRun run = Tool({"clock"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, c.shown);
@@ -151,7 +137,7 @@ TEST_F(StateFileDamage, PopupChoicesThatAreNotUtf8AreRefusedAndNothingChanges) {
       << "UTF-8 text is taken";
 
   // The same bytes written into the file by hand: refused naming the file and the line.
-  WriteBytes(State("settings"), "trace=yes\npopup-choices=On,\xff\n");
+  testsupport::WriteBytes(State("settings"), "trace=yes\npopup-choices=On,\xff\n");
   const ToolRun get = Tool({"get", "trace"});
   EXPECT_EQ(get.status, 2);
   EXPECT_NE(get.err.find(State("settings").string() + ": line 2: popup-choices takes UTF-8 text"),
@@ -164,7 +150,7 @@ TEST_F(StateFileDamage, ALongDamagedLineIsQuotedCutShort) {
   const std::string line(1 << 20, 'x');
   for (const char* file : {"clock", "settings"}) {
     SCOPED_TRACE(file);
-    WriteBytes(State(file), line + "\n");
+    testsupport::WriteBytes(State(file), line + "\n");
     const ToolRun run =
         Tool(std::string(file) == "clock" ? std::vector<std::string>{"clock"}
                                           : std::vector<std::string>{"get", "trace"});
@@ -181,8 +167,9 @@ TEST_F(StateFileDamage, ALongDamagedLineIsQuotedCutShort) {
 // program's start-up ends; the FIFO is never replaced or read as a file.
 TEST_F(StateFileDamage, AFifoInPlaceOfAnyDeviceFileBlocksNothing) {
   TestDevice device(scratch_, "2026-12-07 10:00:00");
-  WriteBytes(device.ScheduleFile(),
-             ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
+  testsupport::WriteBytes(
+      device.ScheduleFile(),
+      ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
   device.ToolOut({"set", "trace", "yes"});  // the program writes the debug log
   const std::set<std::string> store = {"notifications", "notifications.journal",
                                        "notifications.changes"};
@@ -196,7 +183,7 @@ TEST_F(StateFileDamage, AFifoInPlaceOfAnyDeviceFileBlocksNothing) {
     // A wake-up of the program for the runner to launch.
     device.ToolOut({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Quenmora.exe", "M1"});
     const fs::path fifo = name == "schedule" ? device.ScheduleFile() : State(name);
-    const std::string kept = fs::exists(fifo) ? ReadBytes(fifo) : std::string();
+    const std::string kept = fs::exists(fifo) ? testsupport::ReadBytes(fifo) : std::string();
     fs::remove(fifo);
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     const Outcome status = device.Tool({"status"}, 60s);
@@ -225,14 +212,15 @@ TEST_F(StateFileDamage, AFifoInPlaceOfAnyDeviceFileBlocksNothing) {
     ASSERT_TRUE(program->Wait(60s).has_value()) << "the program blocked";
     EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo) << "replaced";
     fs::remove(fifo);
-    if (!kept.empty()) WriteBytes(fifo, kept);
+    if (!kept.empty()) testsupport::WriteBytes(fifo, kept);
   }
 }
 
 TEST_F(StateFileDamage, ASoundLogThatCannotBeWrittenLeavesTheSoundAsItWasAndSaysSo) {
   TestDevice device(scratch_, "2026-12-07 22:00:00");
-  WriteBytes(device.ScheduleFile(),
-             ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
+  testsupport::WriteBytes(
+      device.ScheduleFile(),
+      ScheduleFileBytes(200, 10, 0, {{0x3E, 7, 30, 0, 0}, {0x3E, 22, 0, 0, 1}}));
   fs::create_directories(State("sound-log"));
   auto program = device.Start("program", {"M1"});
   ASSERT_EQ(program->Wait(60s), 0) << device.Errors("program");

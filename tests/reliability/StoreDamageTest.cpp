@@ -109,7 +109,7 @@ class StoreDamage : public ::testing::Test {
     original_ = *all;
     ASSERT_EQ(original_.size(), 5u);
     cedev::notify::CompactStore();  // the whole store in its snapshot, the journal gone
-    text_ = ReadBytes(cedev::notify::StorePath());
+    text_ = testsupport::ReadBytes(cedev::notify::StorePath());
     lines_ = LinesOf(text_);
   }
   void TearDown() override {
@@ -145,7 +145,7 @@ class StoreDamage : public ::testing::Test {
     }
     const fs::path previous = store.string() + ".previous";
     fs::rename(store, previous);
-    WriteBytes(store, bytes);
+    testsupport::WriteBytes(store, bytes);
     fs::remove(previous);
     reports_.clear();
   }
@@ -180,7 +180,7 @@ class StoreDamage : public ::testing::Test {
       ASSERT_EQ(reports_.size(), 1u) << what << ": a notification was lost without a report";
       const fs::path store = cedev::notify::StorePath();
       EXPECT_NE(reports_[0].find(store.string()), std::string::npos) << reports_[0];
-      EXPECT_EQ(ReadBytes(store.string() + ".damaged"), bytes) << what;
+      EXPECT_EQ(testsupport::ReadBytes(store.string() + ".damaged"), bytes) << what;
     }
     // The store was put right: reading again finds nothing more to report.
     const auto again = SeeAll();
@@ -213,8 +213,8 @@ class StoreDamage : public ::testing::Test {
     ASSERT_NE(CeSetUserNotificationEx(reinterpret_cast<HANDLE>(UINT_PTR{added}), &trigger, nullptr),
               nullptr);
     note();
-    journal_ = ReadBytes(cedev::notify::JournalPath());
-    ASSERT_EQ(ReadBytes(cedev::notify::StorePath()), text_) << "the changes went to the journal";
+    journal_ = testsupport::ReadBytes(cedev::notify::JournalPath());
+    ASSERT_EQ(testsupport::ReadBytes(cedev::notify::StorePath()), text_) << "the changes went to the journal";
   }
 
   // Puts the snapshot back and `bytes` in place of the journal (kept alive meanwhile, as
@@ -225,11 +225,11 @@ class StoreDamage : public ::testing::Test {
     const fs::path previous = journal.string() + ".previous";
     std::error_code ec;
     fs::rename(journal, previous, ec);
-    WriteBytes(journal, bytes);
+    testsupport::WriteBytes(journal, bytes);
     fs::remove(previous, ec);
   }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
   std::vector<std::string> reports_;
   std::map<DWORD, Seen> original_;
   std::string text_;
@@ -306,10 +306,10 @@ TEST_F(StoreDamage, AKilledWritersTemporaryFileIsNeverReadAndIsRemovedByTheNextC
   // and one cut short.
   const fs::path store = cedev::notify::StorePath();
   const fs::path whole = store.string() + ".tmp.99999.0", cut = store.string() + ".tmp.99998.3";
-  WriteBytes(whole,
-             "next-handle 50 records 1\n49\ttime\t0\t2026-12-20 09:00:00\traw "
-             "0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\Evil.exe\"\t-\t-\n");
-  WriteBytes(cut, text_.substr(0, text_.size() / 2));
+  testsupport::WriteBytes(whole,
+                          "next-handle 50 records 1\n49\ttime\t0\t2026-12-20 09:00:00\traw "
+                          "0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\Evil.exe\"\t-\t-\n");
+  testsupport::WriteBytes(cut, text_.substr(0, text_.size() / 2));
   PutStore(text_);
   const auto seen = SeeAll();
   ASSERT_TRUE(seen.has_value());
@@ -357,7 +357,7 @@ TEST_F(StoreDamage, TheJournalCutAtEveryByteKeepsEveryWholeChangeAndSaysNothing)
     ASSERT_FALSE(fs::exists(cedev::notify::JournalPath().string() + ".damaged")) << n;
   }
   const DWORD h = Register(L"\\Windows\\New.exe", L"", 20, 9, 0, nullptr);
-  const std::string after = ReadBytes(cedev::notify::JournalPath());
+  const std::string after = testsupport::ReadBytes(cedev::notify::JournalPath());
   EXPECT_EQ(cedev::notify::ParseJournal(after).wholeBytes, after.size()) << "a torn rest kept";
   EXPECT_EQ(SeeAll()->count(h), 1u);
   std::printf("[ damage ] the journal cut at each of its %zu bytes\n", journal_.size());
@@ -407,7 +407,7 @@ TEST_F(StoreDamage, ABadByteInTheJournalLosesAtMostTheChangesOfItsLines) {
       if (!parsed.problems.empty()) {
         ASSERT_EQ(reports_.size(), 1u) << what << ": a lost change was not reported";
         EXPECT_NE(reports_[0].find(cedev::notify::JournalPath().string()), std::string::npos);
-        EXPECT_EQ(ReadBytes(cedev::notify::JournalPath().string() + ".damaged"), bytes) << what;
+        EXPECT_EQ(testsupport::ReadBytes(cedev::notify::JournalPath().string() + ".damaged"), bytes) << what;
       } else if (at + 1 == journal_.size()) {
         EXPECT_TRUE(reports_.empty()) << what << ": a torn last line reported";
       }

@@ -50,19 +50,20 @@ class TwoTools : public ::testing::Test {
  protected:
   // A shell loop of cedevice commands; its standard output and error go to files named NAME.out
   // and NAME.err.
-  std::unique_ptr<ChildProcess> Loop(const std::string& name, const std::string& body) {
+  std::unique_ptr<testsupport::ChildProcess> Loop(const std::string& name,
+                                                  const std::string& body) {
     const std::string script = "set -e\n" + body;
-    return std::make_unique<ChildProcess>(
+    return std::make_unique<testsupport::ChildProcess>(
         std::vector<std::string>{"/bin/sh", "-c", script},
         std::map<std::string, std::string>{{"CEDEVICE_ROOT", scratch_.root.string()},
                                            {"CEDEVICE", CEDEVICE_EXE}},
         (scratch_.dir / (name + ".out")).string(), (scratch_.dir / (name + ".err")).string());
   }
   std::string Output(const std::string& name) const {
-    return ReadBytes(scratch_.dir / (name + ".out"));
+    return testsupport::ReadBytes(scratch_.dir / (name + ".out"));
   }
   std::string Errors(const std::string& name) const {
-    return ReadBytes(scratch_.dir / (name + ".err"));
+    return testsupport::ReadBytes(scratch_.dir / (name + ".err"));
   }
 
   static std::string Registrations(const std::string& tag, int count) {
@@ -91,7 +92,7 @@ class TwoTools : public ::testing::Test {
     ASSERT_EQ(init->Wait(kLimit), 0) << Errors("init");
   }
 
-  Scratch scratch_;
+  testsupport::Scratch scratch_;
 };
 
 TEST_F(TwoTools, TwoRegisteringAtOnceLoseNothing) {
@@ -167,7 +168,7 @@ TEST_F(TwoTools, ARegistrationKilledAtAnyPointLeavesTheStoreWhole) {
   constexpr int kKills = 40;
   for (int i = 1; i <= kKills; ++i) {
     const std::string tag = "K" + std::to_string(i);
-    ChildProcess tool(
+    testsupport::ChildProcess tool(
         {CEDEVICE_EXE, "notify", "time", "2026-12-10 09:00:00", "\\Windows\\Foreign.exe", tag},
         {{"CEDEVICE_ROOT", scratch_.root.string()}});
     ASSERT_TRUE(tool.Started());

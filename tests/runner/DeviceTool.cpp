@@ -10,56 +10,18 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-}
-
-}  // namespace
-
-void DeviceToolTest::SetUp() {
-  const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  scratch_ = fs::temp_directory_path() / ("quenmora-runner-test-" + std::to_string(getpid()));
-  fs::remove_all(scratch_);
-  fs::create_directories(scratch_);
-  root_ = scratch_ / "device";
-}
-
-void DeviceToolTest::TearDown() {
-  std::error_code ignored;
-  fs::remove_all(scratch_, ignored);
-}
-
 ToolResult DeviceToolTest::Tool(const std::vector<std::string>& args,
                                 const std::map<std::string, std::string>& env,
                                 const std::string& stdoutPath) const {
-  std::string command = "env";
-  auto word = [&command](const std::string& text) {
-    command += ' ';
-    command += Quote(text);
-  };
-  word("CEDEVICE_ROOT=" + root_.string());
-  for (const auto& [key, value] : env) word(key + "=" + value);
-  word(CEDEVICE_EXE);
-  for (const std::string& a : args) word(a);
-  const fs::path out = scratch_ / "out", err = scratch_ / "err";
-  command += " >";
-  command += Quote(stdoutPath.empty() ? out.string() : stdoutPath);
-  command += " 2>";
-  command += Quote(err.string());
-  command += " </dev/null";
-  const int raw = std::system(command.c_str());
+  std::vector<std::string> argv{CEDEVICE_EXE};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::map<std::string, std::string> all = env;
+  all["CEDEVICE_ROOT"] = root_.string();
+  const fs::path out = scratch_.dir / "out", err = scratch_.dir / "err";
+  testsupport::ChildProcess child(argv, all, stdoutPath.empty() ? out.string() : stdoutPath,
+                                  err.string());
   ToolResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.status = child.Wait(std::chrono::seconds(120)).value_or(-1);
   result.out = ReadFile(out);
   result.err = ReadFile(err);
   return result;
@@ -100,15 +62,16 @@ std::vector<std::string> DeviceToolTest::AwaitLines(const fs::path& file, std::s
   return lines;
 }
 
-std::unique_ptr<ChildProcess> DeviceToolTest::Start(
+std::unique_ptr<testsupport::ChildProcess> DeviceToolTest::Start(
     const std::string& name, const std::vector<std::string>& args,
     const std::map<std::string, std::string>& env) const {
   std::vector<std::string> argv{CEDEVICE_EXE};
   argv.insert(argv.end(), args.begin(), args.end());
   std::map<std::string, std::string> all = env;
   all["CEDEVICE_ROOT"] = root_.string();
-  return std::make_unique<ChildProcess>(argv, all, (scratch_ / (name + ".out")).string(),
-                                        (scratch_ / (name + ".err")).string());
+  return std::make_unique<testsupport::ChildProcess>(argv, all,
+                                                     (scratch_.dir / (name + ".out")).string(),
+                                                     (scratch_.dir / (name + ".err")).string());
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -11,18 +11,16 @@
 #include <gtest/gtest.h>
 
 #include "ChildProcess.h"
+#include "Scratch.h"
 
 struct ToolResult {
-  int status = -1;
+  int status = -1;  // -1: it did not end in time
   std::string out;
   std::string err;
 };
 
 class DeviceToolTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
   // cedevice ARGS with CEDEVICE_ROOT set to the test's root and `env` added; its standard
   // output to `stdoutPath` when one is named (e.g. /dev/full), else kept.
   ToolResult Tool(const std::vector<std::string>& args,
@@ -40,11 +38,12 @@ class DeviceToolTest : public ::testing::Test {
                                       std::chrono::seconds bound = std::chrono::seconds(60)) const;
   // cedevice ARGS started beside the test on its root, standard output and error to files in
   // the scratch folder named after `name`.
-  std::unique_ptr<ChildProcess> Start(const std::string& name, const std::vector<std::string>& args,
-                                      const std::map<std::string, std::string>& env = {}) const;
+  std::unique_ptr<testsupport::ChildProcess> Start(
+      const std::string& name, const std::vector<std::string>& args,
+      const std::map<std::string, std::string>& env = {}) const;
 
-  std::filesystem::path root_;
-  std::filesystem::path scratch_;
+  testsupport::Scratch scratch_;
+  const std::filesystem::path& root_ = scratch_.root;
 };
 
 std::vector<std::string> Lines(const std::string& text);

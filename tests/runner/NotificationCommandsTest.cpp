@@ -78,11 +78,11 @@ TEST_F(NotificationCommands, ProcessesRegisteringAtOnceGetDistinctHandles) {
   for (int p = 0; p < 6; ++p) {
     script += "( for i in 1 2 3 4; do CEDEVICE_ROOT='" + root_.string() + "' '" + CEDEVICE_EXE +
               "' notify time '2026-12-08 07:00:00' '\\Windows\\A.exe' p" + std::to_string(p) +
-              " || exit 1; done ) >>'" + (scratch_ / "handles").string() + "' & ";
+              " || exit 1; done ) >>'" + (scratch_.dir / "handles").string() + "' & ";
   }
   script += "wait";
   ASSERT_EQ(std::system(("timeout 60 sh -c \"" + script + "\"").c_str()), 0);
-  std::vector<std::string> handles = Lines(ReadFile(scratch_ / "handles"));
+  std::vector<std::string> handles = Lines(ReadFile(scratch_.dir / "handles"));
   std::sort(handles.begin(), handles.end());
   EXPECT_EQ(handles.size(), 24u);
   EXPECT_EQ(std::adjacent_find(handles.begin(), handles.end()), handles.end())

@@ -201,32 +201,14 @@ TEST_F(Runner, RealTimeSeesRegistrationsMadeWhileItWaits) {
   InstallRecorder();
   Ok({"clock", "set", "2026-12-07 10:00:00"});
   Ok({"notify", "time", "2026-12-07 10:00:01", "\\Windows\\Recorder.exe", "first"});
-  const fs::path out = scratch_ / "run-out";
-  const pid_t runner = fork();
-  ASSERT_GE(runner, 0);
-  if (runner == 0) {
-    setenv("CEDEVICE_ROOT", root_.c_str(), 1);
-    if (freopen(out.c_str(), "w", stdout) == nullptr) _exit(126);
-    execl(CEDEVICE_EXE, CEDEVICE_EXE, "run", "--until", "2026-12-07 10:00:04",
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  const auto runner = Start("run", {"run", "--until", "2026-12-07 10:00:04"});
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   Ok({"notify", "time", "2026-12-07 10:00:02", "\\Windows\\Recorder.exe", "second"});
-  int status = 0;
-  pid_t done = 0;
-  for (int i = 0; i < 200 && done == 0; ++i) {  // watchdog: 20 s
-    done = waitpid(runner, &status, WNOHANG);
-    if (done == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (done == 0) {
-    kill(runner, SIGKILL);
-    waitpid(runner, &status, 0);
-    FAIL() << "the runner did not end at --until";
-  }
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::optional<int> status = runner->Wait(std::chrono::seconds(20));
+  ASSERT_TRUE(status.has_value()) << "the runner did not end at --until";
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(
-      Lines(ReadFile(out)),
+      Lines(ReadFile(scratch_.dir / "run.out")),
       (std::vector<std::string>{"2026-12-07 10:00:01\t1\t\\Windows\\Recorder.exe first\texit 0",
                                 "2026-12-07 10:00:02\t2\t\\Windows\\Recorder.exe second\texit 0"}));
 }
@@ -235,27 +217,12 @@ TEST_F(Runner, AnInterruptEndsItWithStatusZeroAndTheStoreWhole) {
   InstallRecorder();
   Ok({"clock", "set", "2026-12-07 10:00:00"});
   Ok({"notify", "time", "2026-12-08 10:00:00", "\\Windows\\Recorder.exe", "tomorrow"});
-  const pid_t runner = fork();
-  ASSERT_GE(runner, 0);
-  if (runner == 0) {
-    setenv("CEDEVICE_ROOT", root_.c_str(), 1);
-    execl(CEDEVICE_EXE, CEDEVICE_EXE, "run", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  const auto runner = Start("run", {"run"});
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  kill(runner, SIGINT);
-  int status = 0;
-  pid_t done = 0;
-  for (int i = 0; i < 100 && done == 0; ++i) {  // watchdog: 10 s
-    done = waitpid(runner, &status, WNOHANG);
-    if (done == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (done == 0) {
-    kill(runner, SIGKILL);
-    waitpid(runner, &status, 0);
-    FAIL() << "the runner did not end on an interrupt";
-  }
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  runner->Kill(SIGINT);
+  const std::optional<int> status = runner->Wait(std::chrono::seconds(10));
+  ASSERT_TRUE(status.has_value()) << "the runner did not end on an interrupt";
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(Ok({"notifications"}),
             "1\ttime\t2026-12-08 10:00:00\t\\Windows\\Recorder.exe\ttomorrow\n");
 }
@@ -301,8 +268,8 @@ TEST_F(Runner, RealTimeFollowsTheDeviceClockAsItIsChanged) {
   Ok({"notify", "time", "2026-12-07 10:05:00", "\\Windows\\Recorder.exe", "forward"});  // 2
   Ok({"notify", "time", "2026-12-07 11:00:00", "\\Windows\\Recorder.exe", "later"});    // 3
   auto runner = Start("run", {"run"});
-  const fs::path out = scratch_ / "run.out";
-  ASSERT_EQ(AwaitLines(out, 1).size(), 1u) << ReadFile(scratch_ / "run.err");
+  const fs::path out = scratch_.dir / "run.out";
+  ASSERT_EQ(AwaitLines(out, 1).size(), 1u) << ReadFile(scratch_.dir / "run.err");
   Ok({"clock", "freeze", "2026-12-07 10:05:00"});  // frozen, moved forward
   ASSERT_EQ(AwaitLines(out, 2).size(), 2u) << "a frozen clock moved forward was not seen";
   Ok({"clock", "set", "2026-12-07 09:00:00"});  // back, and running
@@ -345,7 +312,8 @@ TEST_F(Runner, ASecondRunnerOnTheDeviceIsRefusedNamingTheFirst) {
   Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Recorder.exe", "first"});
   Ok({"notify", "time", "2026-12-08 10:00:00", "\\Windows\\Recorder.exe", "tomorrow"});
   auto runner = Start("run", {"run"});
-  ASSERT_EQ(AwaitLines(scratch_ / "run.out", 1).size(), 1u) << ReadFile(scratch_ / "run.err");
+  ASSERT_EQ(AwaitLines(scratch_.dir / "run.out", 1).size(), 1u)
+      << ReadFile(scratch_.dir / "run.err");
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"run", "--fast", "--until", "2026-12-09 10:00:00"},
                                              {"run", "--until", "2026-12-07 10:00:00"}}) {

@@ -1,22 +1,25 @@
 #include "ClockedDevice.h"
 
 #include <cstdlib>
+#include <fstream>
 
 #include <unistd.h>
 
+#include "AppTrace.h"
 #include "DeviceClock.h"
+#include "DeviceRoot.h"
 #include "DeviceTime.h"
 #include "NotificationStore.h"
 #include "NotifyFaults.h"
+#include "KernelControl.h"
+#include "Settings.h"
 
 namespace fs = std::filesystem;
 
 void ClockedDeviceTest::SetUp() {
-  root_ = fs::temp_directory_path() / ("quenmora-scheduler-test-" + std::to_string(getpid()));
-  fs::remove_all(root_);
+  testsupport::DeviceTest::SetUp();
   fs::create_directories(root_ / ".device");
   fs::create_directories(root_ / "Windows");
-  setenv("CEDEVICE_ROOT", root_.c_str(), 1);
   cedev::notify::ClearFaults();
   cedev::notify::SetDamageReporter([](const std::string&) {});
   FreezeAt("2026-12-07 10:00:00");  // a Monday
@@ -25,8 +28,7 @@ void ClockedDeviceTest::SetUp() {
 void ClockedDeviceTest::TearDown() {
   cedev::notify::ClearFaults();
   cedev::notify::SetDamageReporter(nullptr);
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
+  testsupport::DeviceTest::TearDown();
 }
 
 void ClockedDeviceTest::FreezeAt(const char* when) {
@@ -43,4 +45,23 @@ BYTE Days(std::initializer_list<int> weekdays) {
 
 std::unique_ptr<ScheduleItem> Item(BYTE days, int hour, int minute, int second, LONG muteOn) {
   return std::make_unique<ScheduleItem>(days, TimeOfDay(hour, minute, second), muteOn);
+}
+
+void KeepTrace(bool keep) {
+  cedev::SetSetting("trace", keep ? "yes" : "no");
+  cedev::ReloadTraceSetting();
+  RegisterAppTrace();
+}
+
+std::vector<std::string> DebugLogLines() {
+  std::vector<std::string> lines;
+  std::ifstream in(cedev::DeviceStatePath("debug.log"));
+  for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find('\t') + 1));
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += "  " + line + "\n";
+  return text;
 }

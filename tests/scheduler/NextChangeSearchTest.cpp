@@ -1,13 +1,14 @@
 // The next-change search against a frozen clock: which item wins and on which weekday. Every
-// case runs twice: with the trace kept (the search steps through each day and reports it) and
-// without (it goes straight to each item's nearest day); both must choose alike.
+// case runs with the device's trace kept and without; the search is one and must not tell.
+#include <cstdio>
+#include <filesystem>
+#include <map>
 #include <random>
 #include <tuple>
 
 #include "ClockedDevice.h"
-#include "KernelControl.h"
+#include "DeviceRoot.h"
 #include "NextChangeSearch.h"
-#include "Settings.h"
 
 namespace {
 
@@ -24,11 +25,6 @@ struct SearchCase {
   int expectedIndex;  // -1: none
   int expectedDay;
 };
-
-void KeepTrace(bool keep) {
-  cedev::SetSetting("trace", keep ? "yes" : "no");
-  cedev::ReloadTraceSetting();
-}
 
 class NextChange : public ClockedDeviceTest,
                    public ::testing::WithParamInterface<std::tuple<SearchCase, bool>> {
@@ -163,15 +159,15 @@ TEST_F(ClockedDeviceTest, NextDayOfTheWinnerIsTheWinningWeekday) {
   EXPECT_EQ(chosen->nextDay, 5);
 }
 
-// Random schedules: the day-by-day search and the nearest-day search choose the same item and
-// weekday.
-TEST_F(ClockedDeviceTest, DayByDayAndNearestDayChooseAlike) {
+// Random schedules with many ties, searched with the trace kept and without: the same item is
+// chosen and every item's nextDay is left the same (each item that became the choice on the way
+// has the weekday it was taken for), so the trace changes nothing the search does.
+TEST_F(ClockedDeviceTest, TheTraceChangesNothingTheSearchDoes) {
   std::mt19937 random(20261207);
   const char* const nows[] = {"2026-12-06 00:00:00", "2026-12-07 10:00:00", "2026-12-12 23:59:59",
                               "2026-12-09 12:30:30"};
-  for (int round = 0; round < 64; ++round) {
-    FreezeAt(nows[round % 4]);
-    Schedule schedule;
+  std::vector<Schedule> schedules(64);
+  for (Schedule& schedule : schedules) {
     const int count = 1 + static_cast<int>(random() % 12);
     for (int i = 0; i < count; ++i) {
       // Few distinct times, so that ties and equal distances come up often.
@@ -179,16 +175,84 @@ TEST_F(ClockedDeviceTest, DayByDayAndNearestDayChooseAlike) {
                            static_cast<int>(random() % 4) * 6 + 4,
                            static_cast<int>(random() % 2) * 30, 0));
     }
-    KeepTrace(false);
-    const ScheduleItem* fast = GetNextItem(schedule);
-    const int fastDay = fast != nullptr ? fast->nextDay : -1;
-    KeepTrace(true);
-    const ScheduleItem* stepped = GetNextItem(schedule);
-    const int steppedDay = stepped != nullptr ? stepped->nextDay : -1;
-    KeepTrace(false);
-    ASSERT_EQ(fast, stepped) << "round " << round;
-    ASSERT_EQ(fastDay, steppedDay) << "round " << round;
   }
+  // Per schedule: the chosen index, then every item's nextDay.
+  auto searchAll = [&](bool traced) {
+    KeepTrace(traced);
+    std::vector<std::vector<int>> outcomes;
+    for (size_t round = 0; round < schedules.size(); ++round) {
+      Schedule& schedule = schedules[round];
+      FreezeAt(nows[round % 4]);
+      for (int i = 0; i < schedule.Count(); ++i) schedule.Item(i).nextDay = 9;
+      const ScheduleItem* chosen = GetNextItem(schedule);
+      std::vector<int> outcome = {-1};
+      for (int i = 0; i < schedule.Count(); ++i) {
+        if (&schedule.Item(i) == chosen) outcome[0] = i;
+        outcome.push_back(schedule.Item(i).nextDay);
+      }
+      outcomes.push_back(outcome);
+    }
+    EXPECT_EQ(DebugLogLines().empty(), !traced);
+    return outcomes;
+  };
+  const std::vector<std::vector<int>> untraced = searchAll(false);
+  const std::vector<std::vector<int>> traced = searchAll(true);
+  KeepTrace(false);
+  for (size_t round = 0; round < schedules.size(); ++round)
+    EXPECT_EQ(untraced[round], traced[round]) << "round " << round;
+}
+
+// The trace of a search: each item's offset, every day's bit test, each set day's distance, and
+// the step's branch for each occurrence that the step looks at, in the order of the steps.
+TEST_F(ClockedDeviceTest, TheTraceFollowsEveryStep) {
+  KeepTrace(true);
+  FreezeAt("2026-12-07 10:00:00");  // Monday
+  Schedule schedule;
+  schedule.Append(Item(DayBit(2) | DayBit(3), 12, 0, 0));  // Tuesday and Wednesday
+  schedule.Append(Item(DayBit(2), 11, 0, 0));
+  schedule.Append(Item(DayBit(2), 8, 0, 0));
+  schedule.Append(Item(DayBit(2), 9, 0, 0));
+  schedule.Append(Item(DayBit(1), 9, 0, 0));  // today, passed: a week ahead
+  for (int i = 0; i < schedule.Count(); ++i) schedule.Item(i).nextDay = 9;
+  ASSERT_EQ(GetNextItem(schedule), &schedule.Item(2));
+  KeepTrace(false);
+
+  std::vector<std::string> expected = {"GetNextItem: now: 10:0:0"};
+  // One item's lines: its offset, then each day's, with `after[j]` following day j's.
+  auto item = [&](int totalseconds, int days, std::map<int, std::vector<std::string>> after) {
+    expected.push_back("GetNextItem: totalseconds: " + std::to_string(totalseconds));
+    for (int j = 0; j < 7; ++j) {
+      char line[80];
+      std::snprintf(line, sizeof line, "GetNextItem: pow(2, j): %X, item-days:%X", 1 << j, days);
+      expected.push_back(line);
+      expected.insert(expected.end(), after[j].begin(), after[j].end());
+    }
+  };
+  item(7200, 0x0C,
+       {{2,
+         {"GetNextItem: j, day, diff: 2, 1, 1",
+          "GetNextItem: if1, diff, smallestdiff, totalseconds: 1, 7, 7200"}},
+        {3, {"GetNextItem: j, day, diff: 3, 1, 2"}}});
+  item(3600, 0x04,
+       {{2,
+         {"GetNextItem: j, day, diff: 2, 1, 1",
+          "GetNextItem: elseif1, diff, smallestdiff, totalseconds: 1, 1, 3600",
+          "GetNextItem: if2, totalseconds, smallestposseconds: 3600, 7200"}}});
+  item(-7200, 0x04,
+       {{2,
+         {"GetNextItem: j, day, diff: 2, 1, 1",
+          "GetNextItem: elseif2, diff, smallestdiff, totalseconds: 1, 1, -7200",
+          "GetNextItem: if3, totalseconds, smallestnegseconds: -7200, -86400"}}});
+  item(-3600, 0x04,
+       {{2,
+         {"GetNextItem: j, day, diff: 2, 1, 1",
+          "GetNextItem: elseif2, diff, smallestdiff, totalseconds: 1, 1, -3600"}}});
+  item(-3600, 0x02, {{1, {"GetNextItem: j, day, diff: 1, 1, 7"}}});
+  const std::vector<std::string> actual = DebugLogLines();
+  EXPECT_EQ(actual, expected) << "expected:\n" << Joined(expected) << "actual:\n" << Joined(actual);
+  // Each item that became the choice has the weekday it was taken for; the others are untouched.
+  const int nextDays[] = {2, 2, 2, 9, 9};
+  for (int i = 0; i < schedule.Count(); ++i) EXPECT_EQ(schedule.Item(i).nextDay, nextDays[i]) << i;
 }
 
 }  // namespace

@@ -209,20 +209,13 @@ class TracedRegistration : public ClockedDeviceTest {
  protected:
   void SetUp() override {
     ClockedDeviceTest::SetUp();
-    cedev::SetSetting("trace", "yes");
-    cedev::ReloadTraceSetting();
+    KeepTrace(true);
   }
   void TearDown() override {
-    cedev::SetSetting("trace", "no");
-    cedev::ReloadTraceSetting();
+    KeepTrace(false);
     ClockedDeviceTest::TearDown();
   }
-  static std::string Log() {
-    std::ifstream in(cedev::DeviceStatePath("debug.log"));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  static std::string Log() { return Joined(DebugLogLines()); }
 };
 
 struct FailureCase {
@@ -280,20 +273,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
 
 // The registration's trace from its first line on, one entry a line, without the log's times.
-std::vector<std::string> RegistrationTrace(const std::string& log) {
-  std::vector<std::string> lines;
-  std::istringstream in(log);
-  for (std::string line; std::getline(in, line);) {
-    line.erase(0, line.find('\t') + 1);
-    if (!lines.empty() || line.starts_with("SetNotifcation: item")) lines.push_back(line);
-  }
+std::vector<std::string> RegistrationTrace() {
+  std::vector<std::string> lines = DebugLogLines();
+  const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.starts_with("SetNotifcation: item");
+  });
+  lines.erase(lines.begin(), first);
   return lines;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += "  " + line + "\n";
-  return text;
 }
 
 // The two new notifications are registered before the walk, so that a run ended at any moment
@@ -335,7 +321,7 @@ TEST_F(TracedRegistration, RegistersFirstThenWalksPassingOverTheNewOnes) {
     schedule.Append(Item(DayBit(2), 7, 0, 0, 1));
     ScheduleNextChange(schedule);
     cedev::notify::ClearFaults();
-    const std::vector<std::string> actual = RegistrationTrace(Log());
+    const std::vector<std::string> actual = RegistrationTrace();
     EXPECT_EQ(actual, c.trace) << "expected:\n" << Joined(c.trace) << "actual:\n" << Joined(actual);
     std::vector<DWORD> handles;
     for (const Registered& r : Store()) handles.push_back(r.handle);

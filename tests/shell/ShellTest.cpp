@@ -8,11 +8,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -22,22 +19,12 @@
 #include "ShellTestSupport.h"
 #include "ShellThread.h"
 #include "SoundState.h"
+#include "Scratch.h"
 #include "Watchdog.h"
 
-namespace fs = std::filesystem;
 using namespace shelltest;
 
 namespace {
-
-const fs::path& ProcessRoot() {
-  static const fs::path root = [] {
-    fs::path r = fs::temp_directory_path() / ("quenmora-shell-test-" + std::to_string(getpid()));
-    fs::remove_all(r);
-    setenv("CEDEVICE_ROOT", r.c_str(), 1);
-    return r;
-  }();
-  return root;
-}
 
 // The volume icon's centre at the default setting, in task-bar client pixels.
 const LPARAM kIcon = Point(200, 10);
@@ -47,8 +34,7 @@ const LPARAM kOkButton = Point(226, 13);
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::remove_all(ProcessRoot() / ".device");
-    fs::create_directories(ProcessRoot() / ".device");
+    testsupport::ResetProcessDevice();
     cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
   }
   void TearDown() override { cedev::StopShell(); }
@@ -59,7 +45,7 @@ class ShellTest : public ::testing::Test {
   }
   static HWND Popup() { return FindWindowW(L"Dialog", L"Volume"); }
 
-  Watchdog watchdog_{std::chrono::seconds(20)};
+  msgtest::Watchdog watchdog_;
 };
 
 TEST_F(ShellTest, TaskBarIsATopLevelWindowAcrossTheTopOfTheScreen) {

@@ -5,20 +5,17 @@
 
 #include <chrono>
 #include <functional>
-#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "DeviceScreen.h"
 #include "ShellTestSupport.h"
 #include "ShellThread.h"
+#include "Scratch.h"
 #include "Watchdog.h"
 
-namespace fs = std::filesystem;
 using namespace shelltest;
 using std::chrono::milliseconds;
 
@@ -27,12 +24,7 @@ namespace {
 class TaskBarScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static const fs::path root = [] {
-      fs::path r = fs::temp_directory_path() / ("quenmora-bar-test-" + std::to_string(getpid()));
-      fs::remove_all(r);
-      setenv("CEDEVICE_ROOT", r.c_str(), 1);
-      return r;
-    }();
+    testsupport::ProcessDeviceRoot();
     cedev::StartShell();
     ASSERT_NE(FindWindowW(L"HHTaskBar", nullptr), nullptr);
   }
@@ -49,7 +41,7 @@ class TaskBarScreenTest : public ::testing::Test {
     return row;
   }
 
-  Watchdog watchdog_{std::chrono::seconds(20)};
+  msgtest::Watchdog watchdog_;
 };
 
 TEST_F(TaskBarScreenTest, ShowsTheForegroundTitleAndOkOnlyWhenAskedFor) {

@@ -3,7 +3,6 @@
 // own tmux server (a socket of its own), so it never touches anyone else's sessions.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
+#include "Scratch.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -26,31 +28,12 @@ struct Output {
   std::string text;
 };
 
-// Runs a program (no shell) and collects its standard output.
+// Runs a program (no shell; a bare name is looked for on PATH) and collects its standard output.
 Output Run(const std::vector<std::string>& args) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipeFds[1], 1);
-    close(pipeFds[0]);
-    close(pipeFds[1]);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  close(pipeFds[1]);
+  testsupport::ChildProcess child(args);
   Output out;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-    out.text.append(buffer, static_cast<size_t>(n));
-  close(pipeFds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  out.text = child.ReadOutput(std::string::npos, std::chrono::seconds(60));
+  out.status = child.Wait(std::chrono::seconds(60)).value_or(-1);
   return out;
 }
 
@@ -61,16 +44,10 @@ class TmuxSession {
   TmuxSession() {
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     socket_ = "quenmora-test-" + std::to_string(getpid()) + "-" + std::to_string(stamp);
-    base_ = fs::temp_directory_path() / socket_;
-    fs::create_directories(base_);
-    root_ = base_ / "device";  // made factory-new by cedevice init
-    status_ = base_ / "exit-status";
+    root_ = scratch_.root;  // made factory-new by cedevice init
+    status_ = scratch_.dir / "exit-status";
   }
-  ~TmuxSession() {
-    Run({"tmux", "-L", socket_, "kill-server"});
-    std::error_code ec;
-    fs::remove_all(base_, ec);
-  }
+  ~TmuxSession() { Run({"tmux", "-L", socket_, "kill-server"}); }
 
   const fs::path& root() const { return root_; }
 
@@ -229,7 +206,7 @@ class TmuxSession {
   }
 
   std::string socket_;
-  fs::path base_;
+  testsupport::Scratch scratch_{"tmux"};
   fs::path root_;
   fs::path status_;
 };

@@ -2,11 +2,8 @@
 // second thread through the device's automation: what the controls show, and what comes back.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,10 +19,10 @@
 #include "ItemSummary.h"
 #include "ScheduleDlg.h"
 #include "ShellThread.h"
+#include "Scratch.h"
 #include "Watchdog.h"
 #include "resource.h"
 
-namespace fs = std::filesystem;
 using namespace cedev::automation;
 using std::chrono::milliseconds;
 
@@ -33,21 +30,10 @@ CWinApp theApp(L"Quenmora");
 
 namespace {
 
-const fs::path& ProcessRoot() {
-  static const fs::path root = [] {
-    fs::path r = fs::temp_directory_path() / ("quenmora-ui-test-" + std::to_string(getpid()));
-    fs::remove_all(r);
-    setenv("CEDEVICE_ROOT", r.c_str(), 1);
-    return r;
-  }();
-  return root;
-}
-
 class Dialogs : public testing::Test {
  protected:
   void SetUp() override {
-    fs::remove_all(ProcessRoot());
-    fs::create_directories(ProcessRoot() / ".device");
+    testsupport::ResetProcessDevice();
     cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 41, 27, 0});
     cedev::StartShell();
   }

@@ -1,6 +1,8 @@
 // Windows as a tree: classes, FindWindow, GetWindow order, texts, window longs, handles.
 #include <windows.h>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "MessageRecorder.h"
@@ -124,6 +126,49 @@ TEST_F(WindowTree, SetWindowLongOnABadWindowFails) {
   SetLastError(0);
   EXPECT_EQ(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlainProc)), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+// Every entry that takes a window answers one that has gone alike: it fails and says why. (Not
+// listed: DestroyWindow, GetClassName and SetTimer, which Wine answers with other errors.)
+TEST_F(WindowTree, EveryEntryAnswersAWindowThatHasGoneWithInvalidWindowHandle) {
+  HWND h = Make(L"gone");
+  ASSERT_TRUE(DestroyWindow(h));
+  RECT r{};
+  POINT p{};
+  wchar_t text[8];
+  PAINTSTRUCT ps{};
+  const struct {
+    const char* entry;
+    std::function<bool()> fails;
+  } entries[] = {
+      {"GetParent", [&] { return GetParent(h) == nullptr; }},
+      {"SetParent", [&] { return SetParent(h, nullptr) == nullptr; }},
+      {"GetWindow", [&] { return GetWindow(h, GW_CHILD) == nullptr; }},
+      {"GetWindowText", [&] { return GetWindowTextW(h, text, 8) == 0; }},
+      {"GetWindowTextLength", [&] { return GetWindowTextLengthW(h) == 0; }},
+      {"SetWindowText", [&] { return !SetWindowTextW(h, L"x"); }},
+      {"GetWindowLong", [&] { return GetWindowLongW(h, GWL_STYLE) == 0; }},
+      {"SetWindowLong", [&] { return SetWindowLongW(h, GWL_STYLE, 0) == 0; }},
+      {"GetWindowThreadProcessId", [&] { return GetWindowThreadProcessId(h, nullptr) == 0; }},
+      {"ShowWindow", [&] { return !ShowWindow(h, SW_SHOW); }},
+      {"SetWindowPos", [&] { return !SetWindowPos(h, nullptr, 0, 0, 1, 1, SWP_NOZORDER); }},
+      {"GetWindowRect", [&] { return !GetWindowRect(h, &r); }},
+      {"GetClientRect", [&] { return !GetClientRect(h, &r); }},
+      {"ClientToScreen", [&] { return !ClientToScreen(h, &p); }},
+      {"SendMessage", [&] { return SendMessageW(h, WM_USER, 0, 0) == 0; }},
+      {"PostMessage", [&] { return !PostMessageW(h, WM_USER, 0, 0); }},
+      {"SetFocus", [&] { return SetFocus(h) == nullptr; }},
+      {"SetActiveWindow", [&] { return SetActiveWindow(h) == nullptr; }},
+      {"EnableWindow", [&] { return !EnableWindow(h, FALSE); }},
+      {"InvalidateRect", [&] { return !InvalidateRect(h, nullptr, TRUE); }},
+      {"BeginPaint", [&] { return BeginPaint(h, &ps) == nullptr; }},
+      {"CreateCaret", [&] { return !CreateCaret(h, nullptr, 1, 8); }},
+  };
+  for (const auto& e : entries) {
+    SetLastError(0);
+    EXPECT_TRUE(e.fails()) << e.entry;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE)) << e.entry;
+  }
 }
 
 TEST_F(WindowTree, HandlesAreNeverReused) {

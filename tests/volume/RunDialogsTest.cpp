@@ -2,11 +2,8 @@
 // process on the device's shell and notification store.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -22,26 +19,15 @@
 #include "ShellThread.h"
 #include "SoundState.h"
 #include "StatusDlg.h"
+#include "Scratch.h"
 #include "Watchdog.h"
 #include "resource.h"
 
-namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
 CWinApp theApp(L"Quenmora");
 
 namespace {
-
-const fs::path& ProcessRoot() {
-  static const fs::path root = [] {
-    fs::path r =
-        fs::temp_directory_path() / ("quenmora-run-dialogs-test-" + std::to_string(getpid()));
-    fs::remove_all(r);
-    setenv("CEDEVICE_ROOT", r.c_str(), 1);
-    return r;
-  }();
-  return root;
-}
 
 void Register(DWORD type, const WCHAR* application, const SYSTEMTIME& start) {
   CE_NOTIFICATION_TRIGGER trigger = {};
@@ -64,8 +50,7 @@ int OwnNotificationCount() { return static_cast<int>(OwnNotificationStarts().siz
 class RunDialogs : public testing::Test {
  protected:
   void SetUp() override {
-    fs::remove_all(ProcessRoot());
-    fs::create_directories(ProcessRoot() / ".device");
+    testsupport::ResetProcessDevice();
     cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
   }
   void TearDown() override {

@@ -3,12 +3,9 @@
 // thread through the device's automation.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -20,10 +17,10 @@
 #include "SetupDlg.h"
 #include "ShellThread.h"
 #include "TaskBarTraining.h"
+#include "Scratch.h"
 #include "Watchdog.h"
 #include "resource.h"
 
-namespace fs = std::filesystem;
 using namespace cedev::automation;
 using std::chrono::milliseconds;
 
@@ -35,21 +32,10 @@ const wchar_t kTapInstructions[] =
     L"Now find the volume icon on the task bar. It is usually towards the right side of the "
     L"screen.\r\n\r\nOnce you have found it tap on it ONCE.";
 
-const fs::path& ProcessRoot() {
-  static const fs::path root = [] {
-    fs::path r = fs::temp_directory_path() / ("quenmora-training-test-" + std::to_string(getpid()));
-    fs::remove_all(r);
-    setenv("CEDEVICE_ROOT", r.c_str(), 1);
-    return r;
-  }();
-  return root;
-}
-
 class Training : public testing::Test {
  protected:
   void SetUp() override {
-    fs::remove_all(ProcessRoot() / ".device");
-    fs::create_directories(ProcessRoot() / ".device");
+    testsupport::ResetProcessDevice();
     cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
   }
   void TearDown() override { cedev::StopShell(); }

@@ -3,10 +3,7 @@
 // them, for each way the shell can be set up.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
@@ -22,22 +19,12 @@
 #include "SoundState.h"
 #include "VolumeChoices.h"
 #include "VolumeSwitch.h"
+#include "Scratch.h"
 #include "Watchdog.h"
 
-namespace fs = std::filesystem;
 using msgtest::Expected;
 
 namespace {
-
-const fs::path& ProcessRoot() {
-  static const fs::path root = [] {
-    fs::path r = fs::temp_directory_path() / ("quenmora-switch-test-" + std::to_string(getpid()));
-    fs::remove_all(r);
-    setenv("CEDEVICE_ROOT", r.c_str(), 1);
-    return r;
-  }();
-  return root;
-}
 
 // Windows whose messages are recorded: each keeps its own procedure behind RecordingProc.
 struct Watched {
@@ -48,13 +35,16 @@ std::mutex g_lock;
 std::map<HWND, Watched> g_watched;
 msgtest::MessageRecorder g_recorder;
 
+// What the program's taps make the shell do is what it does inside the program's sends; what it
+// does in its own time (painting, the notes it posts itself) falls between the program's sleeps
+// as the machine's load has it, and is not recorded.
 LRESULT CALLBACK RecordingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Watched watched;
   {
     std::lock_guard lock(g_lock);
     watched = g_watched[hWnd];
   }
-  g_recorder.Record(watched.tag, message, wParam, lParam);
+  if (InSendMessage()) g_recorder.Record(watched.tag, message, wParam, lParam);
   return CallWindowProc(watched.next, hWnd, message, wParam, lParam);
 }
 
@@ -97,29 +87,61 @@ std::vector<Expected> IconTap() {
           {"sleep", WM_NULL, 100},
           {"taskbar", WM_LBUTTONUP, 0, kIcon}};
 }
-std::vector<Expected> ChoiceTap(const std::string& choice) {
-  return {{choice, WM_LBUTTONDOWN, MK_LBUTTON, 0},
-          {"sleep", WM_NULL, 100},
-          {choice, WM_LBUTTONUP, 0, 0}};
-}
 std::vector<Expected> Then(std::vector<Expected> a, const std::vector<Expected>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
 const std::vector<Expected> kWait50 = {{"sleep", WM_NULL, 50}};
 
-std::vector<Expected> Switch(const std::string& choice) {
-  return Then(Then(Then(Then(IconTap(), kWait50), ChoiceTap(choice)), kWait50), IconTap());
+// The popup's choices as the setting names them, in order: the popup's group "Sound" holds them.
+std::vector<std::string> Choices(const std::string& setting) {
+  std::vector<std::string> choices;
+  std::size_t start = 0;
+  for (std::size_t comma; (comma = setting.find(',', start)) != std::string::npos;
+       start = comma + 1)
+    choices.push_back(setting.substr(start, comma - start));
+  choices.push_back(setting.substr(start));
+  return choices;
 }
-std::vector<Expected> SwitchNoChoice() {
-  return Then(Then(Then(IconTap(), kWait50), kWait50), IconTap());
+
+// A choice pressed (it takes the focus), held and released: it checks itself and unchecks the
+// others, tells its group, and the popup reads which it was.
+std::vector<Expected> ChoiceTap(const std::string& setting, const std::string& choice) {
+  std::vector<Expected> tap = {{choice, WM_LBUTTONDOWN, MK_LBUTTON, 0},
+                               {choice, WM_SETFOCUS, 0},
+                               {"sleep", WM_NULL, 100},
+                               {choice, WM_LBUTTONUP, 0, 0},
+                               {choice, WM_CAPTURECHANGED}};
+  for (const std::string& other : Choices(setting)) {
+    if (other != choice) tap.push_back({other, BM_SETCHECK, BST_UNCHECKED});
+  }
+  return Then(tap, {{"Sound", WM_COMMAND}, {choice, WM_GETTEXT}});
+}
+
+// The popup closing: the choice with the focus loses it, then the group and its choices go.
+std::vector<Expected> PopupGoes(const std::string& setting, const std::string& focused) {
+  std::vector<Expected> goes;
+  if (!focused.empty()) goes.push_back({focused, WM_KILLFOCUS, 0});
+  goes.push_back({"Sound", WM_DESTROY});
+  for (const std::string& c : Choices(setting)) goes.push_back({c, WM_DESTROY});
+  for (const std::string& c : Choices(setting)) goes.push_back({c, WM_NCDESTROY});
+  goes.push_back({"Sound", WM_NCDESTROY});
+  return goes;
+}
+
+std::vector<Expected> Switch(const std::string& setting, const std::string& choice) {
+  return Then(
+      Then(Then(Then(Then(IconTap(), kWait50), ChoiceTap(setting, choice)), kWait50), IconTap()),
+      PopupGoes(setting, choice));
+}
+std::vector<Expected> SwitchNoChoice(const std::string& setting) {
+  return Then(Then(Then(Then(IconTap(), kWait50), kWait50), IconTap()), PopupGoes(setting, ""));
 }
 
 class VolumeSwitchOnTheShell : public testing::TestWithParam<SwitchCase> {
  protected:
   void SetUp() override {
-    fs::remove_all(ProcessRoot() / ".device");
-    fs::create_directories(ProcessRoot() / ".device");
+    testsupport::ResetProcessDevice();
     cedev::clock::FreezeForProcess(cedev::DeviceTime{2026, 12, 7, 10, 0, 0, 0});
     {
       std::lock_guard lock(g_lock);
@@ -157,8 +179,7 @@ TEST_P(VolumeSwitchOnTheShell, TapsAndWaits) {
 
   SwitchVolume(TapPoint{c.x, c.y}, c.mode);
 
-  EXPECT_TRUE(
-      msgtest::SequenceIs(g_recorder.Take({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NULL}), c.want));
+  EXPECT_TRUE(msgtest::SequenceIs(g_recorder.Take(), c.want));
   EXPECT_EQ(TheVolumeChoices().hWndOn, nullptr);
   EXPECT_EQ(TheVolumeChoices().hWndMute, nullptr);
   EXPECT_EQ(cedev::GetSound(), std::wstring(c.wantSound, c.wantSound + strlen(c.wantSound)));
@@ -167,33 +188,38 @@ TEST_P(VolumeSwitchOnTheShell, TapsAndWaits) {
 INSTANTIATE_TEST_SUITE_P(
     Shells, VolumeSwitchOnTheShell,
     testing::Values(
-        SwitchCase{"MuteTapsVibrate", "On,Vibrate,Off", "no", 200, 10, 1, false, Switch("Vibrate"),
-                   "Vibrate"},
-        SwitchCase{"SoundOnTapsOn", "Off,Vibrate,On", "no", 200, 10, 0, false, Switch("On"), "On"},
+        SwitchCase{"MuteTapsVibrate", "On,Vibrate,Off", "no", 200, 10, 1, false,
+                   Switch("On,Vibrate,Off", "Vibrate"), "Vibrate"},
+        SwitchCase{"SoundOnTapsOn", "Off,Vibrate,On", "no", 200, 10, 0, false,
+                   Switch("Off,Vibrate,On", "On"), "On"},
         SwitchCase{"VibrateBeforeOffInAnyOrder", "Vibrate,Off,On", "no", 200, 10, 1, false,
-                   Switch("Vibrate"), "Vibrate"},
-        SwitchCase{"OffWithoutVibrate", "On,Off", "no", 200, 10, 1, false, Switch("Off"), "Off"},
-        SwitchCase{"ModeTwoMutes", "On,Vibrate,Off", "no", 200, 10, 2, false, Switch("Vibrate"),
-                   "Vibrate"},
+                   Switch("Vibrate,Off,On", "Vibrate"), "Vibrate"},
+        SwitchCase{"OffWithoutVibrate", "On,Off", "no", 200, 10, 1, false, Switch("On,Off", "Off"),
+                   "Off"},
+        SwitchCase{"ModeTwoMutes", "On,Vibrate,Off", "no", 200, 10, 2, false,
+                   Switch("On,Vibrate,Off", "Vibrate"), "Vibrate"},
         SwitchCase{"ModeMinusOneMutes", "On,Vibrate,Off", "no", 200, 10, -1, false,
-                   Switch("Vibrate"), "Vibrate"},
-        SwitchCase{"OnAloneTapsNothing", "On", "no", 200, 10, 0, false, SwitchNoChoice(), "On"},
-        SwitchCase{"MuteAloneTapsNothing", "Vibrate,Off", "no", 200, 10, 1, false, SwitchNoChoice(),
-                   "On"},
+                   Switch("On,Vibrate,Off", "Vibrate"), "Vibrate"},
+        SwitchCase{"OnAloneTapsNothing", "On", "no", 200, 10, 0, false, SwitchNoChoice("On"), "On"},
+        SwitchCase{"MuteAloneTapsNothing", "Vibrate,Off", "no", 200, 10, 1, false,
+                   SwitchNoChoice("Vibrate,Off"), "On"},
         SwitchCase{"CaseDifferingTextsTapNothing", "on,vibrate,off", "no", 200, 10, 1, false,
-                   SwitchNoChoice(), "On"},
+                   SwitchNoChoice("on,vibrate,off"), "On"},
         SwitchCase{"PopupThatClosesItself", "On,Vibrate,Off", "yes", 200, 10, 1, false,
-                   Then(Then(IconTap(), kWait50), ChoiceTap("Vibrate")), "Vibrate"},
+                   Then(Then(Then(IconTap(), kWait50), ChoiceTap("On,Vibrate,Off", "Vibrate")),
+                        PopupGoes("On,Vibrate,Off", "Vibrate")),
+                   "Vibrate"},
         SwitchCase{"PopupAlreadyOpen", "On,Vibrate,Off", "no", 200, 10, 1, true,
-                   Then(Then(ChoiceTap("Vibrate"), kWait50), IconTap()), "Vibrate"},
+                   Then(Then(Then(ChoiceTap("On,Vibrate,Off", "Vibrate"), kWait50), IconTap()),
+                        PopupGoes("On,Vibrate,Off", "Vibrate")),
+                   "Vibrate"},
         SwitchCase{"UntrainedX", "On,Vibrate,Off", "no", 0, 25, 1, false, {}, "On"},
         SwitchCase{"UntrainedY", "On,Vibrate,Off", "no", 25, 0, 1, false, {}, "On"}),
     [](const testing::TestParamInfo<SwitchCase>& param) { return param.param.name; });
 
 TEST(VolumeSwitchWithoutTaskBar, SendsAndWaitsForNothing) {
   msgtest::Watchdog watchdog("VolumeSwitchWithoutTaskBar", std::chrono::seconds(20));
-  fs::remove_all(ProcessRoot() / ".device");
-  fs::create_directories(ProcessRoot() / ".device");
+  testsupport::ResetProcessDevice();
   cedev::SetSetting("taskbar", "no");
   cedev::StartShell();
   std::vector<DWORD> sleeps;

@@ -15,25 +15,29 @@
 
 namespace cedev {
 
-// Each window's state for one control class, made on WM_NCCREATE and dropped on WM_NCDESTROY.
-// Windows of one class can live on several threads, so the map is locked; a window's state is
-// only touched by its own thread.
+// Each window's state for one control class (or the dialog manager's for a dialog), made on
+// WM_NCCREATE and dropped on WM_NCDESTROY. Windows of one class live on several threads, so the
+// map is locked. A state is handed out as shared ownership, never as a pointer that outlives the
+// lock: a procedure that runs caller code while it uses the state (a notification whose handler
+// destroys the control) or another thread (EndDialog) keeps it alive for as long as it uses it.
+// Only the window's own thread touches a state's fields, but for those it declares atomic.
 template <class State>
 class WindowStates {
  public:
-  State* Create(HWND hwnd) {
+  std::shared_ptr<State> Create(HWND hwnd) {
+    auto state = std::make_shared<State>();
     std::lock_guard<std::mutex> hold(lock_);
-    auto& slot = states_[hwnd];
-    slot = std::make_unique<State>();
-    return slot.get();
+    states_[hwnd] = state;
+    return state;
   }
-  State* Find(HWND hwnd) {
+  std::shared_ptr<State> Find(HWND hwnd) {
     std::lock_guard<std::mutex> hold(lock_);
     auto it = states_.find(hwnd);
-    return it == states_.end() ? nullptr : it->second.get();
+    return it == states_.end() ? nullptr : it->second;
   }
+  // The window's share goes; the state itself goes with the last user's.
   void Destroy(HWND hwnd) {
-    std::unique_ptr<State> gone;
+    std::shared_ptr<State> gone;
     std::lock_guard<std::mutex> hold(lock_);
     auto it = states_.find(hwnd);
     if (it == states_.end()) return;
@@ -43,7 +47,7 @@ class WindowStates {
 
  private:
   std::mutex lock_;
-  std::unordered_map<HWND, std::unique_ptr<State>> states_;
+  std::unordered_map<HWND, std::shared_ptr<State>> states_;
 };
 
 inline DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
@@ -104,7 +108,7 @@ struct FontSlot {
 
 // The prologue every control's window procedure shares: the window's state is made on
 // WM_NCCREATE (then `init`, when given, fills it from the CREATESTRUCT), found for every later
-// message and dropped on WM_NCDESTROY; WM_SETFONT and WM_GETFONT keep the state's `font`. Any
+// message and held while `handle` runs, and dropped on WM_NCDESTROY; WM_SETFONT and WM_GETFONT keep the state's `font`. Any
 // other message goes to `handle` with the state. A window without state (its WM_NCCREATE came
 // before the class's procedure was in place) gets DefWindowProc.
 template <class State>
@@ -112,11 +116,11 @@ LRESULT ControlProc(WindowStates<State>& states, HWND hwnd, UINT msg, WPARAM wPa
                     LRESULT (*handle)(HWND, UINT, WPARAM, LPARAM, State&),
                     void (*init)(State&, const CREATESTRUCTW*) = nullptr) {
   if (msg == WM_NCCREATE) {
-    State* created = states.Create(hwnd);
+    std::shared_ptr<State> created = states.Create(hwnd);
     if (init != nullptr) init(*created, reinterpret_cast<const CREATESTRUCTW*>(lParam));
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
-  State* state = states.Find(hwnd);
+  const std::shared_ptr<State> state = states.Find(hwnd);
   if (state == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   LRESULT result = 0;
   if (state->font.Handle(hwnd, msg, wParam, lParam, result)) return result;

@@ -3,7 +3,7 @@
 // seconds. Controls publish it whenever it changes; readers take a copy.
 #pragma once
 
-#include <functional>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,11 +24,21 @@ struct PublishedState {
 // Replaces what `hwnd` publishes. Any thread; ignored for a window that does not exist.
 void PublishWindowState(HWND hwnd, const PublishedState& state);
 
-// Changes what `hwnd` publishes in place, under the lock its readers take: a small change to a
-// large state (one more list row) then costs that change, not a copy of the whole. `change` gets
-// the last published state, or a default one. Any thread; `change` must not call the window
-// manager. Ignored for a window that does not exist.
-void ChangePublishedWindowState(HWND hwnd, const std::function<void(PublishedState&)>& change);
+// One row inserted into a list that publishes its rows, with the list's scroll and selection
+// after it.
+struct InsertedRow {
+  std::size_t at = 0;
+  std::wstring text;
+  std::size_t rows = 0;  // how many the list has with it
+  int topRow = 0;
+  int rowHeight = 0;
+  int selectedRow = -1;
+};
+
+// Adds the row to what `hwnd` publishes, in place: a list filled a row at a time then costs each
+// row, not a copy of them all. False, with nothing changed, when what it published before had
+// not one row fewer: then publish the whole. Any thread; ignored for a window that does not exist.
+bool PublishInsertedRow(HWND hwnd, const InsertedRow& row);
 
 // What `hwnd` last published, or nothing if it never did (or no longer exists).
 std::optional<PublishedState> PublishedWindowState(HWND hwnd);
