@@ -178,28 +178,39 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
     ::_exit(127);
   }
   ::close(report[1]);
-  int error = 0;
-  ssize_t got;
-  do {
-    got = ::read(report[0], &error, sizeof error);
-  } while (got < 0 && errno == EINTR);
-  ::close(report[0]);
-  if (got == static_cast<ssize_t>(sizeof error)) {
-    KillAndReap(child);
-    outcome_ = "not run: " + ExecWhy(error);
-    return;
-  }
+  // Whether the kernel executed it is read later (Confirm), so that the next launch due at the
+  // same moment is started without waiting for this one's exec.
+  reportFd_ = report[0];
   pid_ = child;
   exitFd_ = ExitDescriptor(child);
   deadline_ = std::chrono::steady_clock::now() + timeout;
 }
 
+void Launch::Confirm() {
+  if (reportFd_ < 0) return;
+  int error = 0;
+  ssize_t got;
+  do {
+    got = ::read(reportFd_, &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  ::close(reportFd_);
+  reportFd_ = -1;
+  if (got != static_cast<ssize_t>(sizeof error)) return;  // executed: the pipe closed with it
+  KillAndReap(pid_);
+  pid_ = -1;
+  if (exitFd_ >= 0) ::close(exitFd_);
+  exitFd_ = -1;
+  outcome_ = "not run: " + ExecWhy(error);
+}
+
 Launch::~Launch() {
+  if (reportFd_ >= 0) ::close(reportFd_);
   if (pid_ > 0) KillAndReap(pid_);
   if (exitFd_ >= 0) ::close(exitFd_);
 }
 
 bool Launch::Ended() {
+  Confirm();
   if (pid_ <= 0) return true;
   int status = 0;
   pid_t done;
@@ -222,9 +233,11 @@ bool Launch::Ended() {
   return true;
 }
 
-void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound) {
+void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound,
+                const std::vector<int>& alsoReadable) {
   const auto now = std::chrono::steady_clock::now();
   std::vector<pollfd> watched;
+  for (const int fd : alsoReadable) watched.push_back(pollfd{fd, POLLIN, 0});
   for (const Launch* launch : launches) {
     if (launch->pid_ <= 0) return;
     bound = std::min(bound, std::chrono::ceil<std::chrono::milliseconds>(launch->deadline_ - now));
@@ -237,13 +250,6 @@ void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds 
   bound = std::max(bound, std::chrono::milliseconds(1));
   ::poll(watched.data(), watched.size(),
          static_cast<int>(std::min<long long>(bound.count(), 1000 * 60 * 60)));
-}
-
-std::string LaunchAndWait(const std::wstring& application, const std::wstring& arguments,
-                          std::chrono::milliseconds timeout) {
-  Launch launch(application, arguments, timeout);
-  while (!launch.Ended()) WaitForAny({&launch}, std::chrono::seconds(1));
-  return launch.Outcome();
 }
 
 }  // namespace cedevice

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/stat.h>
+
 namespace cedev {
 
 // The content of ROOT/.device/NAME, or nothing when the file does not exist. Throws DeviceError
@@ -36,6 +38,14 @@ bool CutState(std::string_view name, std::uint64_t size);
 // stands there, and only when it is a plain file. Returns the descriptor, or -1 when the file
 // does not exist and `flags` do not make it. Throws DeviceError otherwise.
 int OpenStateFile(std::string_view name, int flags);
+
+// OpenStateFile for a state file's full path, for callers that keep its path: nothing on the
+// way to it is made. `info`, when given, gets what the open file was found to be.
+int OpenStateFileAt(const std::filesystem::path& path, int flags, struct stat* info = nullptr);
+// The same for a file the caller has just looked at (`looked`, the st_mode its stat gave):
+// refused unless that found a plain file, then opened and looked at again as always.
+int OpenStateFileLookedAt(const std::filesystem::path& path, int flags, mode_t looked,
+                          struct stat* info);
 
 // Copies ROOT/.device/NAME aside as NAME.damaged (or NAME.damaged-2, ...), for a person to look
 // at before it is repaired; returns the copy's path. Throws DeviceError when it cannot.
