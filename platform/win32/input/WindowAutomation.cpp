@@ -5,12 +5,28 @@
 namespace cewin {
 namespace {
 
+// A question to a control of another thread: answered once that thread takes its messages, so
+// bounded; a thread that does not answer in time (asleep) shows nothing that needs asking.
+LRESULT Ask(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT failed) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_BLOCK, 2000, &result)) return failed;
+  return static_cast<LRESULT>(result);
+}
+
+std::wstring ClassOf(HWND hwnd);
+
+// A window's text is read without a message, since its thread may be busy or asleep and a
+// script must still see what it shows; but an edit control keeps its text to itself, and is
+// asked.
 std::wstring TextOf(HWND hwnd) {
-  const int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(n > 0 ? n : 0) + 1, L'\0');
-  const int got = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return text;
+  wchar_t text[1024] = {};
+  LRESULT got;
+  if (lstrcmpiW(ClassOf(hwnd).c_str(), L"Edit") == 0) {
+    got = Ask(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), 0);
+  } else {
+    got = InternalGetWindowText(hwnd, text, 1024);
+  }
+  return std::wstring(text, static_cast<std::size_t>(got > 0 ? got : 0));
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -53,11 +69,11 @@ std::vector<HWND> Children(HWND parent) {
 }
 
 std::wstring ListRow(HWND list, int row) {
-  const LRESULT n = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
+  const LRESULT n = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0, LB_ERR);
   if (n == LB_ERR) return {};
   std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  const LRESULT got =
-      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT got = Ask(list, LB_GETTEXT, static_cast<WPARAM>(row),
+                          reinterpret_cast<LPARAM>(text.data()), LB_ERR);
   text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
   return text;
 }
@@ -68,10 +84,10 @@ POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bo
 std::optional<POINT> ListRowAt(HWND list, std::wstring_view text) {
   RECT client;
   GetClientRect(list, &client);
-  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  const LRESULT count = Ask(list, LB_GETCOUNT, 0, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     RECT r;
-    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) ==
+    if (Ask(list, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r), LB_ERR) ==
         LB_ERR)
       continue;
     RECT shown;
@@ -133,12 +149,12 @@ void TreeLines(HWND hwnd, int depth, HWND focus, std::wstring& out) {
   if (style & WS_DISABLED) out += L" disabled";
   if (hwnd == focus) out += L" focused";
   if (lstrcmpiW(ClassOf(hwnd).c_str(), L"Button") == 0 &&
-      SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED)
+      Ask(hwnd, BM_GETCHECK, 0, 0, BST_UNCHECKED) == BST_CHECKED)
     out += L" checked";
   out += L"\n";
   if (IsListBox(hwnd)) {
-    const LRESULT count = SendMessageW(hwnd, LB_GETCOUNT, 0, 0);
-    const LRESULT selected = SendMessageW(hwnd, LB_GETCURSEL, 0, 0);
+    const LRESULT count = Ask(hwnd, LB_GETCOUNT, 0, 0, 0);
+    const LRESULT selected = Ask(hwnd, LB_GETCURSEL, 0, 0, LB_ERR);
     for (LRESULT i = 0; i < count; ++i) {
       out += std::wstring(static_cast<std::size_t>(depth + 1) * 2, L' ') + L"row " +
              Quoted(ListRow(hwnd, static_cast<int>(i))) + (i == selected ? L" selected" : L"") +

@@ -8,7 +8,8 @@ bool RegisterDialogClass() {
   WNDCLASSW wc{};
   HINSTANCE module = GetModuleHandleW(nullptr);
   if (GetClassInfoW(module, L"Dialog", &wc)) return true;
-  wc.style = CS_DBLCLKS | CS_SAVEBITS;
+  // Global: the shell makes its popups with no module of its own.
+  wc.style = CS_GLOBALCLASS | CS_DBLCLKS | CS_SAVEBITS;
   wc.lpfnWndProc = DefDlgProcW;
   wc.cbWndExtra = DLGWINDOWEXTRA;
   wc.hInstance = module;
