@@ -26,6 +26,15 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_DESTROY:
       KillTimer(hwnd, kOwnerCheck);
       return 0;
+    case WM_ACTIVATE:
+      // The bar is part of the window it serves and never the active window itself: a window
+      // manager that activates it (the next window in line when a message box closes) hands
+      // the activation on.
+      if (LOWORD(wParam) != WA_INACTIVE && IsWindow(ServedWindow(hwnd))) {
+        SetForegroundWindow(ServedWindow(hwnd));
+        return 0;
+      }
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
       return 0;
