@@ -130,7 +130,7 @@ void BM_WalkOwnNotifications(benchmark::State& state) {
     record.start =
         cedev::ToSystemTime(cedev::DeviceTime{2026, 12, static_cast<int>(1 + i % 28), 10, 0, 0, 0});
     record.user = cedev::notify::UserAction{};
-    store.records.push_back(std::move(record));
+    store.Put(std::move(record));
   }
   store.nextHandle = notifications + 1;
   const std::string text = cedev::notify::FormatStore(store);

@@ -175,6 +175,32 @@ std::int64_t NowMilliseconds() {
 
 DeviceTime Now() { return FromMilliseconds(NowMilliseconds()); }
 
+std::optional<std::int64_t> HostMillisecondsAt(std::int64_t deviceMs) {
+  std::lock_guard<std::mutex> lock(g_clockLock);
+  if (!g_clock.loaded) Adopt(ReadClockState());
+  switch (g_clock.mode) {
+    case Mode::host: {
+      const DeviceTime t = FromMilliseconds(deviceMs);
+      std::tm local{};
+      local.tm_year = t.year - 1900;
+      local.tm_mon = t.month - 1;
+      local.tm_mday = t.day;
+      local.tm_hour = t.hour;
+      local.tm_min = t.minute;
+      local.tm_sec = t.second;
+      local.tm_isdst = -1;
+      const std::time_t seconds = std::mktime(&local);
+      if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
+      return static_cast<std::int64_t>(seconds) * 1000 + t.millisecond;
+    }
+    case Mode::set:
+      return g_clock.hostMs + (deviceMs - g_clock.deviceMs);
+    case Mode::freeze:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
 void FreezeForProcess(const DeviceTime& t) {
   std::lock_guard<std::mutex> lock(g_clockLock);
   g_clock.loaded = true;

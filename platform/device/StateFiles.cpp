@@ -11,7 +11,6 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,9 +59,10 @@ void CheckPlainIfThere(const fs::path& path) {
 // Opens a state file that must be plain. It is looked at before it is opened, so that opening
 // has no effect on a device node; it is opened without blocking, so that a FIFO put there in
 // between cannot hold the caller; and the open file is looked at again, so that only a plain
-// file is ever read or written.
-int OpenPlain(const fs::path& path, int flags, const char* doing) {
-  CheckPlainIfThere(path);
+// file is ever read or written. (Not blocking changes nothing for a plain file's reads and
+// writes, so the flag stays.) `info`, when given, gets what the open file was found to be.
+// OpenLookedAt is its second half, for a file just looked at and found plain (or missing).
+int OpenLookedAt(const fs::path& path, int flags, const char* doing, struct stat* info) {
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
   if (fd < 0) {
     if (errno == ENOENT && (flags & O_CREAT) == 0) return -1;
@@ -76,14 +76,49 @@ int OpenPlain(const fs::path& path, int flags, const char* doing) {
     ::close(fd);
     RefuseNotPlain(path, mode);
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  if (info != nullptr) *info = st;
   return fd;
 }
 
-// The process's side of the device lock: the mutex serialises threads, the flock processes.
+int OpenPlain(const fs::path& path, int flags, const char* doing, struct stat* info = nullptr) {
+  struct stat before {};
+  if (::stat(path.c_str(), &before) == 0) {
+    if (!S_ISREG(before.st_mode)) RefuseNotPlain(path, before.st_mode);
+  } else if (errno == ENOENT && (flags & O_CREAT) == 0) {
+    return -1;  // nothing there, and nothing to make
+  }
+  return OpenLookedAt(path, flags, doing, info);
+}
+
+// The process's side of the device lock: the mutex serialises threads, the byte lock processes.
+// The lock file stays open from one lock to the next (the lock is taken and let go on it), so
+// that taking the lock costs a stat and two fcntls; the stat makes sure that it is still the
+// file at the lock's path (the device root moved, or the file was removed or replaced).
 std::recursive_mutex g_lockMutex;
-int g_lockFd = -1;  // guarded by g_lockMutex
+int g_lockFd = -1;       // guarded by g_lockMutex
+fs::path g_lockPath;     // guarded by g_lockMutex
+dev_t g_lockDevice = 0;  // guarded by g_lockMutex
+ino_t g_lockInode = 0;   // guarded by g_lockMutex
 thread_local int t_lockDepth = 0;
+
+// The open lock file of the current device root. g_lockMutex held.
+int LockFile() {
+  const fs::path path = DeviceRootPath() / ".device" / "lock";
+  struct stat st {};
+  if (g_lockFd >= 0 && path == g_lockPath && ::stat(path.c_str(), &st) == 0 &&
+      st.st_dev == g_lockDevice && st.st_ino == g_lockInode) {
+    return g_lockFd;
+  }
+  if (g_lockFd >= 0) ::close(g_lockFd);
+  g_lockFd = -1;
+  const int fd =
+      OpenPlain(DeviceStatePath("lock"), O_RDWR | O_CREAT, "cannot open the device lock", &st);
+  g_lockFd = fd;
+  g_lockPath = path;
+  g_lockDevice = st.st_dev;
+  g_lockInode = st.st_ino;
+  return fd;
+}
 
 std::chrono::milliseconds LockBound() {
   const char* text = std::getenv("CEDEVICE_LOCK_TIMEOUT_MS");
@@ -95,18 +130,32 @@ std::chrono::milliseconds LockBound() {
   return std::chrono::seconds(30);
 }
 
-// Takes the flock on an open lock file, waiting for another process that holds it: polled with
+// The device lock is a write lock on the lock file's first byte, held by the open file (an
+// open-file-description record lock): like a flock it belongs to the file this process keeps
+// open, so a thread's unlock is the process's; unlike a flock it excludes the POSIX record
+// locks that Wine takes for a Windows process's LockFileEx on the same byte, so the device and
+// a Windows build of the program under Wine exclude each other.
+bool SetLockByte(int fd, short type) {
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = 0;
+  range.l_len = 1;
+  return ::fcntl(fd, F_OFD_SETLK, &range) == 0;
+}
+
+// Takes the lock on an open lock file, waiting for another process that holds it: polled with
 // growing pauses (a lock is held for milliseconds), so that the wait can be said after a second
 // and given up after the bound.
-void TakeFlock(int fd, const fs::path& path) {
+void TakeLock(int fd, const fs::path& path) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   const std::chrono::milliseconds bound = LockBound();
   std::chrono::milliseconds pause(1);
   bool said = false;
   for (;;) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
-    if (errno != EWOULDBLOCK && errno != EINTR)
+    if (SetLockByte(fd, F_WRLCK)) return;
+    if (errno != EAGAIN && errno != EACCES && errno != EINTR)
       throw DeviceError(path, Why("cannot take the device lock"));
     const auto waited = Clock::now() - start;
     if (!said && waited >= std::chrono::seconds(1)) {
@@ -131,6 +180,15 @@ void TakeFlock(int fd, const fs::path& path) {
 
 int OpenStateFile(std::string_view name, int flags) {
   return OpenPlain(DeviceStatePath(name), flags, "cannot open");
+}
+
+int OpenStateFileAt(const fs::path& path, int flags, struct stat* info) {
+  return OpenPlain(path, flags, "cannot open", info);
+}
+
+int OpenStateFileLookedAt(const fs::path& path, int flags, mode_t looked, struct stat* info) {
+  if (!S_ISREG(looked)) RefuseNotPlain(path, looked);
+  return OpenLookedAt(path, flags, "cannot open", info);
 }
 
 std::optional<std::string> ReadState(std::string_view name) {
@@ -249,15 +307,7 @@ DeviceLock::DeviceLock() {
   if (t_lockDepth++ > 0) return;
   outermost_ = true;
   try {
-    const fs::path path = DeviceStatePath("lock");
-    const int fd = OpenPlain(path, O_RDWR | O_CREAT, "cannot open the device lock");
-    try {
-      TakeFlock(fd, path);
-    } catch (...) {
-      ::close(fd);
-      throw;
-    }
-    g_lockFd = fd;
+    TakeLock(LockFile(), g_lockPath);
   } catch (...) {
     --t_lockDepth;
     g_lockMutex.unlock();
@@ -266,10 +316,7 @@ DeviceLock::DeviceLock() {
 }
 
 DeviceLock::~DeviceLock() {
-  if (--t_lockDepth == 0 && outermost_) {
-    ::close(g_lockFd);  // drops the flock
-    g_lockFd = -1;
-  }
+  if (--t_lockDepth == 0 && outermost_) SetLockByte(g_lockFd, F_UNLCK);
   g_lockMutex.unlock();
 }
 

@@ -1,6 +1,7 @@
 #include "NotifyFaults.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -22,9 +23,18 @@ constexpr size_t kCalls = 6;
 
 struct Faults {
   std::mutex mutex;
-  std::array<Fault, kCalls> byCall{};
-  bool environmentRead = false;
+  std::array<Fault, kCalls> byCall{};  // guarded by mutex
+  bool environmentRead = false;        // guarded by mutex
+  // False once the environment has been read and no fault is armed: every call of the service
+  // asks, and nearly always none is, so that answer costs no lock. Written under mutex.
+  std::atomic<bool> mayFail{true};
 };
+
+void UpdateMayFailLocked(Faults& faults) {
+  bool armed = !faults.environmentRead;
+  for (const Fault& fault : faults.byCall) armed = armed || fault.armed;
+  faults.mayFail.store(armed, std::memory_order_release);
+}
 
 Faults& State() {
   static Faults faults;
@@ -117,6 +127,7 @@ void FailCall(Call call, DWORD error, int skip, int times) {
   std::lock_guard lock(faults.mutex);
   faults.environmentRead = true;  // set by hand: the environment does not add to it later
   ArmLocked(faults, call, error, skip, times);
+  UpdateMayFailLocked(faults);
 }
 
 void ClearFaults() {
@@ -124,20 +135,23 @@ void ClearFaults() {
   std::lock_guard lock(faults.mutex);
   faults.environmentRead = true;
   faults.byCall = {};
+  UpdateMayFailLocked(faults);
 }
 
 std::optional<DWORD> TakeFault(Call call) {
   Faults& faults = State();
+  if (!faults.mayFail.load(std::memory_order_acquire)) return std::nullopt;
   std::lock_guard lock(faults.mutex);
   ReadEnvironmentLocked(faults);
   Fault& fault = faults.byCall[static_cast<size_t>(call)];
-  if (!fault.armed) return std::nullopt;
-  if (fault.skip > 0) {
+  std::optional<DWORD> error;
+  if (fault.armed && fault.skip > 0) {
     --fault.skip;
-    return std::nullopt;
+  } else if (fault.armed) {
+    error = fault.error;
+    if (fault.times > 0 && --fault.times == 0) fault.armed = false;
   }
-  const DWORD error = fault.error;
-  if (fault.times > 0 && --fault.times == 0) fault.armed = false;
+  UpdateMayFailLocked(faults);
   return error;
 }
 
@@ -148,6 +162,7 @@ bool InstallFaults(const std::string& list, std::string* why) {
   std::lock_guard lock(faults.mutex);
   faults.environmentRead = true;
   for (const ParsedFault& p : parsed) ArmLocked(faults, p.call, p.error, p.skip, p.times);
+  UpdateMayFailLocked(faults);
   return true;
 }
 

@@ -10,7 +10,6 @@
 #include "DeviceTime.h"
 #include "NotificationStore.h"
 #include "NotifyFaults.h"
-#include "RecordLayout.h"
 
 using namespace cedev::notify;
 
@@ -121,19 +120,12 @@ HANDLE CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pc
   }
   DWORD handle = 0;
   try {
-    UpdateStore([&](StoreContent& content) {
-      if (replacing != 0) {
-        auto at = std::find_if(content.records.begin(), content.records.end(),
-                               [&](const NotificationRecord& r) { return r.handle == replacing; });
-        if (at == content.records.end()) return false;
-        record->handle = replacing;
-        *at = std::move(*record);
-        handle = replacing;
-        return true;
-      }
-      handle = AddWithNewHandle(content, std::move(*record));
-      return handle != 0;
-    });
+    if (replacing != 0) {
+      record->handle = replacing;
+      handle = ReplaceRecord(std::move(*record)) ? replacing : 0;
+    } else {
+      handle = AddRecord(std::move(*record));
+    }
   } catch (const std::exception& e) {
     StoreFailed(e);
     return nullptr;
@@ -151,18 +143,20 @@ BOOL CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandles,
   if (pcHandlesNeeded == nullptr || (rghNotifications == nullptr && cHandles != 0)) {
     return Failed(ERROR_INVALID_PARAMETER);
   }
-  std::shared_ptr<const StoreContent> content;
+  // The count starts a walk: it looks at the store's files too, so that a store changed
+  // behind the device's back is seen; the calls after it go by the change count.
+  std::vector<DWORD> handles;
   try {
-    content = ReadStore();
+    handles = StoreHandles(rghNotifications == nullptr ? Look::full : Look::counted);
   } catch (const std::exception& e) {
     StoreFailed(e);
     return FALSE;
   }
-  const auto count = static_cast<DWORD>(content->records.size());
+  const auto count = static_cast<DWORD>(handles.size());
   *pcHandlesNeeded = count;
   if (rghNotifications == nullptr) return TRUE;
   if (cHandles < count) return Failed(ERROR_INSUFFICIENT_BUFFER);
-  for (DWORD i = 0; i < count; ++i) rghNotifications[i] = HandleOf(content->records[i].handle);
+  for (DWORD i = 0; i < count; ++i) rghNotifications[i] = HandleOf(handles[i]);
   return TRUE;
 }
 
@@ -174,22 +168,17 @@ BOOL CeGetUserNotification(HANDLE hNotification, DWORD cBufferSize, LPDWORD pcBy
   }
   if (pBuffer != nullptr && FaultFor(Call::FetchRecord)) return FALSE;
   if (pcBytesNeeded == nullptr) return Failed(ERROR_INVALID_PARAMETER);
-  std::shared_ptr<const StoreContent> content;
+  DWORD needed = 0;
   try {
-    content = ReadStore();
+    needed =
+        FetchRecord(HandleNumber(hNotification), pBuffer, pBuffer != nullptr ? cBufferSize : 0);
   } catch (const std::exception& e) {
     StoreFailed(e);
     return FALSE;
   }
-  const NotificationRecord* record = FindRecord(*content, HandleNumber(hNotification));
-  if (record == nullptr) {
-    *pcBytesNeeded = 0;
-    return Failed(ERROR_INVALID_PARAMETER);
-  }
-  const DWORD needed = RecordBufferSize(*record);
   *pcBytesNeeded = needed;
+  if (needed == 0) return Failed(ERROR_INVALID_PARAMETER);
   if (pBuffer == nullptr || cBufferSize < needed) return Failed(ERROR_INSUFFICIENT_BUFFER);
-  WriteRecordBuffer(*record, pBuffer);
   return TRUE;
 }
 
@@ -198,14 +187,9 @@ BOOL CeClearUserNotification(HANDLE hNotification) {
   const DWORD number = HandleNumber(hNotification);
   bool found = false;
   try {
-    UpdateStore([&](StoreContent& content) {
-      auto at = std::find_if(content.records.begin(), content.records.end(),
-                             [&](const NotificationRecord& r) { return r.handle == number; });
-      if (number == 0 || at == content.records.end()) return false;
-      content.records.erase(at);
-      found = true;
-      return true;
-    });
+    // In the store for every process at once; flushed to disk with the process's next
+    // registration or at its end (NotificationStore.h): a walk removes one at a time.
+    found = number != 0 && !ClearRecords({number}, Flush::later).empty();
   } catch (const std::exception& e) {
     StoreFailed(e);
     return FALSE;

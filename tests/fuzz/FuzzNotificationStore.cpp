@@ -1,8 +1,11 @@
 // Any bytes as the notification store: the reader never crashes; every line it cannot read is
 // named as a problem and the rest are kept in handle order below the next handle (until the
-// handles have wrapped); what it kept
-// writes out as a store that reads back whole and the same. The same bytes as the store file of
-// a device give the same notifications through the service, with the damaged file set aside.
+// handles have wrapped); what it kept writes out as a store that reads back whole and the same.
+// The same bytes as the store file of a device give the same notifications through the
+// service, with the damaged file set aside. The same bytes as the store's journal, after the
+// store the service kept: its whole lines are changes, what follows the last newline is a torn
+// line, the service makes the changes that read and sets the journal aside exactly when a line
+// does not read (or leaves the next handle at or below a kept one).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +18,7 @@
 #include "DeviceError.h"
 #include "DeviceRoot.h"
 #include "NotificationStore.h"
+#include "StoreJournal.h"
 #include "StoreText.h"
 
 namespace fs = std::filesystem;
@@ -30,13 +34,14 @@ void Check(bool condition, const char* what) {
 }
 
 void CheckWellFormed(const StoreContent& content) {
-  for (std::size_t i = 0; i < content.records.size(); ++i) {
-    Check(content.records[i].handle != 0, "a kept record with handle 0");
+  DWORD previous = 0;
+  for (const NotificationRecord& record : content.records) {
+    Check(record.handle != 0, "a kept record with handle 0");
     // Past the wrap the next handle is only where the search for a free one starts.
-    Check(content.wrapped || content.records[i].handle < content.nextHandle,
+    Check(content.wrapped || record.handle < content.nextHandle,
           "a kept handle at or above the next handle");
-    Check(i == 0 || content.records[i - 1].handle < content.records[i].handle,
-          "records out of handle order");
+    Check(previous < record.handle, "records out of handle order");
+    previous = record.handle;
   }
 }
 
@@ -49,9 +54,54 @@ void RemoveAsideCopies() {
   const fs::path store = StorePath();
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(store.parent_path(), ec)) {
-    if (entry.path().filename().string().rfind(store.filename().string() + ".damaged", 0) == 0) {
+    if (entry.path().filename().string().find(".damaged") != std::string::npos) {
       fs::remove(entry.path(), ec);
     }
+  }
+}
+
+// Puts `text` in place of the file. The service knows its files by inode, size and times; the
+// last file is kept alive while the new one is written so that the new one cannot reuse its
+// inode within one clock tick.
+void Put(const fs::path& file, std::string_view text) {
+  fs::path previous = file;
+  previous += ".previous";
+  std::error_code ec;
+  fs::rename(file, previous, ec);
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  }
+  fs::remove(previous, ec);
+}
+
+void CheckJournal(std::string_view text, const StoreContent& before) {
+  const ParsedJournal parsed = ParseJournal(text);
+  for (const std::string& problem : parsed.problems)
+    Check(problem.rfind("line ", 0) == 0, "a journal problem that does not name its line");
+  Check(parsed.wholeBytes <= text.size() &&
+            (parsed.wholeBytes == 0 || text[parsed.wholeBytes - 1] == '\n') &&
+            text.substr(parsed.wholeBytes).find('\n') == std::string_view::npos,
+        "the journal's whole lines do not end at its last newline");
+  StoreContent after = before;
+  for (const JournalEntry& entry : parsed.entries) ApplyEntry(after, entry);
+  StoreContent twice = after;  // a journal read over a snapshot that holds it
+  for (const JournalEntry& entry : parsed.entries) ApplyEntry(twice, entry);
+  Check(SameContent(after, twice), "the journal read twice gives another store");
+  const bool lowNext =
+      !after.wrapped && !after.records.empty() && after.nextHandle <= after.records.LastHandle();
+
+  RemoveAsideCopies();
+  Put(JournalPath(), text);
+  try {
+    const auto content = ReadStore();
+    Check(content->records == after.records, "the service made other changes than the journal's");
+    fs::path aside = JournalPath();
+    aside += ".damaged";
+    Check(fs::exists(aside) == (!parsed.problems.empty() || lowNext),
+          "a damaged journal was not set aside (or a whole one was)");
+  } catch (const cedev::DeviceError&) {
+    Check(false, "a journal of any content must read");
   }
 }
 
@@ -89,20 +139,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Through the service: the bytes as the device's store file.
-  // The service knows its store by inode, size and times; the last file is kept alive while the
-  // new one is written so that the new one cannot reuse its inode within one clock tick.
   RemoveAsideCopies();
-  fs::path previous = StorePath();
-  previous += ".previous";
   std::error_code ec;
-  fs::rename(StorePath(), previous, ec);
-  {
-    std::ofstream out(StorePath(), std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  }
+  fs::remove(JournalPath(), ec);
+  Put(StorePath(), text);
+  std::shared_ptr<const StoreContent> kept;
   try {
-    const auto content = ReadStore();
-    Check(SameContent(*content, parsed.content),
+    kept = ReadStore();
+    Check(SameContent(*kept, parsed.content),
           "the service kept other notifications than the reader");
     fs::path aside = StorePath();
     aside += ".damaged";
@@ -111,6 +155,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const cedev::DeviceError&) {
     Check(false, "a store file of any content must read");
   }
-  fs::remove(previous, ec);
+  CheckJournal(text, *kept);
   return 0;
 }

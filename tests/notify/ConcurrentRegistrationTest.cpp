@@ -1,6 +1,8 @@
-// Threads registering and clearing at once: every handle is unique and nothing is lost.
+// Threads registering and clearing at once, and one walking the store: every handle is unique,
+// nothing is lost, and every record a walk is given is whole.
 #include <atomic>
 #include <chrono>
+#include <cwchar>
 #include <future>
 #include <set>
 #include <thread>
@@ -30,6 +32,33 @@ TEST_F(ConcurrentService, RegistrationsFromManyThreadsAllLand) {
       return mine;
     }));
   }
+  // A walker beside them: every record it is given whole, whatever the writers do meanwhile.
+  std::atomic<bool> writing{true};
+  auto walker = std::async(std::launch::async, [&writing] {
+    int walks = 0;
+    bool whole = true;
+    while (writing.load() || walks == 0) {
+      DWORD count = 0;
+      if (!CeGetUserNotificationHandles(nullptr, 0, &count)) continue;
+      std::vector<HANDLE> handles(count);
+      if (!CeGetUserNotificationHandles(handles.data(), count, &count)) continue;
+      for (DWORD i = 0; i < count; ++i) {
+        DWORD size = 0;
+        CeGetUserNotification(handles[i], 0, &size, nullptr);
+        std::vector<BYTE> buffer(size);
+        if (size == 0 || !CeGetUserNotification(handles[i], size, &size, buffer.data())) continue;
+        const auto* info = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
+        whole = whole && info->pcent != nullptr &&
+                std::wcscmp(info->pcent->lpszApplication, L"\\Windows\\A.exe") == 0;
+      }
+      ++walks;
+    }
+    return whole;
+  });
+  struct StopWalking {  // also when an assertion below ends the test early
+    std::atomic<bool>& writing;
+    ~StopWalking() { writing.store(false); }
+  } stop{writing};
   std::set<DWORD> all;
   for (auto& w : workers) {
     ASSERT_EQ(w.wait_for(std::chrono::seconds(60)), std::future_status::ready)
@@ -39,6 +68,9 @@ TEST_F(ConcurrentService, RegistrationsFromManyThreadsAllLand) {
       EXPECT_TRUE(all.insert(h).second) << "handle " << h << " given twice";
     }
   }
+  writing.store(false);
+  ASSERT_EQ(walker.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "a walk hung";
+  EXPECT_TRUE(walker.get()) << "a walk was given a record not whole";
   DWORD count = 0;
   ASSERT_TRUE(CeGetUserNotificationHandles(nullptr, 0, &count));
   // Each thread cleared its first handle once (the later clears of it fail).

@@ -49,6 +49,7 @@ DWORD ServiceTest::Register(const WCHAR* application, const WCHAR* arguments, WO
 }
 
 std::string ServiceTest::StoreText() {
+  cedev::notify::CompactStore();  // the journal folded in: the whole store in one text
   std::ifstream in(cedev::notify::StorePath());
   std::stringstream text;
   text << in.rdbuf();
@@ -56,6 +57,9 @@ std::string ServiceTest::StoreText() {
 }
 
 void ServiceTest::WriteStoreText(const std::string& text) {
+  // Behind the service's back, as a person with an editor would: the journal goes with the old
+  // store, and the next look at the files sees the new one.
+  fs::remove(cedev::notify::JournalPath());
   std::ofstream out(cedev::notify::StorePath(), std::ios::trunc);
   out << text;
 }

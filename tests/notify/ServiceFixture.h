@@ -20,6 +20,8 @@ class ServiceTest : public testsupport::DeviceTest {
   // Registers and fails the test when the service refuses.
   static DWORD Register(const WCHAR* application, const WCHAR* arguments, WORD day, WORD hour,
                         WORD minute);
+  // The store as one text: its journal folded into the snapshot first.
   static std::string StoreText();
+  // Replaces the store's files by hand (the snapshot written, the journal removed).
   static void WriteStoreText(const std::string& text);
 };

@@ -1,13 +1,23 @@
 // The four calls of the notification service: registration and its refusals, the size-query
 // conventions, the one-buffer record, removal, and handles that are never given twice.
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cwchar>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "NotificationStore.h"
 #include "NotifyFaults.h"
 #include "StoreText.h"
 #include "ServiceFixture.h"
+#include "StoreJournal.h"
+#include "Watchdog.h"
 
 namespace {
 
@@ -23,6 +33,7 @@ std::vector<DWORD> Handles() {
 }
 
 HANDLE H(DWORD n) { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(n)); }
+DWORD HandleNumber(HANDLE h) { return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(h)); }
 
 std::vector<BYTE> Fetch(DWORD handle) {
   DWORD size = 0;
@@ -310,5 +321,94 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{cedev::notify::Call::Set, "Set"},
                       FaultCase{cedev::notify::Call::Clear, "Clear"}),
     [](const ::testing::TestParamInfo<FaultCase>& p) { return std::string(p.param.name); });
+
+}  // namespace
+
+namespace {
+
+// Runs `body` in a child process (a second process of the device) and gives its exit status.
+int InAnotherProcess(const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(body());
+  int status = -1;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+DWORD SizeOf(DWORD handle) {
+  DWORD size = 0;
+  CeGetUserNotification(H(handle), 0, &size, nullptr);
+  return size;
+}
+
+TEST_F(ServiceCalls, AnotherProcesssChangesAreSeenAtTheNextCallByTheChangeCount) {
+  const msgtest::Watchdog watchdog("another process's change");
+  const DWORD mine = Register(L"\\Windows\\A.exe", L"", 8, 9, 0);
+  ASSERT_EQ(Handles(), (std::vector<DWORD>{mine}));  // this process knows the store
+  ASSERT_GT(SizeOf(mine), 0u);
+  const int theirs = InAnotherProcess([mine] {
+    CE_NOTIFICATION_TRIGGER trigger = TimeTrigger(L"\\Windows\\B.exe", L"", 2026, 12, 9, 9, 0, 0);
+    const HANDLE h = CeSetUserNotificationEx(nullptr, &trigger, nullptr);
+    return h != nullptr && CeClearUserNotification(H(mine)) ? static_cast<int>(HandleNumber(h)) : 0;
+  });
+  ASSERT_GT(theirs, 0);
+  // No walk starts here: the record calls see the change by the count alone.
+  EXPECT_GT(SizeOf(static_cast<DWORD>(theirs)), 0u) << "the other process's registration";
+  EXPECT_EQ(SizeOf(mine), 0u) << "the other process's removal";
+  EXPECT_EQ(Handles(), (std::vector<DWORD>{static_cast<DWORD>(theirs)}));
+}
+
+// The journal stays below the snapshot's size (and 16 KiB) by one change at most: past it, the
+// change that crossed folds it into a new snapshot. At every step a reader of the two files,
+// knowing nothing of the service, finds the store that the service shows.
+struct Changes {
+  const char* name;
+  int registrations;
+  int clearEvery;  // each n-th registration is followed by the clear of the one before (0: none)
+};
+
+class JournalFolding : public ServiceTest, public ::testing::WithParamInterface<Changes> {};
+
+std::string FileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_P(JournalFolding, KeepsTheJournalBelowTheSnapshotAndTheFilesReadAsTheStore) {
+  const std::filesystem::path journal = cedev::notify::JournalPath();
+  int folds = 0;
+  std::uintmax_t lastJournal = 0;
+  for (int i = 1; i <= GetParam().registrations; ++i) {
+    const DWORD h = Register(L"\\Windows\\Some application with a long name.exe", L"an argument",
+                             static_cast<WORD>(1 + i % 28), static_cast<WORD>(i % 24), 0);
+    if (GetParam().clearEvery > 0 && i > 1 && i % GetParam().clearEvery == 0) {
+      ASSERT_TRUE(CeClearUserNotification(H(h - 1)));
+    }
+    const std::string snapshot = FileText(cedev::notify::StorePath());
+    const std::string changes = FileText(journal);
+    if (changes.size() < lastJournal) ++folds;
+    lastJournal = changes.size();
+    ASSERT_LE(changes.size(), std::max<std::size_t>(snapshot.size(), 16 * 1024) + 400)
+        << "after change " << i;
+    auto read =
+        cedev::notify::ParseStore(snapshot.empty() ? "next-handle 1 records 0\n" : snapshot);
+    const auto parsed = cedev::notify::ParseJournal(changes);
+    ASSERT_TRUE(read.problems.empty() && parsed.problems.empty()) << "after change " << i;
+    for (auto entry : parsed.entries) cedev::notify::ApplyEntry(read.content, std::move(entry));
+    ASSERT_TRUE(read.content == *cedev::notify::ReadStore())
+        << "after change " << i << ", the files hold:\n"
+        << cedev::notify::FormatStore(read.content);
+  }
+  EXPECT_GT(folds, 0) << "the journal was never folded into the snapshot";
+}
+
+INSTANTIATE_TEST_SUITE_P(Mixes, JournalFolding,
+                         ::testing::Values(Changes{"RegistrationsOnly", 260, 0},
+                                           Changes{"EveryThirdClearsOne", 320, 3},
+                                           Changes{"EachClearsTheOneBefore", 360, 1}),
+                         [](const ::testing::TestParamInfo<Changes>& p) {
+                           return std::string(p.param.name);
+                         });
 
 }  // namespace

@@ -89,8 +89,11 @@ std::string WrongChanges(const std::string& log, const std::vector<Change>& chan
 class KilledAtEveryCall : public ::testing::Test {
  protected:
   // The device as a kill finds it: the old schedule file, its change at 22:00 and the spare
-  // registered as a run of the program leaves them, and another application's notification.
-  void Prepare(const std::string& clock) {
+  // registered as a run of the program leaves them, another application's notification, and
+  // `moreOwn` of the program's own far ahead (left by runs ended before their walk), which the
+  // next run removes. `bytesToFold`: the store's journal filled with changes that change nothing
+  // up to that many bytes short of being folded into a new snapshot.
+  void Prepare(const std::string& clock, int moreOwn = 0, std::size_t bytesToFold = 0) {
     device_ = std::make_unique<TestDevice>(scratch_, clock);
     old_ = ScheduleFileBytes(200, 10, 0, kOldItems);
     testsupport::WriteBytes(device_->ScheduleFile(), old_);
@@ -98,6 +101,16 @@ class KilledAtEveryCall : public ::testing::Test {
       device_->ToolOut({"notify", "time", time, kOwn, "M1"});
     }
     device_->ToolOut({"notify", "time", "2026-12-20 09:00:00", "\\Windows\\Foreign.exe", "keep"});
+    for (int i = 0; i < moreOwn; ++i) {
+      device_->ToolOut(
+          {"notify", "time", "2026-12-25 09:0" + std::to_string(i) + ":00", kOwn, "M0"});
+    }
+    if (bytesToFold > 0) {
+      const fs::path journal = device_->Root() / ".device" / "notifications.journal";
+      std::string filler = testsupport::ReadBytes(journal);
+      while (filler.size() + bytesToFold < 16 * 1024) filler += "clear 4000000000\n";
+      testsupport::WriteBytes(journal, filler);
+    }
     fs::create_directories(scratch_.dir / "before");
     for (const char* folder : {"My Documents", ".device"}) {
       fs::copy(device_->Root() / folder, scratch_.dir / "before" / folder,
@@ -177,16 +190,32 @@ class KilledAtEveryCall : public ::testing::Test {
   std::string old_;
 };
 
-TEST_F(KilledAtEveryCall, ANotificationRunKilledAtEachCallLosesNoChange) {
-  Prepare("2026-12-07 21:59:00");
+// The devices a notification run is killed on: as a run leaves it; with three more of the
+// program's own notifications for its walk to remove; and with those and a journal so near its
+// fold that the run's changes fold it into a new snapshot.
+struct RunDevice {
+  const char* name;
+  int moreOwn;
+  std::size_t bytesToFold;
+};
+
+class KilledNotificationRun : public KilledAtEveryCall,
+                              public ::testing::WithParamInterface<RunDevice> {};
+
+TEST_P(KilledNotificationRun, LosesNoChange) {
+  Prepare("2026-12-07 21:59:00", GetParam().moreOwn, GetParam().bytesToFold);
   // The service fires the 22:00 change; the program switches the sound, registers Tuesday
-  // 07:30 and its spare, and removes the 22:02 spare.
+  // 07:30 and its spare, and removes the 22:02 spare (and the others of its own).
   const std::vector<std::string> service = {CEDEVICE_EXE, "run", "--fast", "--until",
                                             "2026-12-07 22:01:00"};
   ASSERT_EQ(RunKilledAt(0, service, {}, InstalledProgram()), 0) << RunErrors();
   const std::vector<std::string> calls = ReadCallReport(Report()).calls;
   ASSERT_GE(calls.size(), 10u) << "the run changes the sound, its log and the store";
   EXPECT_EQ(device_->ToolOut({"sound-log"}), "2026-12-07 22:00:00\tVibrate\n");
+  if (GetParam().bytesToFold > 0) {  // folded: a snapshot now, and a journal begun again
+    EXPECT_LT(fs::file_size(device_->Root() / ".device" / "notifications.journal"), 1024u)
+        << "the run did not fold the journal";
+  }
 
   const std::vector<Change> changes = {{"2026-12-07 22:00:00", "2026-12-07 22:02:00", "Vibrate"},
                                        {"2026-12-08 07:30:00", "2026-12-08 07:32:00", "On"}};
@@ -204,9 +233,16 @@ TEST_F(KilledAtEveryCall, ANotificationRunKilledAtEachCallLosesNoChange) {
     EXPECT_EQ(problems, "");
     lost += problems.empty() ? 0 : 1;
   }
-  std::printf("[ kills ] a notification run killed at %d of its %zu calls: chains lost %d\n", tried,
-              calls.size(), lost);
+  std::printf("[ kills ] a notification run (%s) killed at %d of its %zu calls: chains lost %d\n",
+              GetParam().name, tried, calls.size(), lost);
 }
+
+INSTANTIATE_TEST_SUITE_P(Devices, KilledNotificationRun,
+                         ::testing::Values(RunDevice{"AsARunLeavesIt", 0, 0},
+                                           RunDevice{"MoreOwnAndAJournalNearItsFold", 3, 150}),
+                         [](const ::testing::TestParamInfo<RunDevice>& p) {
+                           return std::string(p.param.name);
+                         });
 
 TEST_F(KilledAtEveryCall, AnInteractiveOkKilledAtEachCallKeepsTheFileWholeAndTheChain) {
   Prepare("2026-12-07 10:00:00");

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceRun.h"
+#include "NotificationStore.h"
 
 using namespace std::chrono_literals;
 namespace chr = std::chrono;
@@ -130,7 +131,9 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
   ASSERT_TRUE(runner->Started());
   const pid_t pid = runner->Pid();
   // Samples while it runs: the runner's resident memory against how far it has come, and the
-  // store's size. The store is replaced by rename, so each read sees one whole version.
+  // store's size, read through the service as the device's processes read it (each read one
+  // whole version, under the device lock when it has changed).
+  ::setenv("CEDEVICE_ROOT", device.Root().c_str(), 1);
   struct Sample {
     std::size_t fired;
     long rssKb;
@@ -143,10 +146,9 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
     const std::string out = device.Output("runner");
     const std::size_t fired = static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
     std::size_t own = 0, records = 0;
-    for (const std::string& line : LinesOf(testsupport::ReadBytes(device.StoreFile()))) {
-      if (line.empty() || line[0] < '1' || line[0] > '9') continue;
+    for (const cedev::notify::NotificationRecord& record : cedev::notify::ReadStore()->records) {
       ++records;
-      if (line.find("\"\\\\Windows\\\\Quenmora.exe\"") != std::string::npos) ++own;
+      if (record.application == L"\\Windows\\Quenmora.exe") ++own;
     }
     mostOwn = std::max(mostOwn, own);
     mostRecords = std::max(mostRecords, records);
@@ -154,6 +156,7 @@ TEST(Soak, WeeksOfChangesFireEachOnceOnTimeWithAFlatRunner) {
     samples.push_back({fired, rss});
     std::this_thread::sleep_for(20ms);
   }
+  ::unsetenv("CEDEVICE_ROOT");
   ASSERT_EQ(runner->Wait(60s), 0) << device.Errors("runner");
   const auto took = chr::steady_clock::now() - began;
   EXPECT_EQ(device.Errors("runner"), "");

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 
 #include "DeviceClock.h"
 #include "NotificationStore.h"
+#include "StoreJournal.h"
 #include "Scratch.h"
 
 namespace fs = std::filesystem;
@@ -106,6 +108,7 @@ class StoreDamage : public ::testing::Test {
     ASSERT_TRUE(all.has_value());
     original_ = *all;
     ASSERT_EQ(original_.size(), 5u);
+    cedev::notify::CompactStore();  // the whole store in its snapshot, the journal gone
     text_ = testsupport::ReadBytes(cedev::notify::StorePath());
     lines_ = LinesOf(text_);
   }
@@ -186,11 +189,53 @@ class StoreDamage : public ::testing::Test {
     EXPECT_LE(reports_.size(), 1u) << what;
   }
 
+  // Changes after the snapshot, in its journal: two registrations, a removal, a replacement.
+  // states_[k] is the store after the first k of them; journal_ the journal's bytes.
+  void MakeJournal() {
+    states_ = {original_};
+    const auto note = [this] {
+      const auto all = SeeAll();
+      ASSERT_TRUE(all.has_value());
+      states_.push_back(*all);
+    };
+    const DWORD added = Register(L"\\Windows\\Later.exe", L"x", 13, 8, 0, nullptr);
+    note();
+    Register(L"\\Windows\\Quenmora.exe", L"M1", 14, 7, 30, L"Title");
+    note();
+    ASSERT_TRUE(CeClearUserNotification(reinterpret_cast<HANDLE>(UINT_PTR{1})));
+    note();
+    CE_NOTIFICATION_TRIGGER trigger{};
+    trigger.dwSize = sizeof trigger;
+    trigger.dwType = CNT_TIME;
+    trigger.lpszApplication = const_cast<WCHAR*>(L"\\Windows\\Later.exe");
+    trigger.lpszArguments = const_cast<WCHAR*>(L"y");
+    trigger.stStartTime = SYSTEMTIME{2026, 12, 0, 15, 8, 0, 0, 0};
+    ASSERT_NE(CeSetUserNotificationEx(reinterpret_cast<HANDLE>(UINT_PTR{added}), &trigger, nullptr),
+              nullptr);
+    note();
+    journal_ = testsupport::ReadBytes(cedev::notify::JournalPath());
+    ASSERT_EQ(testsupport::ReadBytes(cedev::notify::StorePath()), text_) << "the changes went to the journal";
+  }
+
+  // Puts the snapshot back and `bytes` in place of the journal (kept alive meanwhile, as
+  // PutStore does), with nothing set aside from before.
+  void PutJournal(const std::string& bytes) {
+    PutStore(text_);
+    const fs::path journal = cedev::notify::JournalPath();
+    const fs::path previous = journal.string() + ".previous";
+    std::error_code ec;
+    fs::rename(journal, previous, ec);
+    testsupport::WriteBytes(journal, bytes);
+    fs::remove(previous, ec);
+  }
+
   testsupport::Scratch scratch_;
   std::vector<std::string> reports_;
   std::map<DWORD, Seen> original_;
   std::string text_;
   std::vector<Line> lines_;
+  std::vector<std::map<DWORD, Seen>> states_;
+  std::string journal_;
 };
 
 TEST_F(StoreDamage, CutShortAtEveryByteKeepsEveryWholeLine) {
@@ -294,6 +339,82 @@ TEST_F(StoreDamage, AfterDamageANewRegistrationTakesAHandleNoKeptOneHas) {
     EXPECT_TRUE(seen->count(handle)) << handle;
   }
   EXPECT_FALSE(reports_.empty());
+}
+
+// The journal cut at every byte, as a writer ended while appending leaves it: every whole line's
+// change is there, the torn rest is no change and no damage, and the next change cuts it off.
+TEST_F(StoreDamage, TheJournalCutAtEveryByteKeepsEveryWholeChangeAndSaysNothing) {
+  MakeJournal();
+  if (HasFatalFailure()) return;
+  for (std::size_t n = 0; n <= journal_.size(); ++n) {
+    const std::string cut = journal_.substr(0, n);
+    PutJournal(cut);
+    const std::size_t whole = cedev::notify::ParseJournal(cut).entries.size();
+    const auto seen = SeeAll();
+    ASSERT_TRUE(seen.has_value()) << "cut at " << n;
+    ASSERT_TRUE(*seen == states_[whole]) << "cut at " << n << ": not the store after " << whole;
+    ASSERT_TRUE(reports_.empty()) << "cut at " << n << ": " << reports_.front();
+    ASSERT_FALSE(fs::exists(cedev::notify::JournalPath().string() + ".damaged")) << n;
+  }
+  const DWORD h = Register(L"\\Windows\\New.exe", L"", 20, 9, 0, nullptr);
+  const std::string after = testsupport::ReadBytes(cedev::notify::JournalPath());
+  EXPECT_EQ(cedev::notify::ParseJournal(after).wholeBytes, after.size()) << "a torn rest kept";
+  EXPECT_EQ(SeeAll()->count(h), 1u);
+  std::printf("[ damage ] the journal cut at each of its %zu bytes\n", journal_.size());
+}
+
+// One bad byte anywhere in the journal: the notifications that no damaged line names come out as
+// with the whole journal; a change lost is reported, naming the journal, which is set aside; a
+// newline made into another byte at the very end makes the last line a torn one, said nothing of.
+TEST_F(StoreDamage, ABadByteInTheJournalLosesAtMostTheChangesOfItsLines) {
+  MakeJournal();
+  if (HasFatalFailure()) return;
+  std::vector<std::pair<std::size_t, std::size_t>> lines;  // begin, end past the newline
+  for (std::size_t at = 0; at < journal_.size();) {
+    const std::size_t end = journal_.find('\n', at) + 1;
+    lines.emplace_back(at, end);
+    at = end;
+  }
+  const auto handleOf = [this](std::pair<std::size_t, std::size_t> line) -> DWORD {
+    const auto parsed =
+        cedev::notify::ParseJournal(journal_.substr(line.first, line.second - line.first));
+    return parsed.entries.empty() ? 0 : parsed.entries.front().handle;
+  };
+  std::size_t tried = 0;
+  for (std::size_t at = 0; at < journal_.size(); ++at) {
+    for (const char bad : {'\x01', '\t', '\xff'}) {
+      if (journal_[at] == bad) continue;
+      std::string bytes = journal_;
+      bytes[at] = bad;
+      std::set<DWORD> named;  // the notifications of the lines the byte is on
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        const bool on = at >= lines[i].first && at < lines[i].second;
+        if (on || (i > 0 && at + 1 == lines[i].first)) named.insert(handleOf(lines[i]));
+      }
+      const std::string what = "byte " + std::to_string(at) + " made " + std::to_string(int(bad));
+      PutJournal(bytes);
+      const auto seen = SeeAll();
+      ASSERT_TRUE(seen.has_value()) << what;
+      for (const auto& [h, s] : states_.back()) {
+        if (named.count(h) == 0) {
+          ASSERT_TRUE(seen->count(h) && seen->at(h) == s) << what << ": " << h;
+        }
+      }
+      for (const auto& [h, s] : *seen) {
+        ASSERT_TRUE(named.count(h) > 0 || states_.back().count(h) > 0) << what << ": " << h;
+      }
+      const auto parsed = cedev::notify::ParseJournal(bytes);
+      if (!parsed.problems.empty()) {
+        ASSERT_EQ(reports_.size(), 1u) << what << ": a lost change was not reported";
+        EXPECT_NE(reports_[0].find(cedev::notify::JournalPath().string()), std::string::npos);
+        EXPECT_EQ(testsupport::ReadBytes(cedev::notify::JournalPath().string() + ".damaged"), bytes) << what;
+      } else if (at + 1 == journal_.size()) {
+        EXPECT_TRUE(reports_.empty()) << what << ": a torn last line reported";
+      }
+      ++tried;
+    }
+  }
+  std::printf("[ damage ] %zu journals with one bad byte\n", tried);
 }
 
 }  // namespace

@@ -90,19 +90,36 @@ TEST_F(NotificationCommands, ProcessesRegisteringAtOnceGetDistinctHandles) {
   EXPECT_EQ(Lines(Ok({"notifications"})).size(), 24u);
 }
 
+// A damaged line in the store's snapshot or in its journal of changes: reported naming the file
+// and the line, what reads kept, the damaged file set aside.
 TEST_F(NotificationCommands, DamagedStoreIsReportedAndWhatReadsIsKept) {
-  Ok({"notify", "time", "2026-12-08 07:00:00", "\\Windows\\A.exe", "x"});
-  Ok({"notify", "time", "2026-12-08 08:00:00", "\\Windows\\B.exe", "y"});
-  const fs::path store = root_ / ".device" / "notifications";
-  std::string text = ReadFile(store);
-  text += "3\ttime\tbroken\n";
-  { std::ofstream(store, std::ios::trunc) << text; }
-  const ToolResult r = Tool({"notifications"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err.rfind("cedevice: " + store.string() + ": damaged (line 5: ", 0), 0u) << r.err;
-  EXPECT_EQ(Lines(r.out).size(), 2u) << r.out;
-  EXPECT_EQ(ReadFile(fs::path(store.string() + ".damaged")), text);
-  EXPECT_EQ(Lines(Ok({"notifications"})).size(), 2u) << "the store is whole again";
+  const std::string good =
+      "1\ttime\t0\t2026-12-08 07:00:00\traw 0,0,0,0,0,0,0,0\t\"\\\\Windows\\\\A.exe\"\t\"x\"\t-\n";
+  struct Case {
+    const char* file;
+    std::string before;  // the file's text before the damaged line
+    const char* line;
+  };
+  const Case cases[] = {
+      {"notifications", "next-handle 3 records 2\n" + good, "line 3: "},
+      {"notifications.journal", "add 3\t" + good, "line 2: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    fs::remove_all(root_ / ".device");
+    fs::create_directories(root_ / ".device");
+    const fs::path file = root_ / ".device" / c.file;
+    const std::string text = c.before + "2\ttime\tbroken\n";
+    { std::ofstream(file, std::ios::trunc) << text; }
+    const ToolResult r = Tool({"notifications"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("cedevice: " + file.string() + ": damaged (" + c.line, 0), 0u) << r.err;
+    EXPECT_EQ(Lines(r.out).size(), 1u) << r.out;
+    EXPECT_EQ(ReadFile(fs::path(file.string() + ".damaged")), text);
+    EXPECT_EQ(Lines(Ok({"notifications"})).size(), 1u) << "the store is whole again";
+    EXPECT_EQ(Ok({"notify", "time", "2026-12-08 08:00:00", "\\Windows\\B.exe", "y"}), "3\n")
+        << "the next handle is kept";
+  }
 }
 
 TEST_F(NotificationCommands, StatusSummarisesTheDeviceAndTheSchedule) {

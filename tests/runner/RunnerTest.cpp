@@ -87,6 +87,7 @@ TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {
   { std::ofstream(root_ / "Windows" / "Text.exe") << "not a program\n"; }
   fs::create_symlink("/bin/true", root_ / "Windows" / "Out.exe");
   fs::create_directories(root_ / "Windows" / "Folder.exe");
+  { std::ofstream(root_ / "Windows" / "Win.exe") << "MZ, a Windows program\n"; }
   Ok({"notify", "time", "2026-12-07 09:00:01", "\\Windows\\Missing.exe", "x"});
   Ok({"notify", "time", "2026-12-07 09:00:02", "\\..\\..\\..\\bin\\true"});
   Ok({"notify", "time", "2026-12-07 09:00:03", "/bin/true"});
@@ -94,6 +95,7 @@ TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {
   Ok({"notify", "time", "2026-12-07 09:00:05", "\\Windows\\Text.exe"});
   Ok({"notify", "time", "2026-12-07 09:00:06", "\\Windows\\Folder.exe"});
   Ok({"notify", "time", "2026-12-07 09:00:07", "\\.device\\notifications"});
+  Ok({"notify", "time", "2026-12-07 09:00:08", "\\Windows\\Win.exe"});
   const std::vector<std::string> fired =
       Lines(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}));
   const std::vector<std::string> expected = {
@@ -104,9 +106,34 @@ TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {
       "2026-12-07 09:00:05\t5\t\\Windows\\Text.exe\tnot run: not executable",
       "2026-12-07 09:00:06\t6\t\\Windows\\Folder.exe\tnot run: not a file",
       "2026-12-07 09:00:07\t7\t\\.device\\notifications\tnot run: the path is outside the device",
+      "2026-12-07 09:00:08\t8\t\\Windows\\Win.exe\tnot run: a Windows program, and the device "
+      "runs none (cedevice init --wine)",
   };
   EXPECT_EQ(fired, expected);
   EXPECT_EQ(Ok({"notifications"}), "") << "refused ones are removed as they fire";
+}
+
+TEST_F(Runner, AWindowsBuildRunsUnderTheDevicesWineWithItsArgument) {
+  // A Windows program, and in Wine's place a script that says how it was started.
+  const fs::path program = scratch_.dir / "Quenmora.exe";
+  std::ofstream(program) << "MZ, a Windows program\n";
+  const fs::path wine = scratch_.dir / "wine64";
+  std::ofstream(wine)
+      << "#!/bin/sh\necho \"$# $1 $2 $WINEPREFIX $WINEDEBUG\" >\"$CEDEVICE_ROOT/wine\"\n"
+         "exit 5\n";
+  fs::permissions(wine, fs::perms::owner_all);
+  Ok({"init", "--wine", program.string()},
+     {{"CEDEVICE_WINE", wine.string()}, {"WINEPREFIX", "/srv/prefix"}});
+  EXPECT_NE(Ok({"status"})
+                .find("\nprogram: a Windows build, run under Wine (" + wine.string() +
+                      ", prefix /srv/prefix)\n"),
+            std::string::npos);
+  Ok({"clock", "freeze", "2026-12-07 10:00:00"});
+  Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Quenmora.exe", "M1"});
+  EXPECT_EQ(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}),
+            "2026-12-07 10:00:00\t1\t\\Windows\\Quenmora.exe M1\texit 5\n");
+  EXPECT_EQ(ReadFile(root_ / "wine"),
+            "2 " + fs::canonical(root_).string() + "/Windows/Quenmora.exe M1 /srv/prefix -all\n");
 }
 
 TEST_F(Runner, AnApplicationThatDoesNotEndIsKilled) {

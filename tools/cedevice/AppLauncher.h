@@ -18,13 +18,17 @@ namespace cedevice {
 class Launch {
  public:
   // Starts the application. One that cannot be started (refused, or the kernel would not
-  // execute it) has ended at once, its outcome "not run: WHY".
+  // execute it, which Confirm finds) has ended, its outcome "not run: WHY".
   Launch(const std::wstring& application, const std::wstring& arguments,
          std::chrono::milliseconds timeout);
   ~Launch();
   Launch(const Launch&) = delete;
   Launch& operator=(const Launch&) = delete;
 
+  // Waits until the kernel has executed the application, or refused to (then it has ended, its
+  // outcome "not run: WHY"). Ended does it first; a runner that starts several at once calls it
+  // once they are all started.
+  void Confirm();
   // Looks whether the application has ended, without waiting, and kills it (with its process
   // group) once its time is up. True once it has ended.
   bool Ended();
@@ -32,21 +36,21 @@ class Launch {
   const std::string& Outcome() const { return outcome_; }
 
  private:
-  friend void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound);
+  friend void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound,
+                         const std::vector<int>& alsoReadable);
 
   pid_t pid_ = -1;
-  int exitFd_ = -1;  // readable once the application has ended (a pidfd); -1 where there is none
+  int reportFd_ = -1;  // why it was not executed comes here; closed by a successful exec
+  int exitFd_ = -1;    // readable once the application has ended (a pidfd); -1 where there is none
   std::chrono::steady_clock::time_point deadline_;
   std::string outcome_;
 };
 
-// Returns when one of `launches` has ended or reached its time, a signal came, or `bound` (at
-// least a millisecond) passed; at once when one has already ended.
-void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound);
-
-// Starts the application and waits for its end: its outcome.
-std::string LaunchAndWait(const std::wstring& application, const std::wstring& arguments,
-                          std::chrono::milliseconds timeout);
+// Returns when one of `launches` has ended or reached its time, one of `alsoReadable` can be
+// read, a signal came, or `bound` (at least a millisecond) passed; at once when a launch has
+// already ended.
+void WaitForAny(const std::vector<Launch*>& launches, std::chrono::milliseconds bound,
+                const std::vector<int>& alsoReadable = {});
 
 // How long an application may run before it is killed: 60 s, or CEDEVICE_RUN_TIMEOUT_MS.
 std::chrono::milliseconds LaunchTimeout();

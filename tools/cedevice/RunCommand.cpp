@@ -21,10 +21,13 @@
 #include "AppLauncher.h"
 #include "DeviceClock.h"
 #include "DeviceError.h"
+#include "DeviceRoot.h"
 #include "DeviceTime.h"
 #include "NotificationStore.h"
 #include "NotifyCommands.h"
 #include "RunnerLock.h"
+#include "RunnerWake.h"
+#include "StateFiles.h"
 #include "ToolCommand.h"
 #include "WideText.h"
 
@@ -60,33 +63,18 @@ cedev::DeviceTime WholeSecond(cedev::DeviceTime t) {
   return t;
 }
 
-// The due order: start time, then handle.
-std::optional<Record> Earliest(const cedev::notify::StoreContent& store) {
-  const Record* best = nullptr;
-  std::int64_t bestMs = 0;
-  for (const Record& r : store.records) {
-    if (r.type != CNT_TIME) continue;
-    const std::int64_t ms = StartMs(r);
-    if (best == nullptr || ms < bestMs) {  // records are in handle order: the first stays on ties
-      best = &r;
-      bestMs = ms;
-    }
+// Takes the notifications out of the store, as one change, before their applications start:
+// those another process removed first are not taken. The removal is flushed to disk once the
+// applications have started (FlushStore), so that a launch does not wait for the disk.
+std::vector<Record> Take(const std::vector<Record>& due) {
+  std::vector<DWORD> handles;
+  for (const Record& r : due) handles.push_back(r.handle);
+  const std::vector<DWORD> removed =
+      cedev::notify::ClearRecords(handles, cedev::notify::Flush::later);
+  std::vector<Record> taken;
+  for (const Record& r : due) {
+    if (std::find(removed.begin(), removed.end(), r.handle) != removed.end()) taken.push_back(r);
   }
-  if (best == nullptr) return std::nullopt;
-  return *best;
-}
-
-// Takes the notification out of the store; false when another process removed it first.
-bool Take(DWORD handle) {
-  bool taken = false;
-  cedev::notify::UpdateStore([&](cedev::notify::StoreContent& store) {
-    const auto at = std::find_if(store.records.begin(), store.records.end(),
-                                 [&](const Record& r) { return r.handle == handle; });
-    if (at == store.records.end()) return false;
-    store.records.erase(at);
-    taken = true;
-    return true;
-  });
   return taken;
 }
 
@@ -158,15 +146,19 @@ void RunFast(const cedev::DeviceTime& until, FiredLines& lines) {
   cedev::DeviceTime now = WholeSecond(cedev::clock::Now());
   FreezeDeviceAt(now);
   while (!g_interrupted.load()) {
-    const std::optional<Record> next = Earliest(*cedev::notify::ReadStore());
-    if (!next || StartMs(*next) > Ms(until)) break;
-    if (StartMs(*next) > Ms(now)) {
-      now = cedev::FromSystemTime(next->start);
+    const cedev::notify::DueRecords next = cedev::notify::TimeRecordsDue(Ms(until), 1);
+    if (next.due.empty()) break;
+    const Record& record = next.due.front();
+    if (StartMs(record) > Ms(now)) {
+      now = cedev::FromSystemTime(record.start);
       FreezeDeviceAt(now);
     }
-    if (!Take(next->handle)) continue;
-    lines.Print(*next, LaunchAndWait(next->application.value_or(L""), next->arguments.value_or(L""),
-                                     LaunchTimeout()));
+    if (Take(next.due).empty()) continue;
+    Launch launch(record.application.value_or(L""), record.arguments.value_or(L""),
+                  LaunchTimeout());
+    cedev::notify::FlushStore();
+    while (!launch.Ended()) WaitForAny({&launch}, std::chrono::seconds(1));
+    lines.Print(record, launch.Outcome());
   }
   if (!g_interrupted.load()) FreezeDeviceAt(until);
 }
@@ -188,35 +180,61 @@ void ReportEnded(std::vector<Running>& running, FiredLines& lines) {
   }
 }
 
-void WaitForRunning(const std::vector<Running>& running, std::chrono::milliseconds bound) {
+void WaitForRunning(const std::vector<Running>& running, std::chrono::milliseconds bound,
+                    const std::vector<int>& alsoReadable = {}) {
   std::vector<Launch*> launches;
   for (const Running& r : running) launches.push_back(r.launch.get());
-  WaitForAny(launches, bound);
+  WaitForAny(launches, bound, alsoReadable);
 }
 
-// Waits on the device clock, looking at the clock and the store again at least every 200 ms,
-// so that clock commands and registrations by other processes are seen.
+// Waits on the device clock until the next start time by a timer on the host's clock, woken
+// early by a change of the clock or the store (RunnerWake), and looks at both again at least
+// once a second, so that clock commands and registrations by other processes are seen.
 void RunRealTime(const std::optional<cedev::DeviceTime>& until, FiredLines& lines,
                  FollowedClock& clock) {
-  constexpr std::int64_t kLookMs = 200;
+  // At most this many are taken and started at once; the next ones follow at the next look.
+  constexpr std::size_t kMostAtOnce = 64;
+  RunnerWake wake(cedev::DeviceStatePath("clock").parent_path());
   std::vector<Running> running;
   while (!g_interrupted.load()) {
     ReportEnded(running, lines);
     const std::int64_t nowMs = clock.NowMs();
-    const std::optional<Record> next = Earliest(*cedev::notify::ReadStore());
-    if (next && StartMs(*next) <= nowMs && (!until || StartMs(*next) <= Ms(*until))) {
-      if (Take(next->handle)) {
+    const std::int64_t byMs = until ? std::min(nowMs, Ms(*until)) : nowMs;
+    const cedev::notify::DueRecords due = cedev::notify::TimeRecordsDue(byMs, kMostAtOnce);
+    if (!due.due.empty()) {
+      const std::size_t first = running.size();
+      for (const Record& record : Take(due.due)) {
         running.push_back(Running{
-            *next, std::make_unique<Launch>(next->application.value_or(L""),
-                                            next->arguments.value_or(L""), LaunchTimeout())});
+            record, std::make_unique<Launch>(record.application.value_or(L""),
+                                             record.arguments.value_or(L""), LaunchTimeout())});
       }
+      for (std::size_t i = first; i < running.size(); ++i) running[i].launch->Confirm();
+      cedev::notify::FlushStore();
       continue;
     }
     if (until && nowMs >= Ms(*until)) break;
-    std::int64_t waitMs = kLookMs;
-    if (next) waitMs = std::min(waitMs, StartMs(*next) - nowMs);
-    if (until) waitMs = std::min(waitMs, Ms(*until) - nowMs);
-    WaitForRunning(running, std::chrono::milliseconds(std::max<std::int64_t>(waitMs, 1)));
+    // The next moment anything can be due: the next start time, or the end.
+    std::optional<std::int64_t> nextMs = due.nextStartMs;
+    if (until && (!nextMs || *nextMs > Ms(*until))) nextMs = Ms(*until);
+    // A frozen clock never gets there by itself: only a change, or the next look, moves it.
+    std::chrono::milliseconds bound = wake.LongestWait();
+    const std::optional<std::int64_t> hostMs =
+        nextMs ? cedev::clock::HostMillisecondsAt(*nextMs) : std::nullopt;
+    const std::int64_t hostNow = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count();
+    if (hostMs && *hostMs > hostNow) {
+      wake.ArmAt(hostMs);
+    } else {
+      // A moment the host's clock has passed with nothing due yet (the clock changed between
+      // the look and now): no timer, which would wake the runner again at once; a look soon.
+      wake.ArmAt(std::nullopt);
+      if (hostMs)
+        bound =
+            std::min(bound, std::chrono::milliseconds(std::max<std::int64_t>(*nextMs - nowMs, 1)));
+    }
+    WaitForRunning(running, bound, wake.Descriptors());
+    wake.Drain();
   }
   // The end, or an interrupt: what still runs is waited for (each within its timeout), so that
   // every launch is reported and none outlives the runner.
@@ -255,7 +273,9 @@ int RunCommand(int argc, char** argv) {
                 cedev::FormatDeviceTime(now) +
                 "); nothing was fired and the clock is left as it is");
   }
-  // A store (or device lock) that cannot be used is refused before anything is changed.
+  // A store or a device lock that cannot be used is refused before anything is changed (a read
+  // of the store needs no lock; every removal does).
+  { const cedev::DeviceLock usable; }
   cedev::notify::ReadStore();
   g_interrupted.store(false);
   CatchInterrupts();

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "DeviceTime.h"
@@ -41,6 +42,12 @@ ClockState RunningFrom(const DeviceTime& t);
 // The device's time now, to the millisecond, by this process's clock.
 DeviceTime Now();
 std::int64_t NowMilliseconds();
+
+// The host's real-time clock (UTC milliseconds since 1970) at which this process's device clock
+// shows `deviceMs`, for a timer on the host's clock; nothing when the clock is frozen (it never
+// gets there by itself). Following the host, a local time that the host skips or shows twice
+// maps as the C library's mktime maps it.
+std::optional<std::int64_t> HostMillisecondsAt(std::int64_t deviceMs);
 
 // This process's clock only, for tests; the device root is not touched.
 void FreezeForProcess(const DeviceTime& t);

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/stat.h>
+
 namespace cedev {
 
 // The content of ROOT/.device/NAME, or nothing when the file does not exist. Throws DeviceError
@@ -37,11 +39,20 @@ bool CutState(std::string_view name, std::uint64_t size);
 // does not exist and `flags` do not make it. Throws DeviceError otherwise.
 int OpenStateFile(std::string_view name, int flags);
 
+// OpenStateFile for a state file's full path, for callers that keep its path: nothing on the
+// way to it is made. `info`, when given, gets what the open file was found to be.
+int OpenStateFileAt(const std::filesystem::path& path, int flags, struct stat* info = nullptr);
+// The same for a file the caller has just looked at (`looked`, the st_mode its stat gave):
+// refused unless that found a plain file, then opened and looked at again as always.
+int OpenStateFileLookedAt(const std::filesystem::path& path, int flags, mode_t looked,
+                          struct stat* info);
+
 // Copies ROOT/.device/NAME aside as NAME.damaged (or NAME.damaged-2, ...), for a person to look
 // at before it is repaired; returns the copy's path. Throws DeviceError when it cannot.
 std::filesystem::path KeepAside(std::string_view name);
 
-// Holds the device exclusively: an exclusive flock on ROOT/.device/lock, so other processes
+// Holds the device exclusively: a write lock on the first byte of ROOT/.device/lock (a record
+// lock of the open file, which Wine's LockFileEx of that byte also excludes), so other processes
 // wait, plus a process-wide mutex, so threads of this process wait too. Re-entrant on one
 // thread: a nested DeviceLock on a thread that holds it is free. Take it around every
 // read-modify-write of state files.

@@ -12,6 +12,9 @@
 // Handles are given in rising order, so N lies above every kept handle; once the numbers have
 // run past 4294967295 the store says "wrapped" and handles are given from the lowest free one
 // at N on, so N may then lie anywhere.
+//
+// This text is the store's snapshot; the changes made since it was written follow in its
+// journal (StoreJournal.h).
 #pragma once
 
 #include <string>
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "NotificationRecord.h"
+#include "RecordTable.h"
 
 namespace cedev::notify {
 
@@ -27,24 +31,43 @@ struct StoreContent {
   // is not given again.
   DWORD nextHandle = 1;
   bool wrapped = false;  // handles have run past 4294967295 and start again from 1
-  std::vector<NotificationRecord> records;  // ascending handles
+  RecordTable records;   // by handle
+
+  // Keeps `record` under its handle, in place of one that had it.
+  NotificationRecord& Put(NotificationRecord record) { return records.Put(std::move(record)); }
 
   friend bool operator==(const StoreContent&, const StoreContent&) = default;
 };
 
-// Gives `record` the next free handle (never 0, never one in use), keeps it in handle order and
-// returns the handle; 0 when every number is in use.
+// The handle the next registration gets (never 0, never one in use), and the store's next
+// handle and wrap after it, without changing the content; 0 when every number is in use.
+struct NewHandle {
+  DWORD handle = 0;
+  DWORD nextHandle = 1;
+  bool wrapped = false;
+};
+NewHandle FindNewHandle(const StoreContent& content);
+
+// Gives `record` the next free handle (FindNewHandle), keeps it and returns the handle; 0 when
+// every number is in use (nothing changes then).
 DWORD AddWithNewHandle(StoreContent& content, NotificationRecord record);
 
 std::string FormatStore(const StoreContent& content);
 
+// One record as a line of the store, without its newline, appended to `out`.
+void AppendRecordLine(std::string& out, const NotificationRecord& record);
+
+// The record of one line (without its newline), or the reason it is not one.
+std::string ParseRecordLine(std::string_view line, NotificationRecord& record);
+
 // Every line that reads is kept; each one that does not, and a missing or bad next-handle
 // line, is listed in `problems` as "line N: WHY". The next handle is never at or below a kept
-// handle.
+// handle. `recycled`: a content no longer needed, whose records' room the new one reuses (a
+// process reading its store again); nothing of what it held is kept.
 struct ParsedStore {
   StoreContent content;
   std::vector<std::string> problems;
 };
-ParsedStore ParseStore(std::string_view text);
+ParsedStore ParseStore(std::string_view text, StoreContent recycled = {});
 
 }  // namespace cedev::notify
