@@ -64,11 +64,12 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi) {
     return FALSE;
   }
   RegisterMenuBarClass();
-  const DWORD style = WS_POPUP | ((pmbi->dwFlags & SHCMBF_HIDDEN) ? 0 : WS_VISIBLE);
-  HWND bar = CreateWindowExW(0, kMenuBarClass, L"", style, 0, kTop, kWidth, kHeight,
+  // Made hidden and shown without activation: the window it serves stays the active one.
+  HWND bar = CreateWindowExW(0, kMenuBarClass, L"", WS_POPUP, 0, kTop, kWidth, kHeight,
                              pmbi->hwndParent, nullptr, pmbi->hInstRes, nullptr);
   if (bar == nullptr) return FALSE;
   SetWindowLongW(bar, GWL_USERDATA, reinterpret_cast<LONG_PTR>(pmbi->hwndParent));
+  if (!(pmbi->dwFlags & SHCMBF_HIDDEN)) ShowWindow(bar, SW_SHOWNOACTIVATE);
   SetTimer(bar, kOwnerCheck, kOwnerCheckMs, nullptr);
   pmbi->hwndMB = bar;
   return TRUE;
