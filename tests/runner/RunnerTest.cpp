@@ -113,27 +113,35 @@ TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {
   EXPECT_EQ(Ok({"notifications"}), "") << "refused ones are removed as they fire";
 }
 
-TEST_F(Runner, AWindowsBuildRunsUnderTheDevicesWineWithItsArgument) {
+TEST_F(Runner, AWindowsBuildRunsUnderTheDevicesWineInTheRootOnDriveD) {
   // A Windows program, and in Wine's place a script that says how it was started.
   const fs::path program = scratch_.dir / "Quenmora.exe";
   std::ofstream(program) << "MZ, a Windows program\n";
-  const fs::path wine = scratch_.dir / "wine64";
-  std::ofstream(wine)
-      << "#!/bin/sh\necho \"$# $1 $2 $WINEPREFIX $WINEDEBUG\" >\"$CEDEVICE_ROOT/wine\"\n"
-         "exit 5\n";
+  const fs::path wine = scratch_.dir / "wine64", prefix = scratch_.dir / "prefix";
+  std::ofstream(wine) << "#!/bin/sh\necho \"$# $1 $2 $WINEPREFIX $WINEDEBUG $(pwd)\" "
+                         ">\"$CEDEVICE_ROOT/wine\"\nexit 5\n";
   fs::permissions(wine, fs::perms::owner_all);
+  fs::create_directories(prefix / "dosdevices");
   Ok({"init", "--wine", program.string()},
-     {{"CEDEVICE_WINE", wine.string()}, {"WINEPREFIX", "/srv/prefix"}});
+     {{"CEDEVICE_WINE", wine.string()}, {"WINEPREFIX", prefix.string()}});
   EXPECT_NE(Ok({"status"})
-                .find("\nprogram: a Windows build, run under Wine (" + wine.string() +
-                      ", prefix /srv/prefix)\n"),
+                .find("\nprogram: a Windows build, run under Wine (" + wine.string() + ", prefix " +
+                      prefix.string() + ")\n"),
             std::string::npos);
   Ok({"clock", "freeze", "2026-12-07 10:00:00"});
   Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Quenmora.exe", "M1"});
   EXPECT_EQ(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}),
             "2026-12-07 10:00:00\t1\t\\Windows\\Quenmora.exe M1\texit 5\n");
+  const std::string root = fs::canonical(root_).string();
   EXPECT_EQ(ReadFile(root_ / "wine"),
-            "2 " + fs::canonical(root_).string() + "/Windows/Quenmora.exe M1 /srv/prefix -all\n");
+            "2 " + root + "/Windows/Quenmora.exe M1 " + prefix.string() + " -all " + root + "\n");
+  EXPECT_EQ(fs::read_symlink(prefix / "dosdevices" / "d:"), root);
+  // A prefix whose drives cannot be mapped: the program is not run.
+  fs::remove_all(prefix);
+  Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Quenmora.exe", "M0"});
+  EXPECT_NE(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"})
+                .find("\tnot run: cannot map drive D:"),
+            std::string::npos);
 }
 
 TEST_F(Runner, AnApplicationThatDoesNotEndIsKilled) {

@@ -162,6 +162,21 @@ TEST_F(WinDevice, RegistrationsGoToTheDevicesJournalAndMoveTheChangeCount) {
   EXPECT_EQ(Register(L"\\Windows\\A.exe", L"", 9, 8), 3u) << "a cleared number is not given again";
 }
 
+TEST_F(WinDevice, TextBeyondSixteenBitsIsKeptAsTheDeviceKeepsIt) {
+  // A surrogate pair on Windows, one character in the store's UTF-8 as on the device.
+  const DWORD handle = Register(L"\\Windows\\A.exe", L"x\U0001F600", 8, 9);
+  EXPECT_NE(Read("notifications.journal").find("\"x\xF0\x9F\x98\x80\""), std::string::npos);
+  DWORD size = 0;
+  CeGetUserNotification(reinterpret_cast<HANDLE>(UINT_PTR{handle}), 0, &size, nullptr);
+  std::vector<ULONGLONG> buffer(size / sizeof(ULONGLONG) + 1);
+  auto* bytes = reinterpret_cast<LPBYTE>(buffer.data());
+  ASSERT_TRUE(
+      CeGetUserNotification(reinterpret_cast<HANDLE>(UINT_PTR{handle}), size, &size, bytes));
+  EXPECT_EQ(
+      std::wstring(reinterpret_cast<CE_NOTIFICATION_INFO_HEADER*>(bytes)->pcent->lpszArguments),
+      L"x\U0001F600");
+}
+
 TEST_F(WinDevice, StoreWrittenByTheDeviceIsReadAndDamageIsKeptAside) {
   // A snapshot with a damaged line and a journal with a torn last line, as a killed writer
   // leaves it.

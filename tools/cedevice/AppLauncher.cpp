@@ -154,7 +154,20 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
 
   // Everything the child needs is made before the fork: between fork and exec it may only make
   // calls that are safe there.
-  // A Windows program runs as Wine's launcher's argument, with the argument text after it.
+  // A Windows program runs as Wine's launcher's argument, with the argument text after it, in
+  // the device root on its prefix's drive D:.
+  std::string folder;
+  if (wine) {
+    std::error_code ec;
+    folder = fs::canonical(cedev::DeviceRoot(), ec).string();
+    const std::string cannot =
+        ec ? "the device root cannot be read" : MapDeviceDrive(*wine, folder);
+    if (!cannot.empty()) {
+      outcome_ = "not run: " + cannot;
+      return;
+    }
+  }
+  // (Its path is the host one, which Wine finds on drive Z:.)
   const std::string program = executable.string();
   const std::string path = wine ? wine->wine : program;
   const std::string argument = cedev::Utf8FromWide(arguments);
@@ -194,6 +207,11 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
       if (null != 0) ::close(null);
     }
     ::dup2(2, 1);  // the runner's standard output holds only its own lines
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
+      const int error = errno;
+      [[maybe_unused]] const ssize_t told = ::write(report[1], &error, sizeof error);
+      ::_exit(127);
+    }
     ::execve(path.c_str(), argv.data(), envp.data());
     const int error = errno;
     [[maybe_unused]] const ssize_t written = ::write(report[1], &error, sizeof error);

@@ -83,6 +83,30 @@ std::string FindWine(std::string& found) {
   return "cannot find Wine's wine64 (install wine64, or name it in CEDEVICE_WINE)";
 }
 
+std::string MapDeviceDrive(const WineBuild& build, const fs::path& root) {
+  fs::path prefix = build.prefix;
+  if (prefix.empty()) {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == 0) return "no Wine prefix, and no HOME for Wine's default";
+    prefix = fs::path(home) / ".wine";
+  }
+  const fs::path drives = prefix / "dosdevices";
+  const fs::path drive = drives / "d:";
+  std::error_code ec;
+  if (fs::read_symlink(drive, ec) == root) return {};
+  // Made beside it and renamed over it, so that the drive is never missing meanwhile.
+  const fs::path temp = drives / (".d:." + std::to_string(::getpid()));
+  fs::remove(temp, ec);
+  fs::create_directory_symlink(root, temp, ec);
+  if (!ec) fs::rename(temp, drive, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    return "cannot map drive D: of " + prefix.string() + " to the device: " + ec.message();
+  }
+  return {};
+}
+
 bool IsWindowsProgram(const fs::path& file) {
   // Not blocking: a FIFO put in the file's place must not hold the caller.
   const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -27,6 +27,13 @@ void WriteWineBuild(const std::optional<WineBuild>& build);
 // wine64 package keeps it; the reason when there is none.
 std::string FindWine(std::string& found);
 
+// Maps drive D: of the record's prefix (Wine's default prefix, ~/.wine, when it names none) to
+// the device root, so that a Windows program started in the root sees the device's folders where
+// Windows CE has them: "\My Documents\Quenmora.dat" on the current drive is ROOT/My
+// Documents/Quenmora.dat. The prefix's drives are its own, so one prefix serves one device at a
+// time. The reason when it cannot.
+std::string MapDeviceDrive(const WineBuild& build, const std::filesystem::path& root);
+
 // Whether the file starts as a Windows program does ("MZ"); false for one that cannot be read.
 bool IsWindowsProgram(const std::filesystem::path& file);
 

@@ -198,9 +198,12 @@ std::optional<std::string> ReadState(std::string_view name) {
 
 void WriteStateAtomic(std::string_view name, std::string_view content) {
   const std::wstring path = StatePath(name);
+  // Moving over a folder, a FIFO or a device would hide it without a word.
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
     throw StateError(path, "a folder, not a plain file", ERROR_ACCESS_DENIED);
+  // (Wine gives a FIFO no attributes: whatever is there is opened and looked at.)
+  OpenPlain(path, GENERIC_READ, OPEN_EXISTING, "cannot write");
   // Named as the device names its own, so that the device removes a killed writer's leftover.
   static std::atomic<unsigned> serial{0};
   const std::wstring temp = path + L".tmp." + std::to_wstring(GetCurrentProcessId()) + L"w." +

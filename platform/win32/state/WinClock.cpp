@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "DeviceError.h"
 #include "DeviceFiles.h"
 
 namespace cewin {
@@ -72,6 +73,8 @@ std::optional<Clock> Parse(std::string text) {
   return clock;
 }
 
+// Reads the mode; a clock file that cannot be read or understood ends the process, as it ends a
+// device process: a device whose clock cannot be read gives no time a program could rely on.
 void Load() {
   std::string why;
   try {
@@ -84,12 +87,15 @@ void Load() {
       g_clock = *clock;
       return;
     }
-    why = Narrow(StatePath("clock")) + ": not a clock mode";
+    std::string line = *text;
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    why = Narrow(StatePath("clock")) + ": not a clock mode: " + cedev::QuoteForMessage(line);
   } catch (const StateError& e) {
     why = e.what();
   }
-  std::fprintf(stderr, "device: %s; the clock follows the host\n", why.c_str());
-  g_clock = Clock{true};
+  std::fprintf(stderr, "device clock: %s\n", why.c_str());
+  std::fflush(stderr);
+  std::_Exit(2);
 }
 
 std::int64_t FirstMs() { return cedev::ToMilliseconds({cedev::kMinDeviceYear, 1, 1, 0, 0, 0, 0}); }

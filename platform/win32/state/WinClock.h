@@ -16,8 +16,8 @@
 
 namespace cewin {
 
-// The device's time now, to the millisecond. A clock file that cannot be read or understood is
-// said once on standard error and the host's local time is used.
+// The device's time now, to the millisecond. A clock file that cannot be read or understood ends
+// the process with status 2 and "device clock: WHY" on standard error, as a device process ends.
 cedev::DeviceTime DeviceNow();
 
 // The device time as a SYSTEMTIME, as the program's GetLocalTime gives it.
