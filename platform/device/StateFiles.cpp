@@ -11,7 +11,6 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,9 +90,9 @@ int OpenPlain(const fs::path& path, int flags, const char* doing, struct stat* i
   return OpenLookedAt(path, flags, doing, info);
 }
 
-// The process's side of the device lock: the mutex serialises threads, the flock processes.
-// The lock file stays open from one lock to the next (the flock is taken and let go on it), so
-// that taking the lock costs a stat and two flocks; the stat makes sure that it is still the
+// The process's side of the device lock: the mutex serialises threads, the byte lock processes.
+// The lock file stays open from one lock to the next (the lock is taken and let go on it), so
+// that taking the lock costs a stat and two fcntls; the stat makes sure that it is still the
 // file at the lock's path (the device root moved, or the file was removed or replaced).
 std::recursive_mutex g_lockMutex;
 int g_lockFd = -1;       // guarded by g_lockMutex
@@ -131,18 +130,32 @@ std::chrono::milliseconds LockBound() {
   return std::chrono::seconds(30);
 }
 
-// Takes the flock on an open lock file, waiting for another process that holds it: polled with
+// The device lock is a write lock on the lock file's first byte, held by the open file (an
+// open-file-description record lock): like a flock it belongs to the file this process keeps
+// open, so a thread's unlock is the process's; unlike a flock it excludes the POSIX record
+// locks that Wine takes for a Windows process's LockFileEx on the same byte, so the device and
+// a Windows build of the program under Wine exclude each other.
+bool SetLockByte(int fd, short type) {
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = 0;
+  range.l_len = 1;
+  return ::fcntl(fd, F_OFD_SETLK, &range) == 0;
+}
+
+// Takes the lock on an open lock file, waiting for another process that holds it: polled with
 // growing pauses (a lock is held for milliseconds), so that the wait can be said after a second
 // and given up after the bound.
-void TakeFlock(int fd, const fs::path& path) {
+void TakeLock(int fd, const fs::path& path) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   const std::chrono::milliseconds bound = LockBound();
   std::chrono::milliseconds pause(1);
   bool said = false;
   for (;;) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
-    if (errno != EWOULDBLOCK && errno != EINTR)
+    if (SetLockByte(fd, F_WRLCK)) return;
+    if (errno != EAGAIN && errno != EACCES && errno != EINTR)
       throw DeviceError(path, Why("cannot take the device lock"));
     const auto waited = Clock::now() - start;
     if (!said && waited >= std::chrono::seconds(1)) {
@@ -294,7 +307,7 @@ DeviceLock::DeviceLock() {
   if (t_lockDepth++ > 0) return;
   outermost_ = true;
   try {
-    TakeFlock(LockFile(), g_lockPath);
+    TakeLock(LockFile(), g_lockPath);
   } catch (...) {
     --t_lockDepth;
     g_lockMutex.unlock();
@@ -303,7 +316,7 @@ DeviceLock::DeviceLock() {
 }
 
 DeviceLock::~DeviceLock() {
-  if (--t_lockDepth == 0 && outermost_) ::flock(g_lockFd, LOCK_UN);
+  if (--t_lockDepth == 0 && outermost_) SetLockByte(g_lockFd, F_UNLCK);
   g_lockMutex.unlock();
 }
 

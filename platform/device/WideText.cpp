@@ -2,11 +2,22 @@
 
 namespace cedev {
 
+// A wide character is UTF-32 on this host and UTF-16 on Windows, where the device's text code is
+// also built: there a character past U+FFFF is a pair of surrogates.
+constexpr bool kPairs = sizeof(wchar_t) == 2;
+
 std::string Utf8FromWide(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  for (wchar_t wc : text) {
-    auto c = static_cast<char32_t>(wc);
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    auto c = static_cast<char32_t>(text[at]);
+    if (kPairs && c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size()) {
+      const auto low = static_cast<char32_t>(text[at + 1]);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++at;
+      }
+    }
     if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
     if (c < 0x80) {
       out += static_cast<char>(c);
@@ -64,7 +75,12 @@ std::wstring WideFromUtf8(std::string_view text) {
       i = good ? j : i + 1;
       continue;
     }
-    out += static_cast<wchar_t>(c);
+    if (kPairs && c >= 0x10000) {
+      out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<wchar_t>(c);
+    }
     i = j;
   }
   return out;

@@ -223,7 +223,8 @@ class CWnd : public CCmdTarget {
   CWnd* SetFocus();
   static CWnd* GetFocus();
   static CWnd* GetActiveWindow();
-  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse,
+                    void(CALLBACK* lpfnTimer)(HWND, UINT, UINT_PTR, DWORD));
   BOOL KillTimer(UINT_PTR nIDEvent);
 
   // Icons and fonts.

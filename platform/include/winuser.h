@@ -13,6 +13,7 @@
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
+typedef VOID(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 #define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define MAKEINTRESOURCE MAKEINTRESOURCEW
@@ -642,7 +643,7 @@ BOOL TranslateMessage(const MSG* lpMsg);
 LRESULT DispatchMessageW(const MSG* lpMsg);
 BOOL WaitMessage();
 BOOL InSendMessage();
-UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, void* lpTimerFunc);
+UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
 BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 
 // Icons.

@@ -55,7 +55,17 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
   }
   if (message == WM_INITDIALOG) {
     CDialog* pDlg = dynamic_cast<CDialog*>(pWnd);
-    return pDlg != nullptr ? pDlg->OnInitDialog() : TRUE;
+    const BOOL focusFirst = pDlg != nullptr ? pDlg->OnInitDialog() : TRUE;
+#ifdef _WIN32
+    // Built for desktop Windows: Windows CE gives a dialog without a tab stop the focus itself,
+    // where desktop Windows gives it to the first control; the program's status dialog starts
+    // its work when it gets the focus, so the framework keeps CE's rule there.
+    if (focusFirst && ::GetNextDlgTabItem(hWnd, nullptr, FALSE) == nullptr) {
+      ::SetFocus(hWnd);
+      return FALSE;
+    }
+#endif
+    return focusFirst;
   }
   return FALSE;
 }

@@ -225,7 +225,8 @@ CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
 CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
 CWnd* CWnd::GetActiveWindow() { return FromHandle(::GetActiveWindow()); }
 
-UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer) {
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse,
+                        void(CALLBACK* lpfnTimer)(HWND, UINT, UINT_PTR, DWORD)) {
   return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
 }
 BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }

@@ -57,7 +57,9 @@ void AppendQuoted(std::string& out, const std::optional<std::wstring>& text) {
   }
   out += '"';
   // ASCII text (nearly all of it) goes straight in; other text through UTF-8.
-  if (std::all_of(text->begin(), text->end(), [](wchar_t c) { return c >= 0 && c < 0x80; })) {
+  // (A wide character is unsigned on Windows and signed on this host.)
+  const auto ascii = [](wchar_t c) { return static_cast<std::uint32_t>(c) < 0x80; };
+  if (std::all_of(text->begin(), text->end(), ascii)) {
     for (const wchar_t c : *text) AppendEscaped(out, static_cast<char>(c));
   } else {
     for (const char c : Utf8FromWide(*text)) AppendEscaped(out, c);

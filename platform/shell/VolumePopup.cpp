@@ -187,7 +187,10 @@ std::vector<DWORD> PopupTemplate() {
   words.push_back(0);
   words.push_back(0);
   words.push_back(0);  // no menu
-  words.push_back(0);  // the dialog class
+  // The class by name: "Dialog" is the dialog manager's own on Windows CE, but not on every
+  // Windows, and programs find the popup by it.
+  for (const wchar_t* p = L"Dialog"; *p != 0; ++p) words.push_back(static_cast<WORD>(*p));
+  words.push_back(0);
   for (const wchar_t* p = L"Volume"; *p != 0; ++p) words.push_back(static_cast<WORD>(*p));
   words.push_back(0);
   std::vector<DWORD> aligned((words.size() + 1) / 2, 0);

@@ -383,7 +383,7 @@ SHORT GetKeyState(int nVirtKey) {
                                                              : SHORT{0};
 }
 
-UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, void* lpTimerFunc) {
+UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
   LockedWindow w(hWnd, LockedWindow::Missing::errorUnlessNull);
   WindowManager& wm = w.wm();
   auto me = w.me();

@@ -70,7 +70,7 @@ struct Timer {
   UINT_PTR id = 0;
   UINT elapse = 0;
   Clock::time_point due;
-  void* proc = nullptr;
+  TIMERPROC proc = nullptr;
 };
 
 struct ThreadQueue {

@@ -190,6 +190,11 @@ TEST_F(KernelCommandsTest, InitInstallsTheProgramAndIsIdempotent) {
   const ToolResult missing = Run({"init", exe.string() + ".none"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("no such program"), std::string::npos) << missing.err;
+  // A Windows build must be one; the device's build installed again is run as the device's.
+  const ToolResult notWindows = Run({"init", "--wine", exe.string()});
+  EXPECT_EQ(notWindows.status, 2);
+  EXPECT_NE(notWindows.err.find("not a Windows program"), std::string::npos) << notWindows.err;
+  EXPECT_NE(Ok({"status"}).find("\nprogram: the device's build\n"), std::string::npos);
   fs::remove(exe);
 }
 

@@ -135,6 +135,7 @@ TEST_F(NotificationCommands, StatusSummarisesTheDeviceAndTheSchedule) {
   const std::vector<std::string> lines = Lines(Ok({"status"}));
   const std::vector<std::string> expected = {
       "clock: 2026-12-07 10:00:00 (frozen)",
+      "program: none installed (cedevice init)",
       "sound: On",
       "settings:",
       "  popup-choices On,Vibrate,Off",

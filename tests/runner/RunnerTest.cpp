@@ -87,6 +87,7 @@ TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {
   { std::ofstream(root_ / "Windows" / "Text.exe") << "not a program\n"; }
   fs::create_symlink("/bin/true", root_ / "Windows" / "Out.exe");
   fs::create_directories(root_ / "Windows" / "Folder.exe");
+  { std::ofstream(root_ / "Windows" / "Win.exe") << "MZ, a Windows program\n"; }
   Ok({"notify", "time", "2026-12-07 09:00:01", "\\Windows\\Missing.exe", "x"});
   Ok({"notify", "time", "2026-12-07 09:00:02", "\\..\\..\\..\\bin\\true"});
   Ok({"notify", "time", "2026-12-07 09:00:03", "/bin/true"});
@@ -94,6 +95,7 @@ TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {
   Ok({"notify", "time", "2026-12-07 09:00:05", "\\Windows\\Text.exe"});
   Ok({"notify", "time", "2026-12-07 09:00:06", "\\Windows\\Folder.exe"});
   Ok({"notify", "time", "2026-12-07 09:00:07", "\\.device\\notifications"});
+  Ok({"notify", "time", "2026-12-07 09:00:08", "\\Windows\\Win.exe"});
   const std::vector<std::string> fired =
       Lines(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}));
   const std::vector<std::string> expected = {
@@ -104,9 +106,42 @@ TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {
       "2026-12-07 09:00:05\t5\t\\Windows\\Text.exe\tnot run: not executable",
       "2026-12-07 09:00:06\t6\t\\Windows\\Folder.exe\tnot run: not a file",
       "2026-12-07 09:00:07\t7\t\\.device\\notifications\tnot run: the path is outside the device",
+      "2026-12-07 09:00:08\t8\t\\Windows\\Win.exe\tnot run: a Windows program, and the device "
+      "runs none (cedevice init --wine)",
   };
   EXPECT_EQ(fired, expected);
   EXPECT_EQ(Ok({"notifications"}), "") << "refused ones are removed as they fire";
+}
+
+TEST_F(Runner, AWindowsBuildRunsUnderTheDevicesWineInTheRootOnDriveD) {
+  // A Windows program, and in Wine's place a script that says how it was started.
+  const fs::path program = scratch_.dir / "Quenmora.exe";
+  std::ofstream(program) << "MZ, a Windows program\n";
+  const fs::path wine = scratch_.dir / "wine64", prefix = scratch_.dir / "prefix";
+  std::ofstream(wine) << "#!/bin/sh\necho \"$# $1 $2 $WINEPREFIX $WINEDEBUG $(pwd)\" "
+                         ">\"$CEDEVICE_ROOT/wine\"\nexit 5\n";
+  fs::permissions(wine, fs::perms::owner_all);
+  fs::create_directories(prefix / "dosdevices");
+  Ok({"init", "--wine", program.string()},
+     {{"CEDEVICE_WINE", wine.string()}, {"WINEPREFIX", prefix.string()}});
+  EXPECT_NE(Ok({"status"})
+                .find("\nprogram: a Windows build, run under Wine (" + wine.string() + ", prefix " +
+                      prefix.string() + ")\n"),
+            std::string::npos);
+  Ok({"clock", "freeze", "2026-12-07 10:00:00"});
+  Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Quenmora.exe", "M1"});
+  EXPECT_EQ(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"}),
+            "2026-12-07 10:00:00\t1\t\\Windows\\Quenmora.exe M1\texit 5\n");
+  const std::string root = fs::canonical(root_).string();
+  EXPECT_EQ(ReadFile(root_ / "wine"),
+            "2 " + root + "/Windows/Quenmora.exe M1 " + prefix.string() + " -all " + root + "\n");
+  EXPECT_EQ(fs::read_symlink(prefix / "dosdevices" / "d:"), root);
+  // A prefix whose drives cannot be mapped: the program is not run.
+  fs::remove_all(prefix);
+  Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Quenmora.exe", "M0"});
+  EXPECT_NE(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"})
+                .find("\tnot run: cannot map drive D:"),
+            std::string::npos);
 }
 
 TEST_F(Runner, AnApplicationThatDoesNotEndIsKilled) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -17,8 +18,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "DeviceError.h"
 #include "DeviceRoot.h"
 #include "WideText.h"
+#include "WineBuild.h"
 
 extern char** environ;
 
@@ -37,8 +40,10 @@ bool Within(const fs::path& inner, const fs::path& outer) {
   return true;
 }
 
-// The host executable of a CE path, or the reason it is not run.
-std::string Resolve(const std::wstring& application, fs::path& executable) {
+// The host executable of a CE path, or the reason it is not run. A Windows program (`wine` then
+// holds the device's Wine) need not be executable on the host: Wine runs it.
+std::string Resolve(const std::wstring& application, fs::path& executable,
+                    std::optional<WineBuild>& wine) {
   if (application.empty()) return "no application";
   fs::path mapped;
   if (cedev::MapCePath(application, mapped) != 0) return "the path is outside the device";
@@ -50,24 +55,37 @@ std::string Resolve(const std::wstring& application, fs::path& executable) {
   if (ec || !Within(real, root)) return "the path leads out of the device";
   if (Within(real, root / ".device")) return "the path is outside the device";
   if (!fs::is_regular_file(real, ec)) return "not a file";
-  if (::access(real.c_str(), X_OK) != 0) return "not executable";
   executable = real;
+  if (IsWindowsProgram(real)) {
+    try {
+      wine = ReadWineBuild();
+    } catch (const cedev::DeviceError& e) {
+      return e.what();
+    }
+    return wine ? "" : "a Windows program, and the device runs none (cedevice init --wine)";
+  }
+  if (::access(real.c_str(), X_OK) != 0) return "not executable";
   return {};
 }
 
-// The environment of a launched application: the device root, no display, no input script.
-std::vector<std::string> ChildEnvironment() {
+// The environment of a launched application: the device root, no display, no input script;
+// under Wine the device's prefix, and Wine's own messages off unless asked for.
+std::vector<std::string> ChildEnvironment(const std::optional<WineBuild>& wine) {
   std::vector<std::string> env;
+  bool wineDebug = false;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string_view entry(*e);
     if (entry.starts_with("CEDEVICE_ROOT=") || entry.starts_with("CEDEVICE_DISPLAY=") ||
-        entry.starts_with("CEDEVICE_INPUT=")) {
+        entry.starts_with("CEDEVICE_INPUT=") || (wine && entry.starts_with("WINEPREFIX="))) {
       continue;
     }
+    wineDebug = wineDebug || entry.starts_with("WINEDEBUG=");
     env.emplace_back(entry);
   }
   env.push_back("CEDEVICE_ROOT=" + fs::absolute(cedev::DeviceRootPath()).string());
   env.push_back("CEDEVICE_DISPLAY=none");
+  if (wine && !wine->prefix.empty()) env.push_back("WINEPREFIX=" + wine->prefix);
+  if (wine && !wineDebug) env.push_back("WINEDEBUG=-all");
   return env;
 }
 
@@ -127,7 +145,8 @@ std::chrono::milliseconds LaunchTimeout() {
 Launch::Launch(const std::wstring& application, const std::wstring& arguments,
                std::chrono::milliseconds timeout) {
   fs::path executable;
-  const std::string why = Resolve(application, executable);
+  std::optional<WineBuild> wine;
+  const std::string why = Resolve(application, executable, wine);
   if (!why.empty()) {
     outcome_ = "not run: " + why;
     return;
@@ -135,12 +154,28 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
 
   // Everything the child needs is made before the fork: between fork and exec it may only make
   // calls that are safe there.
-  const std::string path = executable.string();
+  // A Windows program runs as Wine's launcher's argument, with the argument text after it, in
+  // the device root on its prefix's drive D:.
+  std::string folder;
+  if (wine) {
+    std::error_code ec;
+    folder = fs::canonical(cedev::DeviceRoot(), ec).string();
+    const std::string cannot =
+        ec ? "the device root cannot be read" : MapDeviceDrive(*wine, folder);
+    if (!cannot.empty()) {
+      outcome_ = "not run: " + cannot;
+      return;
+    }
+  }
+  // (Its path is the host one, which Wine finds on drive Z:.)
+  const std::string program = executable.string();
+  const std::string path = wine ? wine->wine : program;
   const std::string argument = cedev::Utf8FromWide(arguments);
   std::vector<char*> argv{const_cast<char*>(path.c_str())};
+  if (wine) argv.push_back(const_cast<char*>(program.c_str()));
   if (!argument.empty()) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  std::vector<std::string> env = ChildEnvironment();
+  std::vector<std::string> env = ChildEnvironment(wine);
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -172,6 +207,11 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
       if (null != 0) ::close(null);
     }
     ::dup2(2, 1);  // the runner's standard output holds only its own lines
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
+      const int error = errno;
+      [[maybe_unused]] const ssize_t told = ::write(report[1], &error, sizeof error);
+      ::_exit(127);
+    }
     ::execve(path.c_str(), argv.data(), envp.data());
     const int error = errno;
     [[maybe_unused]] const ssize_t written = ::write(report[1], &error, sizeof error);

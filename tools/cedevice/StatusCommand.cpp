@@ -2,6 +2,7 @@
 // of the schedule file, each as the program itself words it.
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include <sys/stat.h>
@@ -19,6 +20,7 @@
 #include "SoundState.h"
 #include "ToolCommand.h"
 #include "WideText.h"
+#include "WineBuild.h"
 
 namespace cedevice {
 
@@ -55,6 +57,20 @@ const char* NotPlain() {
   return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device node" : "something else";
 }
 
+// Which build of the program \Windows\Quenmora.exe is, as the runner launches it.
+std::string ProgramLine() {
+  std::filesystem::path host;
+  if (cedev::MapCePath(L"\\Windows\\Quenmora.exe", host) != 0 ||
+      !std::filesystem::is_regular_file(host)) {
+    return "none installed (cedevice init)";
+  }
+  if (!IsWindowsProgram(host)) return "the device's build";
+  const std::optional<WineBuild> wine = ReadWineBuild();
+  if (!wine) return "a Windows build, and the device runs none (cedevice init --wine)";
+  return "a Windows build, run under Wine (" + wine->wine + ", prefix " +
+         (wine->prefix.empty() ? std::string("Wine's default") : wine->prefix) + ")";
+}
+
 void PrintSchedule() {
   Schedule schedule;
   const std::string file = cedev::Utf8FromWide(kScheduleFile);
@@ -89,6 +105,7 @@ int StatusCommand(int argc, char** /*argv*/) {
   if (argc != 2) return Fail("usage: cedevice status");
   ReportStoreDamageAsTool();
   std::printf("clock: %s\n", ClockLine().c_str());
+  std::printf("program: %s\n", ProgramLine().c_str());
   std::printf("sound: %s\n", cedev::Utf8FromWide(cedev::GetSound()).c_str());
   std::printf("settings:\n");
   for (const std::string& key : cedev::SettingKeys()) {

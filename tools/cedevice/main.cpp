@@ -40,7 +40,10 @@ const Command kCommands[] = {
      cedevice::InitCommand,
      {{"init [EXE]",
        "make the device if missing; install EXE (default: the quenmora beside cedevice)\n"
-       "      as \\Windows\\Quenmora.exe"}}},
+       "      as \\Windows\\Quenmora.exe"},
+      {"init --wine EXE",
+       "the same with a Windows build of the program, which the runner launches under Wine\n"
+       "      (wine64 from CEDEVICE_WINE, PATH or /usr/lib/wine; the prefix WINEPREFIX names)"}}},
     {"clock",
      cedevice::ClockCommand,
      {{"clock", "print the device time, YYYY-MM-DD HH:MM:SS"},

@@ -51,7 +51,8 @@ int OpenStateFileLookedAt(const std::filesystem::path& path, int flags, mode_t l
 // at before it is repaired; returns the copy's path. Throws DeviceError when it cannot.
 std::filesystem::path KeepAside(std::string_view name);
 
-// Holds the device exclusively: an exclusive flock on ROOT/.device/lock, so other processes
+// Holds the device exclusively: a write lock on the first byte of ROOT/.device/lock (a record
+// lock of the open file, which Wine's LockFileEx of that byte also excludes), so other processes
 // wait, plus a process-wide mutex, so threads of this process wait too. Re-entrant on one
 // thread: a nested DeviceLock on a thread that holds it is free. Take it around every
 // read-modify-write of state files.

@@ -1,0 +1,25 @@
+// The device settings as the Windows build's shell reads them: the same file and the same keys
+// as the device's (ROOT/.device/settings, "KEY=VALUE" lines). Only reading is offered here;
+// `cedevice set` writes them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace cedev {
+
+struct Settings {
+  std::vector<std::wstring> popupChoices{L"On", L"Vibrate", L"Off"};
+  bool popupCloses = false;
+  bool taskbar = true;
+  RECT volumeIcon{190, 0, 212, 26};
+  bool trace = false;
+};
+
+// All settings, read now; a missing file, or a line the device would not have written, leaves
+// the defaults.
+Settings LoadSettings();
+
+}  // namespace cedev

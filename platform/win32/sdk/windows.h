@@ -1,0 +1,43 @@
+// The device SDK's umbrella header for the Windows build: the compiler's own windows.h (the
+// real Win32 declarations), then what the device's SDK adds beside it. The device is 32-bit
+// Windows CE, where a window's LONG slots hold pointers and GWL_WNDPROC, GWL_USERDATA and
+// DWL_DLGPROC name them; 64-bit Windows withdraws those names for the ...LongPtr functions, so
+// this maps the device's names onto them.
+#pragma once
+// The wrapper is part of the SDK: #include_next is its one use of the compiler's extensions.
+#pragma GCC system_header
+
+#include_next <windows.h>
+
+#include "dbgapi.h"
+// The device's SDK gives the text macros (_T) with windows.h.
+#include <tchar.h>
+
+// Windows CE's file call that desktop Windows lacks (platform/win32/kernel/CeFiles.cpp): deletes
+// lpszOldFileName, which must exist, and gives lpszNewFileName its name in one step.
+BOOL DeleteAndRenameFile(LPCWSTR lpszOldFileName, LPCWSTR lpszNewFileName);
+
+#ifdef _WIN64
+#ifndef GWL_WNDPROC
+#define GWL_WNDPROC GWLP_WNDPROC
+#endif
+#ifndef GWL_HINSTANCE
+#define GWL_HINSTANCE GWLP_HINSTANCE
+#endif
+#ifndef GWL_HWNDPARENT
+#define GWL_HWNDPARENT GWLP_HWNDPARENT
+#endif
+#ifndef GWL_USERDATA
+#define GWL_USERDATA GWLP_USERDATA
+#endif
+#ifndef DWL_DLGPROC
+#define DWL_DLGPROC DWLP_DLGPROC
+#endif
+#ifndef DWL_USER
+#define DWL_USER DWLP_USER
+#endif
+#undef GetWindowLongW
+#undef SetWindowLongW
+#define GetWindowLongW GetWindowLongPtrW
+#define SetWindowLongW SetWindowLongPtrW
+#endif
