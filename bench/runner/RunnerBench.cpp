@@ -8,6 +8,7 @@
 // stands beside what one fire cannot do without, on the same disk at the same time.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -112,22 +113,27 @@ void BM_RunnerLateness(benchmark::State& state) {
     state.SetIterationTime(run.secondsToExit);
   }
   ::unsetenv("QUENMORA_BENCH_STAMPS");
-  // The floor: what one fire cannot do without, timed as often on the same disk just after: the
-  // store written whole without the notification (the runner's removal, fsync and all), then
-  // the least program started and waited for.
+  // The floor: what one fire cannot do without, timed as often on the same disk just after: its
+  // removal appended as a line to a file kept open (as the runner keeps the store's journal),
+  // then the least program started and waited for.
   std::vector<double> fires;
   {
-    cedev::notify::StoreContent store;
-    for (long long i = 1; i < count; ++i) {
-      store.Put(TimeRecord(static_cast<DWORD>(i + 1), 1796637600, L"\\Windows\\Stamp.exe", L"x"));
+    const fs::path journal = root.string() + "-floor-journal";
+    const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      state.SkipWithError("cannot open the floor's file");
+      return;
     }
-    const std::string text = cedev::notify::FormatStore(store);
     for (long long i = 0; i < count; ++i) {
+      const std::string line = "clear " + std::to_string(i + 1) + "\n";
       const auto t0 = std::chrono::steady_clock::now();
-      cedev::WriteStateAtomic("notifications", text);
+      if (::write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+        state.SkipWithError("cannot append to the floor's file");
       bench::RunChild({FLOOR_APP_BINARY});
       fires.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
+    ::close(fd);
+    fs::remove(journal);
   }
   fs::remove(stamps);
   fs::remove_all(root);

@@ -139,6 +139,21 @@ TEST_F(ServiceCalls, AbsentAndEmptyArgumentsDiffer) {
   EXPECT_STREQ(text, L"");
 }
 
+TEST_F(ServiceCalls, AStoreReplacedByHandIsReadAgainWithNothingOfTheOldRecords) {
+  const std::string when = "time\t0\t2026-12-08 09:00:00\traw 0,0,0,0,0,0,0,0\t";
+  WriteStoreText("next-handle 2 records 1\n1\t" + when +
+                 "\"\\\\Windows\\\\A.exe\"\t\"M1\"\tuser\t1\t\"Title\"\t\"Text\"\t-\t0\t0\n");
+  ASSERT_EQ(Handles(), (std::vector<DWORD>{1}));
+  ASSERT_NE(reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(Fetch(1).data())->pceun, nullptr);
+  // The same handle again, without arguments or a user notification.
+  WriteStoreText("next-handle 2 records 1\n1\t" + when + "\"\\\\Windows\\\\A.exe\"\t-\t-\n");
+  ASSERT_EQ(Handles(), (std::vector<DWORD>{1}));
+  const std::vector<BYTE> buffer = Fetch(1);
+  const auto& info = *reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
+  EXPECT_EQ(info.pcent->lpszArguments, nullptr);
+  EXPECT_EQ(info.pceun, nullptr);
+}
+
 TEST_F(ServiceCalls, ClearRemovesOnlyThatOne) {
   const DWORD a = Register(L"\\Windows\\A.exe", L"", 8, 9, 0);
   const DWORD b = Register(L"\\Windows\\A.exe", L"", 8, 9, 1);
