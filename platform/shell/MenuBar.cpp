@@ -26,6 +26,15 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_DESTROY:
       KillTimer(hwnd, kOwnerCheck);
       return 0;
+    case WM_ACTIVATE:
+      // The bar is part of the window it serves and never the active window itself: a window
+      // manager that activates it (the next window in line when a message box closes) hands
+      // the activation on.
+      if (LOWORD(wParam) != WA_INACTIVE && IsWindow(ServedWindow(hwnd))) {
+        SetForegroundWindow(ServedWindow(hwnd));
+        return 0;
+      }
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
       return 0;
@@ -55,11 +64,12 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi) {
     return FALSE;
   }
   RegisterMenuBarClass();
-  const DWORD style = WS_POPUP | ((pmbi->dwFlags & SHCMBF_HIDDEN) ? 0 : WS_VISIBLE);
-  HWND bar = CreateWindowExW(0, kMenuBarClass, L"", style, 0, kTop, kWidth, kHeight,
+  // Made hidden and shown without activation: the window it serves stays the active one.
+  HWND bar = CreateWindowExW(0, kMenuBarClass, L"", WS_POPUP, 0, kTop, kWidth, kHeight,
                              pmbi->hwndParent, nullptr, pmbi->hInstRes, nullptr);
   if (bar == nullptr) return FALSE;
   SetWindowLongW(bar, GWL_USERDATA, reinterpret_cast<LONG_PTR>(pmbi->hwndParent));
+  if (!(pmbi->dwFlags & SHCMBF_HIDDEN)) ShowWindow(bar, SW_SHOWNOACTIVATE);
   SetTimer(bar, kOwnerCheck, kOwnerCheckMs, nullptr);
   pmbi->hwndMB = bar;
   return TRUE;

@@ -361,6 +361,10 @@ TEST_F(ShellDialogTest, TheEmptyMenuBarIsATopLevelWindowAtTheFootThatGoesWithIts
   EXPECT_EQ(r.right, 240);
   EXPECT_EQ(r.bottom, 320);
   EXPECT_TRUE(IsWindowVisible(mb));
+  EXPECT_NE(GetActiveWindow(), mb) << "made without taking the activation";
+  // Activated (as the next window in line when a message box goes), it hands on to its dialog.
+  SetForegroundWindow(mb);
+  EXPECT_TRUE(PumpUntil([dlg] { return GetForegroundWindow() == dlg; }));
   DestroyWindow(dlg);
   EXPECT_TRUE(PumpUntil([mb] { return !IsWindow(mb); }));
 }

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "DeviceRootFiles.h"
+#include "DeviceFiles.h"
 #include "WideText.h"
 
 namespace cedev {
@@ -60,7 +60,12 @@ void Apply(Settings& s, const std::string& key, const std::string& value) {
 
 Settings LoadSettings() {
   Settings s;
-  const auto text = cewin::ReadDeviceFile(cewin::DeviceStatePath(L"settings"));
+  std::optional<std::string> text;
+  try {
+    text = cewin::ReadState("settings");
+  } catch (const cewin::StateError&) {
+    // A settings file that cannot be read leaves the factory settings, as a missing one does.
+  }
   if (!text) return s;
   for (const std::string& line : Split(*text, '\n')) {
     const std::size_t eq = line.find('=');

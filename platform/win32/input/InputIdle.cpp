@@ -18,6 +18,7 @@ UINT MarkerMessage() {
 
 struct Watched {
   HHOOK hook = nullptr;
+  HHOOK sentHook = nullptr;  // WH_CALLWNDPROC: the texts windows are given
   unsigned long long taken = 0;        // messages taken that were not markers
   unsigned long long markerSeen = 0;   // the last marker's number
   unsigned long long takenAtMarker = 0;
@@ -28,6 +29,27 @@ struct Watched {
 std::mutex g_lock;
 std::map<DWORD, Watched> g_watched;
 unsigned long long g_nextMarker = 0;  // under g_lock
+std::map<HWND, std::wstring> g_textsGiven;  // under g_lock
+
+LRESULT CALLBACK SentMessageHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    const wchar_t* text = nullptr;
+    if (m->message == WM_SETTEXT) {
+      text = reinterpret_cast<const wchar_t*>(m->lParam);
+    } else if (m->message == WM_NCCREATE) {
+      text = reinterpret_cast<const CREATESTRUCTW*>(m->lParam)->lpszName;
+      if (text != nullptr && IS_INTRESOURCE(text)) text = nullptr;
+    }
+    std::lock_guard lk(g_lock);
+    if (m->message == WM_NCDESTROY) {
+      g_textsGiven.erase(m->hwnd);
+    } else if (m->message == WM_SETTEXT || m->message == WM_NCCREATE) {
+      g_textsGiven[m->hwnd] = text != nullptr ? text : L"";
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && wParam == PM_REMOVE) {
@@ -53,8 +75,10 @@ bool Watch(DWORD thread) {
   }
   HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, thread);
   if (hook == nullptr) return false;
+  HHOOK sentHook = SetWindowsHookExW(WH_CALLWNDPROC, SentMessageHook, nullptr, thread);
   std::lock_guard lk(g_lock);
   g_watched[thread].hook = hook;
+  g_watched[thread].sentHook = sentHook;
   return true;
 }
 
@@ -148,13 +172,25 @@ bool WaitThreadsIdle(const std::vector<DWORD>& threads, std::chrono::millisecond
   }
 }
 
+void WatchThread(DWORD thread) { Watch(thread); }
+
+std::optional<std::wstring> LastTextGiven(HWND hwnd) {
+  std::lock_guard lk(g_lock);
+  auto it = g_textsGiven.find(hwnd);
+  if (it == g_textsGiven.end()) return std::nullopt;
+  return it->second;
+}
+
 void StopWatchingThreads() {
   std::map<DWORD, Watched> watched;
   {
     std::lock_guard lk(g_lock);
     watched.swap(g_watched);
   }
-  for (const auto& [id, w] : watched) UnhookWindowsHookEx(w.hook);
+  for (const auto& [id, w] : watched) {
+    UnhookWindowsHookEx(w.hook);
+    if (w.sentHook != nullptr) UnhookWindowsHookEx(w.sentHook);
+  }
 }
 
 }  // namespace cewin

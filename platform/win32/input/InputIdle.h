@@ -5,6 +5,8 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <windows.h>
@@ -18,6 +20,14 @@ std::vector<DWORD> WindowThreads(std::vector<DWORD> also);
 // (a thread that has ended, or has no queue, counts as waiting). False when `bound` ran out
 // first: a thread is busy, or asleep outside a wait for messages.
 bool WaitThreadsIdle(const std::vector<DWORD>& threads, std::chrono::milliseconds bound);
+
+// Starts watching a thread now, before its first wait (its windows' texts are followed from
+// their making on).
+void WatchThread(DWORD thread);
+
+// The text last given to a window of a watched thread (at its making, or by WM_SETTEXT), for a
+// control that keeps its text to itself and whose thread cannot be asked while it sleeps.
+std::optional<std::wstring> LastTextGiven(HWND hwnd);
 
 // Removes every hook that the waits installed.
 void StopWatchingThreads();

@@ -219,6 +219,7 @@ void StartScriptInput() {
   const char* input = std::getenv("CEDEVICE_INPUT");
   if (input == nullptr || *input == 0) return;
   g_programThread = GetCurrentThreadId();
+  WatchThread(g_programThread);
   g_thread = std::thread(ScriptThread, ReadScript(input));
 }
 

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "InputIdle.h"
+
 namespace cewin {
 namespace {
 
@@ -17,12 +19,18 @@ std::wstring ClassOf(HWND hwnd);
 
 // A window's text is read without a message, since its thread may be busy or asleep and a
 // script must still see what it shows; but an edit control keeps its text to itself, and is
-// asked.
+// asked, or, while its thread sleeps, taken from the last text it was given (a person's typing
+// needs the thread awake, so nothing else can have changed it).
 std::wstring TextOf(HWND hwnd) {
   wchar_t text[1024] = {};
   LRESULT got;
   if (lstrcmpiW(ClassOf(hwnd).c_str(), L"Edit") == 0) {
-    got = Ask(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), 0);
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                             2000, &answer)) {
+      return LastTextGiven(hwnd).value_or(L"");
+    }
+    got = static_cast<LRESULT>(answer);
   } else {
     got = InternalGetWindowText(hwnd, text, 1024);
   }
