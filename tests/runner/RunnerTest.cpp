@@ -142,6 +142,10 @@ TEST_F(Runner, AWindowsBuildRunsUnderTheDevicesWineInTheRootOnDriveD) {
   EXPECT_NE(Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"})
                 .find("\tnot run: cannot map drive D:"),
             std::string::npos);
+  // The device's build installed again: the device runs no Windows program any more.
+  Ok({"init", RECORDER_EXE});
+  EXPECT_FALSE(fs::exists(root_ / ".device" / "wine"));
+  EXPECT_NE(Ok({"status"}).find("\nprogram: the device's build\n"), std::string::npos);
 }
 
 TEST_F(Runner, AnApplicationThatDoesNotEndIsKilled) {
