@@ -36,17 +36,8 @@ void AppendEscaped(std::string& out, char c) {
     case '"':
       out += "\\\"";
       break;
-    case '\t':
-      out += "\\t";
-      break;
-    case '\n':
-      out += "\\n";
-      break;
-    case '\r':
-      out += "\\r";
-      break;
     default:
-      out += c;
+      AppendOnOneLine(out, c);
   }
 }
 

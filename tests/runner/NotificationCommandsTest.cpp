@@ -72,6 +72,17 @@ TEST_F(NotificationCommands, ANotifyWhoseHandleCannotBeWrittenSaysItRegisteredWi
       << "a listing that is lost changed nothing";
 }
 
+// A notification registered through the API may hold what the tool refuses: a listed column
+// shows its tab, newline and carriage return escaped and the rest (\ and " too) as it is.
+TEST_F(NotificationCommands, ColumnsThatWouldBreakTheListingAreShownEscaped) {
+  fs::create_directories(root_ / ".device");
+  std::ofstream(root_ / ".device" / "notifications")
+      << "next-handle 2 records 1\n1\ttime\t0\t2026-12-08 07:00:00\traw 0,0,0,0,0,0,0,0\t"
+         "\"\\\\Windows\\\\A\\tb.exe\"\t\"say \\\"hi\\\"\\n\\r\"\t-\n";
+  EXPECT_EQ(Ok({"notifications"}),
+            "1\ttime\t2026-12-08 07:00:00\t\\Windows\\A\\tb.exe\tsay \"hi\"\\n\\r\n");
+}
+
 TEST_F(NotificationCommands, ProcessesRegisteringAtOnceGetDistinctHandles) {
   Ok({"clock"});
   std::string script;

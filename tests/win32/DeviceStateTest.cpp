@@ -16,23 +16,16 @@
 #include "WinClock.h"
 #include "DeviceFiles.h"
 #include "DeviceSound.h"
+#include "TestRoot.h"
 
 namespace {
 
-// A fresh device root of this test: CEDEVICE_ROOT (a Unix path, as the device's tools get it)
-// with the test's name after it, made empty.
+// A device root of this test's own (TestRoot.h).
 class WinDevice : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t base[1024] = L"";
-    if (GetEnvironmentVariableW(L"WIN32_TEST_ROOT", base, 1024) == 0)
-      GetEnvironmentVariableW(L"CEDEVICE_ROOT", base, 1024);
-    ASSERT_NE(base[0], 0) << "CEDEVICE_ROOT names no folder for the tests";
-    SetEnvironmentVariableW(L"WIN32_TEST_ROOT", base);
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    unix_ = std::wstring(base) + L"/" +
-            std::wstring(info->name(), info->name() + std::strlen(info->name()));
-    SetEnvironmentVariableW(L"CEDEVICE_ROOT", unix_.c_str());
+    unix_ = UseTestRoot();
+    ASSERT_FALSE(unix_.empty());
     root_ = cewin::DeviceRootPath();
     cewin::ReloadDeviceClock();
   }

@@ -13,6 +13,7 @@
 #include "DeviceFiles.h"
 #include "InputIdle.h"
 #include "Settings.h"
+#include "TestRoot.h"
 #include "Watchdog.h"
 #include "WindowAutomation.h"
 
@@ -132,14 +133,7 @@ TEST(ScriptInput, AThreadThatHasEndedCountsAsIdle) {
 class WinRoot : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t base[1024] = L"";
-    if (GetEnvironmentVariableW(L"WIN32_TEST_ROOT", base, 1024) == 0)
-      GetEnvironmentVariableW(L"CEDEVICE_ROOT", base, 1024);
-    ASSERT_NE(base[0], 0) << "CEDEVICE_ROOT names no folder for the tests";
-    SetEnvironmentVariableW(L"WIN32_TEST_ROOT", base);
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    SetEnvironmentVariableW(L"CEDEVICE_ROOT",
-                            (std::wstring(base) + L"/" + std::wstring(name.begin(), name.end())).c_str());
+    ASSERT_FALSE(UseTestRoot().empty());
     root_ = cewin::DeviceRootPath();
   }
   std::wstring File(const wchar_t* name) { return root_ + L"\\My Documents\\" + name; }

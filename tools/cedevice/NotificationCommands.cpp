@@ -12,6 +12,7 @@
 #include "DeviceTime.h"
 #include "NotificationStore.h"
 #include "NotifyCommands.h"
+#include "StoreText.h"
 #include "ToolCommand.h"
 #include "WideText.h"
 
@@ -67,21 +68,7 @@ const char* NotUtf8Column(const char* application, const char* arguments) {
 // without a temporary string for each of its fields.
 void AppendListed(std::string& out, const std::optional<std::wstring>& text) {
   if (!text) return;
-  for (const char c : cedev::Utf8FromWide(*text)) {
-    switch (c) {
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        out += c;
-    }
-  }
+  for (const char c : cedev::Utf8FromWide(*text)) cedev::notify::AppendOnOneLine(out, c);
 }
 
 void AppendTime(std::string& out, const SYSTEMTIME& st) {

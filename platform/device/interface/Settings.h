@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include <windef.h>
+#include "SettingValues.h"
 
 namespace cedev {
 
@@ -21,14 +21,6 @@ namespace cedev {
 class SettingError : public std::invalid_argument {
  public:
   using std::invalid_argument::invalid_argument;
-};
-
-struct Settings {
-  std::vector<std::wstring> popupChoices{L"On", L"Vibrate", L"Off"};
-  bool popupCloses = false;
-  bool taskbar = true;
-  RECT volumeIcon{190, 0, 212, 26};
-  bool trace = false;
 };
 
 // The five keys, in the order above.

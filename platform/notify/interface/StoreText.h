@@ -54,6 +54,25 @@ DWORD AddWithNewHandle(StoreContent& content, NotificationRecord record);
 
 std::string FormatStore(const StoreContent& content);
 
+// Appends `c`, a tab, newline or carriage return as \t, \n or \r: a column of the store's lines,
+// or of a listing of them, stays on its line and between its tabs. (Inline: the store's text is
+// written a character at a time.)
+inline void AppendOnOneLine(std::string& out, char c) {
+  switch (c) {
+    case '\t':
+      out += "\\t";
+      break;
+    case '\n':
+      out += "\\n";
+      break;
+    case '\r':
+      out += "\\r";
+      break;
+    default:
+      out += c;
+  }
+}
+
 // One record as a line of the store, without its newline, appended to `out`.
 void AppendRecordLine(std::string& out, const NotificationRecord& record);
 

@@ -8,15 +8,9 @@
 
 #include <windows.h>
 
-namespace cedev {
+#include "SettingValues.h"
 
-struct Settings {
-  std::vector<std::wstring> popupChoices{L"On", L"Vibrate", L"Off"};
-  bool popupCloses = false;
-  bool taskbar = true;
-  RECT volumeIcon{190, 0, 212, 26};
-  bool trace = false;
-};
+namespace cedev {
 
 // All settings, read now; a missing file, or a line the device would not have written, leaves
 // the defaults.

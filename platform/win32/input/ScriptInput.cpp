@@ -1,10 +1,10 @@
 #include "ScriptInput.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
+#include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +13,7 @@
 
 #include "InputIdle.h"
 #include "InputScript.h"
+#include "ScriptRunner.h"
 #include "WideText.h"
 #include "WindowAutomation.h"
 
@@ -20,150 +21,42 @@ namespace cewin {
 namespace {
 
 using std::chrono::milliseconds;
-using Clock = std::chrono::steady_clock;
 
-constexpr milliseconds kScriptEndGrace{2000};
-constexpr milliseconds kSettleBound{2000};
-constexpr milliseconds kPoll{20};
-// The task bar's "ok" button, in task-bar client pixels.
-constexpr POINT kOkButton{226, 13};
-
-// g_lock guards g_stop; the program's thread sets it, the script's thread waits on it.
-std::mutex g_lock;
-std::condition_variable g_stopped;
-bool g_stop = false;
-std::thread g_thread;
 DWORD g_programThread = 0;
 
-[[noreturn]] void Fail(const std::string& why) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "input: %s\n", why.c_str());
-  std::fflush(stderr);
-  std::_Exit(3);
-}
-
-[[noreturn]] void FailLine(long line, const std::string& why) {
-  Fail("line " + std::to_string(line) + ": " + why);
-}
-
-bool Pause(milliseconds ms) {
-  std::unique_lock lk(g_lock);
-  return !g_stopped.wait_for(lk, ms, [] { return g_stop; });
-}
-
-bool Stopping() {
-  std::lock_guard lk(g_lock);
-  return g_stop;
-}
-
-void Print(const std::wstring& text) {
-  const std::string bytes = cedev::Utf8FromWide(text);
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  std::fflush(stdout);
-}
-
-std::string Quote(const std::wstring& text) {
-  std::wstring q = L"\"";
-  for (wchar_t c : text) {
-    if (c == L'"' || c == L'\\') q += L'\\';
-    q += c;
+// The program's windows on desktop Windows: taps and keys posted to them, the tree read from the
+// windows themselves. Windows draws with its own fonts, not the device's cells: there is no
+// picture to give.
+class WindowsTarget final : public cedev::ScriptTarget {
+ public:
+  bool Tap(POINT screen) override { return PostTap(screen) != nullptr; }
+  bool Press(const cedev::KeyStroke& key) override { return PostKey(key) != 0; }
+  bool WaitIdle() override {
+    return WaitThreadsIdle(WindowThreads({g_programThread}), milliseconds(100));
   }
-  return cedev::Utf8FromWide(q + L"\"");
-}
-
-std::string SecondsText(milliseconds ms) {
-  const long long v = ms.count();
-  std::string s = std::to_string(v / 1000);
-  if (v % 1000) {
-    char frac[8];
-    std::snprintf(frac, sizeof frac, ".%03lld", v % 1000);
-    s += frac;
-    while (s.back() == '0') s.pop_back();
+  bool IsShowing(const std::wstring& text) override { return FindShowingText(text).has_value(); }
+  std::optional<POINT> FindShowing(const std::wstring& text) override {
+    return FindShowingText(text);
   }
-  return s;
-}
-
-// Until every thread of the program waits for input with nothing queued for it, so that the
-// next command acts on what this one left. At most 2 s (a thread asleep in Sleep never rests).
-void Settle() {
-  const auto deadline = Clock::now() + kSettleBound;
-  while (!WaitThreadsIdle(WindowThreads({g_programThread}), milliseconds(100))) {
-    if (Stopping() || Clock::now() >= deadline) return;
+  bool WaitForChange(const std::wstring&, bool, milliseconds) override { return false; }
+  std::wstring TreeText() override { return WindowTreeText(); }
+  bool ScreenText(std::wstring&, std::string& why) override {
+    why = kNoPicture;
+    return false;
   }
-}
-
-bool IsShowing(const std::wstring& text) { return FindShowingText(text).has_value(); }
-
-bool WaitShowing(const std::wstring& text, bool wanted, milliseconds bound) {
-  const auto deadline = Clock::now() + bound;
-  for (;;) {
-    if (IsShowing(text) == wanted) return true;
-    if (Clock::now() >= deadline || Stopping()) return IsShowing(text) == wanted;
-    Pause(kPoll);
+  bool WriteScreenshot(const std::string&, std::string& why) override {
+    why = kNoPicture;
+    return false;
   }
-}
 
-void Run(long lineNumber, const cedev::InputCommand& c) {
-  using Kind = cedev::InputCommand::Kind;
-  switch (c.kind) {
-    case Kind::Nothing:
-      return;
-    case Kind::Tap:
-      if (PostTap(POINT{c.x, c.y})) Settle();
-      return;
-    case Kind::TapText: {
-      auto at = FindShowingText(c.text);
-      if (!at) FailLine(lineNumber, "no window or list row shows " + Quote(c.text));
-      if (PostTap(*at)) Settle();
-      return;
-    }
-    case Kind::Ok: {
-      HWND bar = FindWindowW(L"HHTaskBar", nullptr);
-      RECT r;
-      if (!bar || !GetWindowRect(bar, &r))
-        FailLine(lineNumber, "there is no task bar to tap \"ok\" on");
-      if (PostTap(POINT{r.left + kOkButton.x, r.top + kOkButton.y})) Settle();
-      return;
-    }
-    case Kind::Key:
-      if (PostKey(c.key)) Settle();
-      return;
-    case Kind::Type:
-      for (wchar_t ch : c.text) {
-        if (Stopping()) return;
-        if (PostKey(cedev::KeyFromCharacter(ch))) Settle();
-      }
-      return;
-    case Kind::Wait:
-    case Kind::Gone: {
-      const bool wanted = c.kind == Kind::Wait;
-      if (WaitShowing(c.text, wanted, c.duration)) {
-        Settle();
-        return;
-      }
-      if (Stopping())
-        FailLine(lineNumber, std::string("the program ended while waiting for ") + Quote(c.text) +
-                                 (wanted ? "" : " to go"));
-      if (wanted)
-        FailLine(lineNumber,
-                 "timed out after " + SecondsText(c.duration) + " s waiting for " + Quote(c.text));
-      FailLine(lineNumber, Quote(c.text) + " still showing after " + SecondsText(c.duration) + " s");
-    }
-    case Kind::Expect:
-      if (!IsShowing(c.text)) FailLine(lineNumber, Quote(c.text) + " is not showing");
-      return;
-    case Kind::Sleep:
-      Pause(c.duration);
-      return;
-    case Kind::Tree:
-      Print(WindowTreeText());
-      return;
-    case Kind::Screen:
-    case Kind::Screenshot:
-      // Windows draws with its own fonts, not the device's cells: there is no picture to give.
-      FailLine(lineNumber, "the screen's picture is the device's own; this build has none");
-  }
-}
+ private:
+  static constexpr const char* kNoPicture =
+      "the screen's picture is the device's own; this build has none";
+};
+
+WindowsTarget g_target;
+cedev::ScriptRunner g_runner(g_target);
+std::thread g_thread;
 
 // The script's lines; a file that cannot be read ends the run as on the device.
 std::vector<std::string> ReadScript(const char* input) {
@@ -176,7 +69,7 @@ std::vector<std::string> ReadScript(const char* input) {
       if (ch == L'/') ch = L'\\';
     }
     in = _wfopen(path.c_str(), L"rb");
-    if (in == nullptr) Fail("cannot open the script \"" + std::string(input) + "\"");
+    if (in == nullptr) cedev::FailInput("cannot open the script \"" + std::string(input) + "\"");
   }
   std::string all;
   char buffer[4096];
@@ -197,20 +90,13 @@ std::vector<std::string> ReadScript(const char* input) {
 }
 
 void ScriptThread(std::vector<std::string> lines) {
-  long number = 0;
-  for (const std::string& line : lines) {
-    ++number;
-    const cedev::ParsedInputLine parsed = cedev::ParseInputLine(line);
-    if (Stopping()) {
-      // The program has ended: a command left in the script never ran, and fails it.
-      if (!parsed.error.empty() || parsed.command.kind != cedev::InputCommand::Kind::Nothing)
-        FailLine(number, "the program ended before this command");
-      continue;
-    }
-    if (!parsed.error.empty()) FailLine(number, parsed.error);
-    Run(number, parsed.command);
-  }
-  if (Pause(kScriptEndGrace)) Fail("script ended while the program was still running");
+  std::size_t next = 0;
+  // The whole script is already read: nothing is waited for.
+  g_runner.RunScript([&](std::string& line, const std::function<bool()>&) {
+    if (next == lines.size()) return false;
+    line = lines[next++];
+    return true;
+  });
 }
 
 }  // namespace
@@ -224,11 +110,7 @@ void StartScriptInput() {
 }
 
 void StopScriptInput() {
-  {
-    std::lock_guard lk(g_lock);
-    g_stop = true;
-  }
-  g_stopped.notify_all();
+  g_runner.Stop();
   if (g_thread.joinable()) g_thread.join();
   StopWatchingThreads();
 }

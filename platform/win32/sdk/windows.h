@@ -2,7 +2,7 @@
 // real Win32 declarations), then what the device's SDK adds beside it. The device is 32-bit
 // Windows CE, where a window's LONG slots hold pointers and GWL_WNDPROC, GWL_USERDATA and
 // DWL_DLGPROC name them; 64-bit Windows withdraws those names for the ...LongPtr functions, so
-// this maps the device's names onto them.
+// DeviceWindowLongs.h maps the device's names onto them.
 #pragma once
 // The wrapper is part of the SDK: #include_next is its one use of the compiler's extensions.
 #pragma GCC system_header
@@ -17,27 +17,4 @@
 // lpszOldFileName, which must exist, and gives lpszNewFileName its name in one step.
 BOOL DeleteAndRenameFile(LPCWSTR lpszOldFileName, LPCWSTR lpszNewFileName);
 
-#ifdef _WIN64
-#ifndef GWL_WNDPROC
-#define GWL_WNDPROC GWLP_WNDPROC
-#endif
-#ifndef GWL_HINSTANCE
-#define GWL_HINSTANCE GWLP_HINSTANCE
-#endif
-#ifndef GWL_HWNDPARENT
-#define GWL_HWNDPARENT GWLP_HWNDPARENT
-#endif
-#ifndef GWL_USERDATA
-#define GWL_USERDATA GWLP_USERDATA
-#endif
-#ifndef DWL_DLGPROC
-#define DWL_DLGPROC DWLP_DLGPROC
-#endif
-#ifndef DWL_USER
-#define DWL_USER DWLP_USER
-#endif
-#undef GetWindowLongW
-#undef SetWindowLongW
-#define GetWindowLongW GetWindowLongPtrW
-#define SetWindowLongW SetWindowLongPtrW
-#endif
+#include "DeviceWindowLongs.h"
