@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include "DeviceFiles.h"
 #include "InputIdle.h"
 #include "InputScript.h"
 #include "ScriptRunner.h"
@@ -62,12 +63,7 @@ std::thread g_thread;
 std::vector<std::string> ReadScript(const char* input) {
   FILE* in = stdin;
   if (std::string(input) != "-") {
-    std::wstring path = cedev::WideFromUtf8(input);
-    // A host path is reached through Wine's Z: drive.
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (wchar_t& ch : path) {
-      if (ch == L'/') ch = L'\\';
-    }
+    const std::wstring path = WindowsPathOfHost(cedev::WideFromUtf8(input));
     in = _wfopen(path.c_str(), L"rb");
     if (in == nullptr) cedev::FailInput("cannot open the script \"" + std::string(input) + "\"");
   }

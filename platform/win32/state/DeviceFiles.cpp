@@ -35,12 +35,6 @@ std::wstring Env(const wchar_t* name) {
   return value;
 }
 
-// A Unix path as Wine's Z: drive shows it.
-std::wstring FromUnix(std::wstring path) {
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return !path.empty() && path.front() == L'\\' ? L"Z:" + path : path;
-}
-
 std::string Why(const char* doing, DWORD code) {
   wchar_t* text = nullptr;
   FormatMessageW(
@@ -153,6 +147,12 @@ StateError::StateError(const std::wstring& path, const std::string& why, unsigne
 
 std::string Narrow(std::wstring_view text) { return cedev::Utf8FromWide(text); }
 
+std::wstring WindowsPathOfHost(std::wstring path) {
+  const bool absolute = !path.empty() && path.front() == L'/';
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return absolute ? L"Z:" + path : path;
+}
+
 std::wstring DeviceRootPath() {
   std::wstring root = Env(L"CEDEVICE_ROOT");
   if (root.empty()) {
@@ -160,7 +160,7 @@ std::wstring DeviceRootPath() {
     if (data.empty()) data = Env(L"HOME") + L"/.local/share";
     root = data + L"/cedevice";
   }
-  root = FromUnix(root);
+  root = WindowsPathOfHost(root);
   while (root.size() > 3 && root.back() == L'\\') root.pop_back();
   if (GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) {
     // Its parents first, as the device makes a missing root with every folder on the way.

@@ -27,6 +27,10 @@ class StateError : public std::runtime_error {
   unsigned long code_;
 };
 
+// A host (Unix) path as a Windows process under Wine names it: an absolute one on the Z: drive,
+// a relative one from the current folder, "/" as "\\".
+std::wstring WindowsPathOfHost(std::wstring path);
+
 // The Windows path of the device root, and of ROOT\.device\NAME. A missing root is made
 // factory-new ("My Documents", "Windows" and ".device"), as the device makes it on first use.
 std::wstring DeviceRootPath();
