@@ -7,11 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include <fcntl.h>
+#include <sched.h>
+#include <pthread.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -122,12 +126,90 @@ int ExitDescriptor(pid_t child) {
 #endif
 }
 
-void KillAndReap(pid_t child) {
-  ::kill(-child, SIGKILL);  // its process group: what it started goes with it
-  ::kill(child, SIGKILL);
+void ReapAfterExit(pid_t child) {
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
+}
+
+void KillAndReap(pid_t child) {
+  ::kill(-child, SIGKILL);  // its process group: what it started goes with it
+  ::kill(child, SIGKILL);
+  ReapAfterExit(child);
+}
+
+// What the child of StartProcess needs, all made before it starts, and what it tells back.
+struct ChildStart {
+  const char* path;
+  char* const* argv;
+  char* const* envp;
+  const char* folder;  // its working folder, or null for the runner's
+  pid_t runner;
+  sigset_t mask;  // the runner's signal mask, which the program starts with
+  int error;      // why the program could not be executed; 0 once it was
+};
+
+// The child until its exec. It runs on the runner's memory (the runner waits meanwhile), so it
+// only reads its ChildStart and makes system calls, directly: no library state, no sanitizer
+// runtime, nothing that could change the runner's. Its failures go back in `error`.
+__attribute__((no_sanitize("address", "thread", "undefined"))) int ChildMain(void* data) {
+  ChildStart& start = *static_cast<ChildStart*>(data);
+  // A handler of the runner's would run on the runner's memory: until the exec, every caught
+  // signal does what it does by default (the exec resets them all the same).
+  struct KernelAction {
+    void (*handler)(int);
+    unsigned long flags;
+    void (*restorer)();
+    std::uint64_t mask;
+  };
+  for (int sig = 1; sig < 65; ++sig) {
+    KernelAction action{};
+    if (::syscall(SYS_rt_sigaction, sig, nullptr, &action, sizeof action.mask) != 0) continue;
+    if (action.handler == SIG_DFL || action.handler == SIG_IGN) continue;
+    const KernelAction byDefault{SIG_DFL, 0, nullptr, 0};
+    ::syscall(SYS_rt_sigaction, sig, &byDefault, nullptr, sizeof action.mask);
+  }
+  ::syscall(SYS_prctl, PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
+  // The runner may have ended before the line above took effect; the child is then another's.
+  if (::syscall(SYS_getppid) != start.runner) {
+    start.error = ESRCH;
+    ::syscall(SYS_exit, 127);
+  }
+  ::syscall(SYS_setpgid, 0, 0);  // an interrupt of the runner is not the application's
+  const long null = ::syscall(SYS_openat, AT_FDCWD, "/dev/null", O_RDONLY);
+  if (null >= 0) {
+    ::syscall(SYS_dup2, null, 0);
+    if (null != 0) ::syscall(SYS_close, null);
+  }
+  ::syscall(SYS_dup2, 2, 1);  // the runner's standard output holds only its own lines
+  if (start.folder != nullptr && ::syscall(SYS_chdir, start.folder) != 0) {
+    start.error = errno;
+    ::syscall(SYS_exit, 127);
+  }
+  ::syscall(SYS_rt_sigprocmask, SIG_SETMASK, &start.mask, nullptr, sizeof(std::uint64_t));
+  ::syscall(SYS_execve, start.path, start.argv, start.envp);
+  start.error = errno;
+  ::syscall(SYS_exit, 127);
+  return 127;
+}
+
+// Starts the child of `start`, and returns once it has executed its program or failed to (then
+// `start.error` says why, and the child has exited), or -1 with `start.error` when no process
+// could be made. The child shares the runner's memory until its exec and the runner waits for
+// that (a vfork): a fork would copy the runner's page tables and then fault on every page either
+// writes, which on a virtual machine is most of a launch's cost. The library's posix_spawn does
+// the same but cannot give the child its parent-death signal.
+pid_t StartProcess(ChildStart& start) {
+  constexpr std::size_t kStack = 64 * 1024;
+  const std::unique_ptr<char[]> stack = std::make_unique_for_overwrite<char[]>(kStack);
+  sigset_t all;
+  ::sigfillset(&all);
+  ::pthread_sigmask(SIG_SETMASK, &all, &start.mask);  // no handler runs in the child
+  const pid_t child =
+      ::clone(ChildMain, stack.get() + kStack, CLONE_VM | CLONE_VFORK | SIGCHLD, &start);
+  if (child < 0) start.error = errno;
+  ::pthread_sigmask(SIG_SETMASK, &start.mask, nullptr);
+  return child;
 }
 
 }  // namespace
@@ -152,8 +234,7 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
     return;
   }
 
-  // Everything the child needs is made before the fork: between fork and exec it may only make
-  // calls that are safe there.
+  // Everything the child needs is made before it starts (StartProcess).
   // A Windows program runs as Wine's launcher's argument, with the argument text after it, in
   // the device root on its prefix's drive D:.
   std::string folder;
@@ -179,78 +260,37 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
-  // The child writes here why the program could not be executed; a successful exec closes it.
-  int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) {
-    outcome_ = std::string("not run: cannot start a process: ") + std::strerror(errno);
-    return;
-  }
 
   std::fflush(stdout);
   std::fflush(stderr);
-  const pid_t runner = ::getpid();
-  const pid_t child = ::fork();
+  ChildStart start{path.c_str(),
+                   argv.data(),
+                   envp.data(),
+                   folder.empty() ? nullptr : folder.c_str(),
+                   ::getpid(),
+                   {},
+                   0};
+  const pid_t child = StartProcess(start);
   if (child < 0) {
-    outcome_ = std::string("not run: cannot start a process: ") + std::strerror(errno);
-    ::close(report[0]);
-    ::close(report[1]);
+    outcome_ = std::string("not run: cannot start a process: ") + std::strerror(start.error);
     return;
   }
-  if (child == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    // The runner may have ended before the line above took effect; the child is then another's.
-    if (::getppid() != runner) ::_exit(127);
-    ::setpgid(0, 0);  // an interrupt of the runner is not the application's
-    const int null = ::open("/dev/null", O_RDONLY);
-    if (null >= 0) {
-      ::dup2(null, 0);
-      if (null != 0) ::close(null);
-    }
-    ::dup2(2, 1);  // the runner's standard output holds only its own lines
-    if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
-      const int error = errno;
-      [[maybe_unused]] const ssize_t told = ::write(report[1], &error, sizeof error);
-      ::_exit(127);
-    }
-    ::execve(path.c_str(), argv.data(), envp.data());
-    const int error = errno;
-    [[maybe_unused]] const ssize_t written = ::write(report[1], &error, sizeof error);
-    ::_exit(127);
+  if (start.error != 0) {
+    ReapAfterExit(child);
+    outcome_ = "not run: " + ExecWhy(start.error);
+    return;
   }
-  ::close(report[1]);
-  // Whether the kernel executed it is read later (Confirm), so that the next launch due at the
-  // same moment is started without waiting for this one's exec.
-  reportFd_ = report[0];
   pid_ = child;
   exitFd_ = ExitDescriptor(child);
   deadline_ = std::chrono::steady_clock::now() + timeout;
 }
 
-void Launch::Confirm() {
-  if (reportFd_ < 0) return;
-  int error = 0;
-  ssize_t got;
-  do {
-    got = ::read(reportFd_, &error, sizeof error);
-  } while (got < 0 && errno == EINTR);
-  ::close(reportFd_);
-  reportFd_ = -1;
-  if (got != static_cast<ssize_t>(sizeof error)) return;  // executed: the pipe closed with it
-  KillAndReap(pid_);
-  pid_ = -1;
-  if (exitFd_ >= 0) ::close(exitFd_);
-  exitFd_ = -1;
-  outcome_ = "not run: " + ExecWhy(error);
-}
-
 Launch::~Launch() {
-  if (reportFd_ >= 0) ::close(reportFd_);
   if (pid_ > 0) KillAndReap(pid_);
   if (exitFd_ >= 0) ::close(exitFd_);
 }
 
 bool Launch::Ended() {
-  Confirm();
   if (pid_ <= 0) return true;
   int status = 0;
   pid_t done;

@@ -17,18 +17,14 @@ namespace cedevice {
 // runs kills it.
 class Launch {
  public:
-  // Starts the application. One that cannot be started (refused, or the kernel would not
-  // execute it, which Confirm finds) has ended, its outcome "not run: WHY".
+  // Starts the application, and returns once the kernel has executed it. One that cannot be
+  // started (refused, or the kernel would not execute it) has ended, its outcome "not run: WHY".
   Launch(const std::wstring& application, const std::wstring& arguments,
          std::chrono::milliseconds timeout);
   ~Launch();
   Launch(const Launch&) = delete;
   Launch& operator=(const Launch&) = delete;
 
-  // Waits until the kernel has executed the application, or refused to (then it has ended, its
-  // outcome "not run: WHY"). Ended does it first; a runner that starts several at once calls it
-  // once they are all started.
-  void Confirm();
   // Looks whether the application has ended, without waiting, and kills it (with its process
   // group) once its time is up. True once it has ended.
   bool Ended();
@@ -40,8 +36,7 @@ class Launch {
                          const std::vector<int>& alsoReadable);
 
   pid_t pid_ = -1;
-  int reportFd_ = -1;  // why it was not executed comes here; closed by a successful exec
-  int exitFd_ = -1;    // readable once the application has ended (a pidfd); -1 where there is none
+  int exitFd_ = -1;  // readable once the application has ended (a pidfd); -1 where there is none
   std::chrono::steady_clock::time_point deadline_;
   std::string outcome_;
 };

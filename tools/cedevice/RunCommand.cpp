@@ -202,13 +202,11 @@ void RunRealTime(const std::optional<cedev::DeviceTime>& until, FiredLines& line
     const std::int64_t byMs = until ? std::min(nowMs, Ms(*until)) : nowMs;
     const cedev::notify::DueRecords due = cedev::notify::TimeRecordsDue(byMs, kMostAtOnce);
     if (!due.due.empty()) {
-      const std::size_t first = running.size();
       for (const Record& record : Take(due.due)) {
         running.push_back(Running{
             record, std::make_unique<Launch>(record.application.value_or(L""),
                                              record.arguments.value_or(L""), LaunchTimeout())});
       }
-      for (std::size_t i = first; i < running.size(); ++i) running[i].launch->Confirm();
       cedev::notify::FlushStore();
       continue;
     }
