@@ -2,11 +2,6 @@
 //   bench_floor_app                 starts and exits.
 //   bench_floor_app list FILE       reads the notification store FILE and prints each record's
 //                                   handle, type, start, application and arguments fields.
-//   bench_floor_app ARGUMENT        with QUENMORA_BENCH_STAMPS set (as the runner's application):
-//                                   appends "ARGUMENT MS" to that file, MS its start on the host's
-//                                   real-time clock in milliseconds.
-#include <time.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,21 +38,9 @@ int List(const char* path) {
   return 0;
 }
 
-int Stamp(const char* file, const char* argument) {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  std::FILE* f = std::fopen(file, "a");
-  if (f == nullptr) return 2;
-  std::fprintf(f, "%s %lld\n", argument,
-               static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
-  return std::fclose(f) == 0 ? 0 : 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "list") == 0) return List(argv[2]);
-  const char* stamps = std::getenv("QUENMORA_BENCH_STAMPS");
-  if (argc == 2 && stamps != nullptr && *stamps != 0) return Stamp(stamps, argv[1]);
   return 0;
 }
