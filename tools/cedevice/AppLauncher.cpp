@@ -8,13 +8,11 @@
 #include <cstring>
 #include <system_error>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include <fcntl.h>
-#include <sched.h>
 #include <pthread.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -138,7 +136,7 @@ void KillAndReap(pid_t child) {
   ReapAfterExit(child);
 }
 
-// What the child of StartProcess needs, all made before it starts, and what it tells back.
+// What the child of StartProcess needs, all made before it starts.
 struct ChildStart {
   const char* path;
   char* const* argv;
@@ -146,14 +144,14 @@ struct ChildStart {
   const char* folder;  // its working folder, or null for the runner's
   pid_t runner;
   sigset_t mask;  // the runner's signal mask, which the program starts with
-  int error;      // why the program could not be executed; 0 once it was
+  int report;     // why the program could not be executed is written here; closed by the exec
 };
 
-// The child until its exec. It runs on the runner's memory (the runner waits meanwhile), so it
-// only reads its ChildStart and makes system calls, directly: no library state, no sanitizer
-// runtime, nothing that could change the runner's. Its failures go back in `error`.
-__attribute__((no_sanitize("address", "thread", "undefined"))) int ChildMain(void* data) {
-  ChildStart& start = *static_cast<ChildStart*>(data);
+// The child until its exec. It runs on the runner's memory and stack (the runner waits
+// meanwhile), so it makes system calls directly and nothing else: no library state, no
+// sanitizer runtime, nothing that could change the runner's.
+[[noreturn]] __attribute__((no_sanitize("address", "thread", "undefined"))) void ChildUntilExec(
+    const ChildStart& start) {
   // A handler of the runner's would run on the runner's memory: until the exec, every caught
   // signal does what it does by default (the exec resets them all the same).
   struct KernelAction {
@@ -171,10 +169,7 @@ __attribute__((no_sanitize("address", "thread", "undefined"))) int ChildMain(voi
   }
   ::syscall(SYS_prctl, PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
   // The runner may have ended before the line above took effect; the child is then another's.
-  if (::syscall(SYS_getppid) != start.runner) {
-    start.error = ESRCH;
-    ::syscall(SYS_exit, 127);
-  }
+  if (::syscall(SYS_getppid) != start.runner) ::syscall(SYS_exit, 127);
   ::syscall(SYS_setpgid, 0, 0);  // an interrupt of the runner is not the application's
   const long null = ::syscall(SYS_openat, AT_FDCWD, "/dev/null", O_RDONLY);
   if (null >= 0) {
@@ -182,33 +177,50 @@ __attribute__((no_sanitize("address", "thread", "undefined"))) int ChildMain(voi
     if (null != 0) ::syscall(SYS_close, null);
   }
   ::syscall(SYS_dup2, 2, 1);  // the runner's standard output holds only its own lines
-  if (start.folder != nullptr && ::syscall(SYS_chdir, start.folder) != 0) {
-    start.error = errno;
-    ::syscall(SYS_exit, 127);
+  if (start.folder == nullptr || ::syscall(SYS_chdir, start.folder) == 0) {
+    ::syscall(SYS_rt_sigprocmask, SIG_SETMASK, &start.mask, nullptr, sizeof(std::uint64_t));
+    ::syscall(SYS_execve, start.path, start.argv, start.envp);
   }
-  ::syscall(SYS_rt_sigprocmask, SIG_SETMASK, &start.mask, nullptr, sizeof(std::uint64_t));
-  ::syscall(SYS_execve, start.path, start.argv, start.envp);
-  start.error = errno;
-  ::syscall(SYS_exit, 127);
-  return 127;
+  const int error = errno;
+  ::syscall(SYS_write, start.report, &error, sizeof error);
+  for (;;) ::syscall(SYS_exit, 127);
 }
 
-// Starts the child of `start`, and returns once it has executed its program or failed to (then
-// `start.error` says why, and the child has exited), or -1 with `start.error` when no process
-// could be made. The child shares the runner's memory until its exec and the runner waits for
-// that (a vfork): a fork would copy the runner's page tables and then fault on every page either
-// writes, which on a virtual machine is most of a launch's cost. The library's posix_spawn does
-// the same but cannot give the child its parent-death signal.
-pid_t StartProcess(ChildStart& start) {
-  constexpr std::size_t kStack = 64 * 1024;
-  const std::unique_ptr<char[]> stack = std::make_unique_for_overwrite<char[]>(kStack);
+[[gnu::noinline]] pid_t Vfork(const ChildStart& start) {
+  const pid_t child = ::vfork();
+  if (child == 0) ChildUntilExec(start);
+  return child;
+}
+
+// Starts the child of `start`; returns its process id once it has executed the program (then
+// `error` is 0) or failed to (then `error` says why and it has exited), or -1 and `error` when
+// no process could be made. It is a vfork: the child shares the runner's memory until its exec
+// and the runner waits for that. A fork would copy the runner's page tables and then fault on
+// every page either side writes, which on a virtual machine was most of a launch's time. The
+// library's posix_spawn does the same but cannot give the child its parent-death signal.
+pid_t StartProcess(ChildStart& start, int& error) {
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    error = errno;
+    return -1;
+  }
+  start.report = report[1];
   sigset_t all;
   ::sigfillset(&all);
   ::pthread_sigmask(SIG_SETMASK, &all, &start.mask);  // no handler runs in the child
-  const pid_t child =
-      ::clone(ChildMain, stack.get() + kStack, CLONE_VM | CLONE_VFORK | SIGCHLD, &start);
-  if (child < 0) start.error = errno;
+  const pid_t child = Vfork(start);
+  error = child < 0 ? errno : 0;
   ::pthread_sigmask(SIG_SETMASK, &start.mask, nullptr);
+  ::close(report[1]);
+  // The child has executed the program or written why not and exited. (Where a sanitizer makes
+  // the vfork a fork, this waits for one or the other.)
+  int told = 0;
+  ssize_t got;
+  do {
+    got = ::read(report[0], &told, sizeof told);
+  } while (got < 0 && errno == EINTR);
+  if (child > 0 && got == static_cast<ssize_t>(sizeof told)) error = told;
+  ::close(report[0]);
   return child;
 }
 
@@ -263,21 +275,18 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
 
   std::fflush(stdout);
   std::fflush(stderr);
-  ChildStart start{path.c_str(),
-                   argv.data(),
-                   envp.data(),
-                   folder.empty() ? nullptr : folder.c_str(),
-                   ::getpid(),
-                   {},
-                   0};
-  const pid_t child = StartProcess(start);
+  ChildStart start{
+      path.c_str(), argv.data(), envp.data(), folder.empty() ? nullptr : folder.c_str(),
+      ::getpid(),   {},          -1};
+  int error = 0;
+  const pid_t child = StartProcess(start, error);
   if (child < 0) {
-    outcome_ = std::string("not run: cannot start a process: ") + std::strerror(start.error);
+    outcome_ = std::string("not run: cannot start a process: ") + std::strerror(error);
     return;
   }
-  if (start.error != 0) {
+  if (error != 0) {
     ReapAfterExit(child);
-    outcome_ = "not run: " + ExecWhy(start.error);
+    outcome_ = "not run: " + ExecWhy(error);
     return;
   }
   pid_ = child;
