@@ -1,5 +1,5 @@
 // A device application for the runner's tests. Each run appends one line to ROOT/recorder.log:
-//   DEVICE-TIME<TAB>ARGV1<TAB>argc=N<TAB>display=..<TAB>input=..<TAB>stdin=..
+//   DEVICE-TIME<TAB>ARGV1<TAB>argc=N<TAB>display=..<TAB>input=..<TAB>stdin=..<TAB>blocked=N
 // and then acts on its argument:
 //   chainN     registers itself again one day later with chain(N-1), down to chain0
 //   back       registers itself one hour in the past with "late"
@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <notify.h>
@@ -34,6 +35,15 @@ std::string StdinKind() {
   return in.st_rdev == null.st_rdev && S_ISCHR(in.st_mode) ? "null" : "other";
 }
 
+// How many signals it started with blocked.
+int BlockedSignals() {
+  sigset_t blocked;
+  if (sigprocmask(SIG_SETMASK, nullptr, &blocked) != 0) return -1;
+  int count = 0;
+  for (int sig = 1; sig < NSIG; ++sig) count += sigismember(&blocked, sig) == 1;
+  return count;
+}
+
 bool RegisterSelf(const cedev::DeviceTime& at, const std::wstring& argument) {
   CE_NOTIFICATION_TRIGGER trigger = {};
   trigger.dwSize = sizeof trigger;
@@ -54,7 +64,7 @@ int main(int argc, char** argv) {
     std::ofstream log(cedev::DeviceRootPath() / "recorder.log", std::ios::app);
     log << cedev::FormatDeviceTime(now) << '\t' << argument << '\t' << "argc=" << argc << '\t'
         << "display=" << Env("CEDEVICE_DISPLAY") << '\t' << "input=" << Env("CEDEVICE_INPUT")
-        << '\t' << "stdin=" << StdinKind() << '\n';
+        << '\t' << "stdin=" << StdinKind() << '\t' << "blocked=" << BlockedSignals() << '\n';
   }
   if (argument.rfind("chain", 0) == 0) {
     const int n = std::atoi(argument.c_str() + 5);

@@ -74,11 +74,13 @@ TEST_F(Runner, ApplicationGetsTheDeviceNoDisplayNoInputAndItsArgument) {
   Ok({"notify", "time", "2026-12-07 10:00:00", "\\Windows\\Recorder.exe"});
   Ok({"run", "--fast", "--until", "2026-12-07 10:00:00"},
      {{"CEDEVICE_INPUT", "/nonexistent/script"}, {"CEDEVICE_DISPLAY", "terminal"}});
-  EXPECT_EQ(RecorderLog(),
-            (std::vector<std::string>{
-                "2026-12-07 10:00:00\tM1\targc=2\tdisplay=none\tinput=(unset)\tstdin=null",
-                "2026-12-07 10:00:00\t\targc=1\tdisplay=none\tinput=(unset)\tstdin=null"}))
-      << "the recorder found the device through CEDEVICE_ROOT, case-blind";
+  EXPECT_EQ(
+      RecorderLog(),
+      (std::vector<std::string>{
+          "2026-12-07 10:00:00\tM1\targc=2\tdisplay=none\tinput=(unset)\tstdin=null\tblocked=0",
+          "2026-12-07 10:00:00\t\targc=1\tdisplay=none\tinput=(unset)\tstdin=null\tblocked=0"}))
+      << "the recorder found the device through CEDEVICE_ROOT, case-blind, and no signal was left "
+         "blocked from its start";
 }
 
 TEST_F(Runner, RefusesWhatIsNotARunnableApplicationOnTheDevice) {

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/prctl.h>
+
 #include "AppLauncher.h"
 #include "DeviceClock.h"
 #include "DeviceError.h"
@@ -194,6 +196,9 @@ void RunRealTime(const std::optional<cedev::DeviceTime>& until, FiredLines& line
                  FollowedClock& clock) {
   // At most this many are taken and started at once; the next ones follow at the next look.
   constexpr std::size_t kMostAtOnce = 64;
+  // The kernel may otherwise end a timer's wait up to 50 us late, to batch wake-ups: a runner
+  // wants its moment.
+  ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
   RunnerWake wake(cedev::DeviceStatePath("clock").parent_path());
   std::vector<Running> running;
   while (!g_interrupted.load()) {
