@@ -213,7 +213,7 @@ void BM_RunnerLateness(benchmark::State& state, long long count, long long spanS
         {name, size, bench::Duration(got), bench::Duration(least), bench::Ratio(got, least), goal});
   }
 }
-BENCHMARK_CAPTURE(BM_RunnerLateness, alone, 30, 30)
+BENCHMARK_CAPTURE(BM_RunnerLateness, alone, 100, 100)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
