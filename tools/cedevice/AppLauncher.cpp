@@ -186,25 +186,29 @@ struct ChildStart {
   for (;;) ::syscall(SYS_exit, 127);
 }
 
+// A function of its own, so that the child, which returns from vfork on the runner's stack,
+// runs in a frame with nothing else live in it and never returns from it.
 [[gnu::noinline]] pid_t Vfork(const ChildStart& start) {
   const pid_t child = ::vfork();
   if (child == 0) ChildUntilExec(start);
   return child;
 }
 
-// Starts the child of `start`; returns its process id once it has executed the program (then
-// `error` is 0) or failed to (then `error` says why and it has exited), or -1 and `error` when
-// no process could be made. It is a vfork: the child shares the runner's memory until its exec
-// and the runner waits for that. A fork would copy the runner's page tables and then fault on
-// every page either side writes, which on a virtual machine was most of a launch's time. The
-// library's posix_spawn does the same but cannot give the child its parent-death signal.
-pid_t StartProcess(ChildStart& start, int& error) {
+// Starts `path` with `argv` and `envp` (in `folder`, unless null); returns its process id once it
+// has executed the program (then `error` is 0) or failed to (then `error` says why and it has
+// exited), or -1 and `error` when no process could be made. It is a vfork: the child shares the
+// runner's memory until its exec and the runner waits for that. A fork would copy the runner's page
+// tables and then fault on every page either side writes, which on a virtual machine was most of a
+// launch's time. The library's posix_spawn does the same but cannot give the child its parent-death
+// signal.
+pid_t StartProcess(const char* path, char* const* argv, char* const* envp, const char* folder,
+                   int& error) {
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) {
     error = errno;
     return -1;
   }
-  start.report = report[1];
+  ChildStart start{path, argv, envp, folder, ::getpid(), {}, report[1]};
   sigset_t all;
   ::sigfillset(&all);
   ::pthread_sigmask(SIG_SETMASK, &all, &start.mask);  // no handler runs in the child
@@ -275,11 +279,9 @@ Launch::Launch(const std::wstring& application, const std::wstring& arguments,
 
   std::fflush(stdout);
   std::fflush(stderr);
-  ChildStart start{
-      path.c_str(), argv.data(), envp.data(), folder.empty() ? nullptr : folder.c_str(),
-      ::getpid(),   {},          -1};
   int error = 0;
-  const pid_t child = StartProcess(start, error);
+  const pid_t child = StartProcess(path.c_str(), argv.data(), envp.data(),
+                                   folder.empty() ? nullptr : folder.c_str(), error);
   if (child < 0) {
     outcome_ = std::string("not run: cannot start a process: ") + std::strerror(error);
     return;
