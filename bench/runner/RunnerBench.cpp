@@ -14,7 +14,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <deque>
@@ -188,27 +187,28 @@ void BM_RunnerLateness(benchmark::State& state, long long count, long long spanS
     if (l < 0) state.SkipWithError("a program started before its notification's time");
   }
   const std::string size = std::to_string(count) + " over " + std::to_string(spanSeconds) + " s";
-  const char* figure = count > spanSeconds
-                           ? "runner lateness %s, %s due in the same second (floor: the least "
-                             "launcher at the same moments)"
-                           : "runner lateness %s, each due alone (floor: the least launcher at the "
-                             "same moments)";
-  const std::string together = std::to_string(count / spanSeconds) + " or " +
-                               std::to_string((count + spanSeconds - 1) / spanSeconds);
+  // Three or four due in the same second are judged beside the least launcher, one due alone
+  // against 5 ms (kTogetherGoalRatio, kLatenessGoalSeconds).
+  const bool together = count > spanSeconds;
+  const long long fewest = count / spanSeconds, most = (count + spanSeconds - 1) / spanSeconds;
+  std::string schedule = "each due alone";
+  if (together) {
+    schedule = fewest == most ? std::to_string(most)
+                              : std::to_string(fewest) + " or " + std::to_string(most);
+    schedule += " due in the same second";
+  }
   for (const auto& [which, fraction] :
        std::vector<std::pair<std::string, double>>{{"p50", 0.5}, {"p99", 0.99}, {"max", 1.0}}) {
     const double got = bench::Percentile(lateness, fraction);
     const double least = bench::Percentile(floor, fraction);
     state.counters[which + "_ms"] = got * 1e3;
-    std::string name(figure);
-    name.replace(name.find("%s"), 2, which);
-    if (const std::size_t at = name.find("%s"); at != std::string::npos)
-      name.replace(at, 2, together);
+    const std::string name = "runner lateness " + which + ", " + schedule +
+                             " (floor: the least launcher at the same moments)";
     std::string goal = "-";
-    if (which == "p99" && count > spanSeconds)
-      goal = bench::Goal("< 1.5x", got < kTogetherGoalRatio * least);
-    else if (which == "p99")
-      goal = bench::Goal("< 5 ms", got < kLatenessGoalSeconds);
+    if (which == "p99") {
+      goal = together ? bench::Goal("< 1.5x", got < kTogetherGoalRatio * least)
+                      : bench::Goal("< 5 ms", got < kLatenessGoalSeconds);
+    }
     bench::Record(
         {name, size, bench::Duration(got), bench::Duration(least), bench::Ratio(got, least), goal});
   }
